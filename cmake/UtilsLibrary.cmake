@@ -1,0 +1,54 @@
+# The two builds of the library from one source tree.
+#   utils     plain kernels only (on 32-bit Windows: no MMX, no SSE)
+#   utilsmmx  plain kernels plus the *_mmx.cpp SIMD kernels (MMX, nothing later)
+
+set(UTILS_FAMILIES surface convert decode blit draw effects filters)
+
+set(UTILS_SOURCES_ALL "")
+foreach(dir ${UTILS_FAMILIES})
+  file(GLOB _s CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  list(APPEND UTILS_SOURCES_ALL ${_s})
+endforeach()
+set(UTILS_SOURCES_PLAIN ${UTILS_SOURCES_ALL})
+list(FILTER UTILS_SOURCES_PLAIN EXCLUDE REGEX "_mmx\\.cpp$")
+
+# Libraries every build links; decoders add theirs here.
+set(UTILS_LINK_LIBS "")
+
+function(utils_library name simd)
+  if(simd)
+    add_library(${name} SHARED ${UTILS_SOURCES_ALL})
+    target_compile_definitions(${name} PRIVATE UTILS_SIMD=1)
+  else()
+    add_library(${name} SHARED ${UTILS_SOURCES_PLAIN})
+    target_compile_definitions(${name} PRIVATE UTILS_SIMD=0)
+  endif()
+  target_compile_definitions(${name} PRIVATE UTILS_BUILDING)
+  target_include_directories(${name}
+    PUBLIC $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}/include> $<INSTALL_INTERFACE:include>
+    PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/surface)
+  set_target_properties(${name} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION_MAJOR})
+  if(UTILS_LINK_LIBS)
+    target_link_libraries(${name} PRIVATE ${UTILS_LINK_LIBS})
+  endif()
+
+  if(WIN32)
+    # "utils.dll" / "utilsmmx.dll", no lib prefix, no version suffix.
+    set_target_properties(${name} PROPERTIES PREFIX "" IMPORT_PREFIX "lib")
+    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+      if(simd)
+        # A Pentium with MMX alone must run it.
+        target_compile_options(${name} PRIVATE -march=pentium-mmx -mmmx -mno-sse -mno-sse2 -mno-3dnow)
+      else()
+        target_compile_options(${name} PRIVATE -march=i586 -mno-mmx -mno-sse -mno-sse2 -mno-3dnow)
+      endif()
+    endif()
+  endif()
+  if(simd AND CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|amd64")
+    target_compile_options(${name} PRIVATE -mmmx)
+  endif()
+endfunction()

@@ -1,0 +1,81 @@
+// Internal core shared by every kernel: pixel kinds, clipping, row access.
+#ifndef KORVANTE_SURFACE_H
+#define KORVANTE_SURFACE_H
+
+#include "utils.h"
+
+#include <stddef.h>
+#include <stdint.h>
+
+// 1 in the SIMD build (utilsmmx), 0 in the plain one. Dispatchers pick a
+// SIMD kernel with `#if UTILS_SIMD`; SIMD sources end in _mmx.cpp.
+#ifndef UTILS_SIMD
+#define UTILS_SIMD 0
+#endif
+
+namespace kv {
+
+enum Kind : int {
+    kKind8 = 8,
+    kKind565 = 16,
+    kKind555 = 17,   // X1R5G5B5
+    kKind1555 = 18,  // A1R5G5B5
+    kKind4444 = 19,
+    kKind24 = 24,
+    kKind32 = 32,
+};
+
+// Only bpp, rMask and aMask take part; any 16-bit layout we do not know is
+// read as R5G6B5.
+inline int PixelKind(const TSurfDesc &s) {
+    if (s.bpp != 16) return static_cast<int>(s.bpp);
+    if (s.rMask == 0xF800u) return kKind565;
+    if (s.rMask == 0x7C00u) return s.aMask == 0 ? kKind555 : kKind1555;
+    if (s.rMask == 0x0F00u) return kKind4444;
+    return kKind565;
+}
+
+inline bool PointInSurface(const TSurfDesc &s, const CPunto &p) {
+    return p.x >= 0 && p.x < s.width && p.y >= 0 && p.y < s.height;
+}
+
+bool ClipRect(const TSurfDesc &s, CRectangulo &r);
+bool ClipRectAndPoint(const TSurfDesc &s, CRectangulo &r, CPunto &p);
+bool ClipRectAndPoints(const TSurfDesc &s, CRectangulo &r, CPunto &p1, CPunto &p2);
+
+// Block clipping for kernels that read other surfaces (sources, masks, alpha
+// maps). After the destination clip, the rectangle shrinks further until the
+// block placed at every point lies inside that point's own surface; all the
+// points move together so they stay aligned with the destination pixel they
+// feed. False when nothing is left.
+struct BlockSource {
+    const TSurfDesc *surf;
+    CPunto *at;
+};
+bool ClipBlock(const TSurfDesc &dst, CRectangulo &r, BlockSource *src, int nsrc);
+
+inline bool ClipBlock(const TSurfDesc &dst, CRectangulo &r, CPunto &p, const TSurfDesc &s) {
+    BlockSource b[1] = {{&s, &p}};
+    return ClipBlock(dst, r, b, 1);
+}
+inline bool ClipBlock(const TSurfDesc &dst, CRectangulo &r, CPunto &p1, const TSurfDesc &s1,
+                      CPunto &p2, const TSurfDesc &s2) {
+    BlockSource b[2] = {{&s1, &p1}, {&s2, &p2}};
+    return ClipBlock(dst, r, b, 2);
+}
+
+inline int BytesPerPixel(const TSurfDesc &s) { return static_cast<int>(s.bpp / 8); }
+
+inline uint8_t *Row(const TSurfDesc &s, int y) {
+    return s.bits + static_cast<ptrdiff_t>(y) * s.scanWidth;
+}
+inline uint8_t *PixelAt(const TSurfDesc &s, int x, int y) {
+    return Row(s, y) + static_cast<ptrdiff_t>(x) * BytesPerPixel(s);
+}
+
+// The palette an 8-bit source is read through by blits.
+inline const TRGBA *BlitPalette(const TSurfDesc &s) { return s.palette ? s.palette : lu_gPaleta; }
+
+}  // namespace kv
+
+#endif

@@ -1,0 +1,86 @@
+// Test surfaces: any pixel kind, any size, a pitch wider than the row, and
+// guard bytes around the pixels and in every row's padding, so a test can
+// tell whether a kernel wrote anywhere it should not.
+#ifndef KORVANTE_TESTSURF_H
+#define KORVANTE_TESTSURF_H
+
+#include "utils.h"
+
+#include <stdint.h>
+
+#include <string>
+#include <vector>
+
+namespace kvtest {
+
+struct KindInfo {
+    const char *name;  // "8", "565", "555", "1555", "4444", "24", "32"
+    int kind;          // 8, 16, 17, 18, 19, 24, 32
+    unsigned bpp, rMask, gMask, bMask, aMask;
+};
+
+// Every pixel kind, 17 and 18 both.
+extern const KindInfo kKinds[7];
+const KindInfo &KindByNumber(int kind);
+// For INSTANTIATE_TEST_SUITE_P names.
+std::string KindName(int kind);
+inline std::vector<int> AllKinds() { return {8, 16, 17, 18, 19, 24, 32}; }
+
+// Small deterministic generator (splitmix64), the same on every platform.
+class Rng {
+public:
+    explicit Rng(uint64_t seed) : s_(seed * 0x9E3779B97F4A7C15ull + 1) {}
+    uint64_t Next();
+    uint32_t U32() { return static_cast<uint32_t>(Next() >> 32); }
+    // Uniform in [lo, hi], inclusive.
+    int Range(int lo, int hi);
+    bool Chance(int percent) { return Range(0, 99) < percent; }
+
+private:
+    uint64_t s_;
+};
+
+class TestSurface {
+public:
+    static constexpr uint8_t kGuard = 0xA5;
+    static constexpr int kGuardBytes = 64;
+
+    // pad: extra bytes at the end of every row (pitch = row + pad).
+    TestSurface(int kind, int width, int height, int pad = 0);
+    TestSurface(const TestSurface &) = delete;
+    TestSurface &operator=(const TestSurface &) = delete;
+
+    TSurfDesc desc;
+    TSurfDesc &operator*() { return desc; }
+
+    int RowBytes() const;
+    uint8_t *Row(int y) { return desc.bits + static_cast<ptrdiff_t>(y) * desc.scanWidth; }
+    // The palette the surface points at (8-bit kinds), owned by the surface.
+    TRGBA palette[256];
+
+    void Fill(uint8_t byte);
+    void Randomize(Rng &rng);
+    // Pixels only, row by row without the padding.
+    std::vector<uint8_t> Pixels() const;
+    void SetPixels(const std::vector<uint8_t> &bytes);
+    // Everything: guards, pixels and padding.
+    const std::vector<uint8_t> &Memory() const { return mem_; }
+
+    // True when the guards before and after and every row's padding still
+    // hold the guard pattern.
+    bool GuardsIntact() const;
+
+private:
+    std::vector<uint8_t> mem_;
+    int pad_;
+};
+
+// A random surface of the given kind: odd and even sizes up to the limits,
+// often with row padding, random pixels and (for 8 bits) a random palette.
+TestSurface *RandomSurface(Rng &rng, int kind, int maxW, int maxH);
+// A rectangle that may reach past any edge of a w x h area, or be empty.
+CRectangulo RandomRect(Rng &rng, int w, int h);
+
+}  // namespace kvtest
+
+#endif

@@ -1,0 +1,91 @@
+// surftool: the library's command-line front end and demo.
+#ifndef KORVANTE_SURFTOOL_H
+#define KORVANTE_SURFTOOL_H
+
+#include "utils.h"
+
+#include <stdint.h>
+
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace surftool {
+
+// Thrown for bad arguments or files; main prints it and exits with 1.
+struct Failure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// "--key value" options and plain positional arguments.
+class Args {
+public:
+    Args(int argc, char **argv, int first);
+    bool Has(const std::string &key) const { return opts_.count(key) != 0; }
+    std::string Get(const std::string &key, const std::string &def = "") const;
+    std::string Need(const std::string &key) const;
+    int Int(const std::string &key, int def) const;
+    const std::vector<std::string> &Positional() const { return pos_; }
+    std::string Pos(size_t i, const char *what) const;
+
+private:
+    std::map<std::string, std::string> opts_;
+    std::vector<std::string> pos_;
+};
+
+// A surface that owns its pixels and palette.
+class Image {
+public:
+    Image(int kind, int width, int height);
+    TSurfDesc desc;
+    TRGBA palette[256];
+    int kind;
+    uint8_t *Row(int y) { return desc.bits + static_cast<ptrdiff_t>(y) * desc.scanWidth; }
+
+private:
+    std::vector<uint8_t> mem_;
+};
+
+// Formats by name: 8, 565, 555, 1555, 4444, 24, 32.
+int ParseFormat(const std::string &name);
+const char *FormatName(int kind);
+const std::vector<int> &AllFormats();
+void ParseSize(const std::string &s, int &w, int &h);
+
+// 8-bit colour of pixel (x, y) as 0xRRGGBB, whatever the surface's kind.
+uint32_t ReadRGB(const TSurfDesc &s, int x, int y);
+void WritePng(const TSurfDesc &s, const std::string &path);
+// Reads any PNG into a new 32-bit image.
+std::unique_ptr<Image> ReadPng(const std::string &path);
+
+// A test card in any format: colour bars, ramps, a grid and a circle.
+void DrawTestCard(Image &img);
+
+struct Command {
+    const char *name;
+    const char *summary;
+    const char *usage;  // shown by `surftool NAME --help`
+    int (*run)(const Args &);
+};
+struct CommandRegistrar {
+    explicit CommandRegistrar(const Command &c);
+};
+const std::vector<Command> &Commands();
+
+// One picture of the gallery: an operation shown in one format.
+struct GalleryEntry {
+    const char *operation;
+    const char *family;
+    // Returns false when the operation does not support the format.
+    bool (*make)(int kind, std::unique_ptr<Image> &out);
+};
+struct GalleryRegistrar {
+    explicit GalleryRegistrar(const GalleryEntry &e);
+};
+const std::vector<GalleryEntry> &Gallery();
+
+}  // namespace surftool
+
+#endif
