@@ -13,6 +13,13 @@
 #define UTILS_SIMD 0
 #endif
 
+static_assert(sizeof(TRGBA) == 4, "a palette entry is one 32-bit word");
+#if defined(_WIN32) && !defined(_WIN64)
+// Callers built against the shipped DLLs lay the record out as eleven words.
+static_assert(sizeof(TSurfDesc) == 44, "TSurfDesc must be eleven 32-bit fields");
+static_assert(offsetof(TSurfDesc, bits) == 36 && offsetof(TSurfDesc, palette) == 40, "TSurfDesc field order");
+#endif
+
 namespace kv {
 
 enum Kind : int {
