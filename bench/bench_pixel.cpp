@@ -24,9 +24,9 @@ void SetPixelOurs(benchmark::State &st, int kind, Dim sz) {
 }
 
 // What a caller would write by hand for the same result: a narrowed store.
-void SetPixelPeer(benchmark::State &st, int kind, Dim sz) {
+template <int bpp>
+void SetPixelPeerN(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
-    const int bpp = int(s.desc.bpp / 8);
     unsigned long c = 0x00123456;
     for (auto _ : st) {
         for (int y = 0; y < sz.h; ++y) {
@@ -34,8 +34,8 @@ void SetPixelPeer(benchmark::State &st, int kind, Dim sz) {
             for (int x = 0; x < sz.w; ++x) {
                 const uint32_t v = uint32_t(c + x);
                 uint8_t *p = row + x * bpp;
-                if (bpp == 1) *p = uint8_t(v);
-                else if (bpp == 2) {
+                if constexpr (bpp == 1) *p = uint8_t(v);
+                else if constexpr (bpp == 2) {
                     const uint16_t w = uint16_t(((v >> 8) & 0xF800) | ((v >> 5) & 0x07E0) | ((v >> 3) & 0x1F));
                     memcpy(p, &w, 2);
                 } else memcpy(p, &v, bpp);
@@ -58,10 +58,10 @@ void GetPixelOurs(benchmark::State &st, int kind, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
-void GetPixelPeer(benchmark::State &st, int kind, Dim sz) {
+template <int bpp>
+void GetPixelPeerN(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
     s.Fill(0x37);
-    const int bpp = int(s.desc.bpp / 8);
     for (auto _ : st) {
         unsigned long sum = 0;
         for (int y = 0; y < sz.h; ++y) {
@@ -75,6 +75,24 @@ void GetPixelPeer(benchmark::State &st, int kind, Dim sz) {
         benchmark::DoNotOptimize(sum);
     }
     SetPixelsProcessed(st, sz);
+}
+
+void SetPixelPeer(benchmark::State &st, int kind, Dim sz) {
+    switch (kvtest::KindByNumber(kind).bpp) {
+    case 8: return SetPixelPeerN<1>(st, kind, sz);
+    case 16: return SetPixelPeerN<2>(st, kind, sz);
+    case 24: return SetPixelPeerN<3>(st, kind, sz);
+    default: return SetPixelPeerN<4>(st, kind, sz);
+    }
+}
+
+void GetPixelPeer(benchmark::State &st, int kind, Dim sz) {
+    switch (kvtest::KindByNumber(kind).bpp) {
+    case 8: return GetPixelPeerN<1>(st, kind, sz);
+    case 16: return GetPixelPeerN<2>(st, kind, sz);
+    case 24: return GetPixelPeerN<3>(st, kind, sz);
+    default: return GetPixelPeerN<4>(st, kind, sz);
+    }
 }
 
 int Register() {
