@@ -1,5 +1,7 @@
 #include "nearest.h"
 
+#include <string.h>
+
 namespace kv {
 
 namespace {
@@ -22,10 +24,14 @@ uint8_t NearestPaletteIndex(const TRGBA *pal, uint8_t r, uint8_t g, uint8_t b) {
 }
 
 NearestColor::NearestColor(const TRGBA *pal)
-    : start_(size_t(1) << (3 * (8 - kCellBits)), kUnbuilt),
-      count_(start_.size(), 0),
+    : start_(new uint32_t[kCells]),
+      count_(new uint16_t[kCells]),
+      pool_(new uint32_t[kCells]),
+      poolSize_(0),
+      poolCap_(kCells),
       lastRgb_(0xFFFFFFFFu),
       lastIdx_(0) {
+    for (size_t i = 0; i < kCells; ++i) start_[i] = kUnbuilt, count_[i] = 0;
     for (int k = 0; k < 256; ++k) {
         r_[k] = pal[k].r;
         g_[k] = pal[k].g;
@@ -75,13 +81,20 @@ void NearestColor::BuildCell(uint32_t cell) {
         const uint32_t hi = h1 + h2 + h3;
         if (hi < minHi) minHi = hi;
     }
-    start_[cell] = static_cast<uint32_t>(pool_.size());
+    if (poolCap_ - poolSize_ < 256) {
+        std::unique_ptr<uint32_t[]> bigger(new uint32_t[poolCap_ * 2]);
+        memcpy(bigger.get(), pool_.get(), poolSize_ * sizeof(uint32_t));
+        pool_.swap(bigger);
+        poolCap_ *= 2;
+    }
+    start_[cell] = static_cast<uint32_t>(poolSize_);
     uint16_t n = 0;
     for (int k = 0; k < 256; ++k) {
         if (lo[k] > minHi) continue;
-        pool_.push_back((uint32_t(k) << 24) | (uint32_t(r_[k]) << 16) | (uint32_t(g_[k]) << 8) | b_[k]);
+        pool_[poolSize_ + n] = (uint32_t(k) << 24) | (uint32_t(r_[k]) << 16) | (uint32_t(g_[k]) << 8) | b_[k];
         ++n;
     }
+    poolSize_ += n;
     count_[cell] = n;
 }
 
@@ -92,7 +105,7 @@ uint8_t NearestColor::Find(uint32_t rgb) {
     const uint32_t cell = ((r >> kCellBits) << (2 * (8 - kCellBits))) | ((g >> kCellBits) << (8 - kCellBits)) |
                           (b >> kCellBits);
     if (start_[cell] == kUnbuilt) BuildCell(cell);
-    const uint32_t *c = pool_.data() + start_[cell];
+    const uint32_t *c = pool_.get() + start_[cell];
     const int n = count_[cell];
     uint32_t best = 0xFFFFFF;
     uint32_t idx = 0;

@@ -10,9 +10,10 @@
 #ifndef KORVANTE_NEAREST_H
 #define KORVANTE_NEAREST_H
 
+#include <stddef.h>
 #include <stdint.h>
 
-#include <vector>
+#include <memory>
 
 #include "utils.h"
 
@@ -40,16 +41,19 @@ public:
 private:
     static constexpr int kCellBits = 3;  // cube side 8
     static constexpr int kCellsPerAxis = 256 >> kCellBits;
+    static constexpr size_t kCells = size_t(1) << (3 * (8 - kCellBits));
     static constexpr uint32_t kUnbuilt = 0xFFFFFFFFu;
 
     void BuildCell(uint32_t cell);
 
     uint8_t r_[256], g_[256], b_[256];
     // Per cube: first candidate in pool_ and how many (kUnbuilt: not yet).
-    std::vector<uint32_t> start_;
-    std::vector<uint16_t> count_;
+    // Plain arrays: std containers would export their instantiations.
+    std::unique_ptr<uint32_t[]> start_;
+    std::unique_ptr<uint16_t[]> count_;
     // Candidates as index << 24 | 0xRRGGBB.
-    std::vector<uint32_t> pool_;
+    std::unique_ptr<uint32_t[]> pool_;
+    size_t poolSize_, poolCap_;
     uint32_t lastRgb_;
     uint8_t lastIdx_;
 };
