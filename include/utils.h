@@ -102,6 +102,35 @@ UTILS_API void SetPixel(TSurfDesc &s, int x, int y, unsigned long color);
 // Conversion and palettes
 // ---------------------------------------------------------------------------
 
+// The destination comes first, the source second. Every conversion also
+// converts the source's transparent colour into the destination's encoding.
+// Convert returns false in every case, also after converting; mode picks the
+// method for an 8-bit destination: 1 key only, 2 nearest palette entry,
+// 3 truncated 3-3-2 index, 4 model-palette index.
+UTILS_API bool Convert(TSurfDesc &dst, TSurfDesc &src, unsigned long mode);
+UTILS_API bool CopyImage(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert32_24_(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert24_32_(TSurfDesc &dst, TSurfDesc &src);
+// 16-bit layouts; the names read source to destination.
+UTILS_API bool Convert16_565_16_555(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_565_16_5551(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_565_16_4444(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_555_16_565(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_5551_16_565(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_555_16_4444(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_5551_16_4444(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_555_16_5551(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_5551_16_555(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_4444_16_565(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_4444_16_555(TSurfDesc &dst, TSurfDesc &src);
+UTILS_API bool Convert16_4444_16_5551(TSurfDesc &dst, TSurfDesc &src);
+
+// Palette builders write b, g and r of every entry and leave a alone.
+UTILS_API void CreateTruncPal(TRGBA (&pal)[256]);  // index RRRGGGBB, levels not stretched
+UTILS_API void CreateGreyPal(TRGBA (&pal)[256]);
+// Remaps an 8-bit image onto dst's palette by nearest colour; the key is
+// copied unchanged.
+UTILS_API bool Convert8_8(TSurfDesc &dst, TSurfDesc &src);
 
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,120 @@
+// Whole-image conversion against pixman (composite SRC between the same
+// formats) and SDL (SDL_ConvertSurface), and the 8-bit nearest-colour
+// conversion against the plain 256-entry scan.
+#include <pixman.h>
+#include <SDL2/SDL.h>
+#include <string.h>
+
+#include "bench_util.h"
+#include "testsurf.h"
+
+using namespace kvbench;
+using kvtest::TestSurface;
+
+namespace {
+
+void Fill(TestSurface &s) {
+    kvtest::Rng rng(42);
+    s.Randomize(rng);
+}
+
+void ConvertOurs(benchmark::State &st, int sk, int dk, Dim sz) {
+    TestSurface s(sk, sz.w, sz.h), d(dk, sz.w, sz.h);
+    Fill(s);
+    for (auto _ : st) {
+        Convert(d.desc, s.desc, 2);
+        benchmark::ClobberMemory();
+    }
+    SetPixelsProcessed(st, sz);
+}
+
+pixman_format_code_t PixmanFormat(int kind) { return kind == 32 ? PIXMAN_a8r8g8b8 : PIXMAN_r5g6b5; }
+
+void ConvertPixman(benchmark::State &st, int sk, int dk, Dim sz) {
+    TestSurface s(sk, sz.w, sz.h), d(dk, sz.w, sz.h);
+    Fill(s);
+    pixman_image_t *ps = pixman_image_create_bits(PixmanFormat(sk), sz.w, sz.h,
+                                                  reinterpret_cast<uint32_t *>(s.desc.bits), s.desc.scanWidth);
+    pixman_image_t *pd = pixman_image_create_bits(PixmanFormat(dk), sz.w, sz.h,
+                                                  reinterpret_cast<uint32_t *>(d.desc.bits), d.desc.scanWidth);
+    for (auto _ : st) {
+        pixman_image_composite32(PIXMAN_OP_SRC, ps, nullptr, pd, 0, 0, 0, 0, 0, 0, sz.w, sz.h);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(ps);
+    pixman_image_unref(pd);
+    SetPixelsProcessed(st, sz);
+}
+
+Uint32 SdlFormat(int kind) { return kind == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565; }
+
+void ConvertSdl(benchmark::State &st, int sk, int dk, Dim sz) {
+    TestSurface s(sk, sz.w, sz.h);
+    Fill(s);
+    SDL_Surface *ss = SDL_CreateRGBSurfaceWithFormatFrom(s.desc.bits, sz.w, sz.h, int(s.desc.bpp), s.desc.scanWidth,
+                                                         SdlFormat(sk));
+    SDL_PixelFormat *df = SDL_AllocFormat(SdlFormat(dk));
+    for (auto _ : st) {
+        SDL_Surface *out = SDL_ConvertSurface(ss, df, 0);
+        benchmark::DoNotOptimize(out);
+        SDL_FreeSurface(out);
+    }
+    SDL_FreeFormat(df);
+    SDL_FreeSurface(ss);
+    SetPixelsProcessed(st, sz);
+}
+
+// What the conversion would cost with the plain scan per pixel.
+void NearestPlainScan(benchmark::State &st, Dim sz) {
+    TestSurface s(32, sz.w, sz.h), d(8, sz.w, sz.h);
+    Fill(s);
+    TRGBA pal[256];
+    CreateModelPal(pal);
+    for (auto _ : st) {
+        for (int y = 0; y < sz.h; ++y) {
+            const uint8_t *sp = s.Row(y);
+            uint8_t *dp = d.Row(y);
+            for (int x = 0; x < sz.w; ++x) {
+                const int b = sp[4 * x], g = sp[4 * x + 1], r = sp[4 * x + 2];
+                int best = 0xFFFFFF, idx = 0;
+                for (int k = 0; k < 256; ++k) {
+                    const int dd = ((b - pal[k].b) & 255) + ((g - pal[k].g) & 255) + ((r - pal[k].r) & 255);
+                    if (dd <= best) best = dd, idx = k;
+                }
+                dp[x] = uint8_t(idx);
+            }
+        }
+        benchmark::ClobberMemory();
+    }
+    SetPixelsProcessed(st, sz);
+}
+
+void NearestOurs(benchmark::State &st, Dim sz) {
+    TestSurface s(32, sz.w, sz.h), d(8, sz.w, sz.h);
+    Fill(s);
+    CreateModelPal(d.palette);
+    for (auto _ : st) {
+        Convert(d.desc, s.desc, 2);
+        benchmark::ClobberMemory();
+    }
+    SetPixelsProcessed(st, sz);
+}
+
+int Register() {
+    for (const Dim &sz : kSizes) {
+        for (int pair = 0; pair < 2; ++pair) {
+            const int sk = pair == 0 ? 32 : 16, dk = pair == 0 ? 16 : 32;
+            const std::string g = pair == 0 ? "Convert_32_565" : "Convert_565_32";
+            benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), ConvertOurs, sk, dk, sz);
+            benchmark::RegisterBenchmark(Name(g, "pixman", sz).c_str(), ConvertPixman, sk, dk, sz);
+            benchmark::RegisterBenchmark(Name(g, "sdl2", sz).c_str(), ConvertSdl, sk, dk, sz);
+        }
+        benchmark::RegisterBenchmark(Name("Convert_32_8_nearest", "ours", sz).c_str(), NearestOurs, sz);
+        benchmark::RegisterBenchmark(Name("Convert_32_8_nearest", "plain-scan", sz).c_str(), NearestPlainScan, sz)
+            ->Unit(benchmark::kMillisecond);
+    }
+    return 0;
+}
+const int registered = Register();
+
+}  // namespace
