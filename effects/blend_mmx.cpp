@@ -32,13 +32,12 @@ inline __m64 MulShift(__m64 a, __m64 b) {
     return _mm_packs_pu16(lo, hi);
 }
 
-// Overlay of four bytes held in 16-bit lanes. Above the threshold both
-// operands and the result are complemented (255 - x is x ^ 255), so both
-// branches are one multiply and a shift by 7.
-inline __m64 OverlayLanes(__m64 d, __m64 s) {
-    const __m64 hiMask = _mm_and_si64(_mm_cmpgt_pi16(d, _mm_set1_pi16(127)), _mm_set1_pi16(0xFF));
-    const __m64 p = _mm_srli_pi16(_mm_mullo_pi16(_mm_xor_si64(d, hiMask), _mm_xor_si64(s, hiMask)), 7);
-    return _mm_xor_si64(p, hiMask);
+// Overlay: above the threshold both operands and the result are
+// complemented (255 - x is x ^ 255), so both branches are one multiply and a
+// shift by 7. A byte is 128 or more exactly when it is negative as signed.
+inline __m64 Overlay(__m64 d, __m64 s) {
+    const __m64 upper = _mm_cmpgt_pi8(_mm_setzero_si64(), d);
+    return _mm_xor_si64(MulShift<7>(_mm_xor_si64(d, upper), _mm_xor_si64(s, upper)), upper);
 }
 
 template <class M> struct Op;
@@ -66,12 +65,7 @@ template <> struct Op<Darken> {
     static __m64 Apply(__m64 d, __m64 s) { return _mm_subs_pu8(d, _mm_subs_pu8(d, s)); }
 };
 template <> struct Op<Superponer> {
-    static __m64 Apply(__m64 d, __m64 s) {
-        const __m64 z = _mm_setzero_si64();
-        const __m64 lo = OverlayLanes(_mm_unpacklo_pi8(d, z), _mm_unpacklo_pi8(s, z));
-        const __m64 hi = OverlayLanes(_mm_unpackhi_pi8(d, z), _mm_unpackhi_pi8(s, z));
-        return _mm_packs_pu16(lo, hi);
-    }
+    static __m64 Apply(__m64 d, __m64 s) { return Overlay(d, s); }
 };
 
 // The mode on two pixels, byte 3 kept where the mode leaves it alone.
@@ -108,77 +102,112 @@ inline __m64 KeyedMix(__m64 d, __m64 s, __m64 rgbMask, __m64 key) {
 
 }  // namespace
 
+// Rows are walked four pixels at a time (both loads before either store),
+// then a pair, then a last odd pixel.
+
 template <class M>
 void SourceRows_32mmx(const Block &b, uint32_t key) {
     const __m64 rgbMask = _mm_set_pi32(0x00FFFFFF, 0x00FFFFFF);
     const int k = static_cast<int>(key & 0x00FFFFFFu);
     const __m64 keyv = _mm_set_pi32(k, k);
+    const int w = b.w, h = b.h;
+    const ptrdiff_t dp = b.dstPitch, sp = b.srcPitch;
     uint8_t *drow = b.dst;
     const uint8_t *srow = b.src;
-    for (int y = 0; y < b.h; ++y) {
+    for (int y = 0; y < h; ++y, drow += dp, srow += sp) {
+        uint8_t *d = drow;
+        const uint8_t *s = srow;
         int x = 0;
-        for (; x + 2 <= b.w; x += 2) {
-            uint8_t *d = drow + 4 * x;
-            Store2(d, KeyedMix<M>(Load2(d), Load2(srow + 4 * x), rgbMask, keyv));
+        for (; x + 4 <= w; x += 4, d += 16, s += 16) {
+            const __m64 d0 = Load2(d), d1 = Load2(d + 8), s0 = Load2(s), s1 = Load2(s + 8);
+            Store2(d, KeyedMix<M>(d0, s0, rgbMask, keyv));
+            Store2(d + 8, KeyedMix<M>(d1, s1, rgbMask, keyv));
         }
-        if (x < b.w) {
-            uint8_t *d = drow + 4 * x;
-            Store1(d, KeyedMix<M>(Load1(d), Load1(srow + 4 * x), rgbMask, keyv));
+        if (x + 2 <= w) {
+            Store2(d, KeyedMix<M>(Load2(d), Load2(s), rgbMask, keyv));
+            x += 2, d += 8, s += 8;
         }
-        drow += b.dstPitch;
-        srow += b.srcPitch;
+        if (x < w) Store1(d, KeyedMix<M>(Load1(d), Load1(s), rgbMask, keyv));
     }
     _mm_empty();
 }
 
-template <class M>
-void ColourRows_32mmx(const Block &b, uint32_t colour) {
-    const __m64 s = _mm_set_pi32(static_cast<int>(colour), static_cast<int>(colour));
+namespace {
+
+// Weights of four mask bytes as 16-bit lanes, one register per pixel.
+struct Weights4 {
+    __m64 w0, w1, w2, w3;
+    explicit Weights4(const uint8_t *m) {
+        const __m64 v = _mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(Load32(m))), _mm_setzero_si64());
+        const __m64 lo = _mm_unpacklo_pi16(v, v), hi = _mm_unpackhi_pi16(v, v);
+        w0 = _mm_unpacklo_pi32(lo, lo);
+        w1 = _mm_unpackhi_pi32(lo, lo);
+        w2 = _mm_unpacklo_pi32(hi, hi);
+        w3 = _mm_unpackhi_pi32(hi, hi);
+    }
+};
+
+// Two pixels weighted by lanes w0 (low pixel) and w1 (high pixel).
+inline __m64 WeightedLanes(__m64 d, __m64 o, __m64 w0, __m64 w1) {
+    const __m64 z = _mm_setzero_si64();
+    const __m64 lo = WeighLanes(_mm_unpacklo_pi8(d, z), _mm_unpacklo_pi8(o, z), w0);
+    const __m64 hi = WeighLanes(_mm_unpackhi_pi8(d, z), _mm_unpackhi_pi8(o, z), w1);
+    return _mm_packs_pu16(lo, hi);
+}
+
+// The colour and masked forms share this walk; `Src` yields the second
+// operand of two pixels (a constant colour or the source row).
+template <class M, class Src>
+void WeightedRows(const Block &b, Src src) {
+    const int w = b.w, h = b.h;
+    const ptrdiff_t dp = b.dstPitch, mp = b.maskPitch;
     uint8_t *drow = b.dst;
     const uint8_t *mrow = b.mask;
-    for (int y = 0; y < b.h; ++y) {
+    for (int y = 0; y < h; ++y, drow += dp, mrow += mp, src.NextRow()) {
+        uint8_t *d = drow;
         int x = 0;
-        for (; x + 2 <= b.w; x += 2) {
-            const uint32_t a0 = mrow[x], a1 = mrow[x + 1];
-            if ((a0 | a1) == 0) continue;
-            uint8_t *d = drow + 4 * x;
-            const __m64 dv = Load2(d);
-            Store2(d, Weighted(dv, Mix<M>(dv, s), a0, a1));
+        for (; x + 4 <= w; x += 4, d += 16) {
+            if (Load32(mrow + x) == 0) continue;
+            const Weights4 wt(mrow + x);
+            const __m64 d0 = Load2(d), d1 = Load2(d + 8), s0 = src.Two(x), s1 = src.Two(x + 2);
+            Store2(d, WeightedLanes(d0, Mix<M>(d0, s0), wt.w0, wt.w1));
+            Store2(d + 8, WeightedLanes(d1, Mix<M>(d1, s1), wt.w2, wt.w3));
         }
-        if (x < b.w && mrow[x] != 0) {
-            uint8_t *d = drow + 4 * x;
+        for (; x < w; ++x, d += 4) {
+            const uint32_t a = mrow[x];
+            if (a == 0) continue;
             const __m64 dv = Load1(d);
-            Store1(d, Weighted(dv, Mix<M>(dv, s), mrow[x], 0));
+            Store1(d, Weighted(dv, Mix<M>(dv, src.One(x)), a, 0));
         }
-        drow += b.dstPitch;
-        mrow += b.maskPitch;
     }
     _mm_empty();
+}
+
+struct ConstantColour {
+    __m64 c;
+    __m64 Two(int) const { return c; }
+    __m64 One(int) const { return c; }
+    void NextRow() {}
+};
+
+struct SourceRow {
+    const uint8_t *row;
+    ptrdiff_t pitch;
+    __m64 Two(int x) const { return Load2(row + 4 * x); }
+    __m64 One(int x) const { return Load1(row + 4 * x); }
+    void NextRow() { row += pitch; }
+};
+
+}  // namespace
+
+template <class M>
+void ColourRows_32mmx(const Block &b, uint32_t colour) {
+    WeightedRows<M>(b, ConstantColour{_mm_set_pi32(static_cast<int>(colour), static_cast<int>(colour))});
 }
 
 template <class M>
 void MaskedRows_32mmx(const Block &b) {
-    uint8_t *drow = b.dst;
-    const uint8_t *srow = b.src, *mrow = b.mask;
-    for (int y = 0; y < b.h; ++y) {
-        int x = 0;
-        for (; x + 2 <= b.w; x += 2) {
-            const uint32_t a0 = mrow[x], a1 = mrow[x + 1];
-            if ((a0 | a1) == 0) continue;
-            uint8_t *d = drow + 4 * x;
-            const __m64 dv = Load2(d);
-            Store2(d, Weighted(dv, Mix<M>(dv, Load2(srow + 4 * x)), a0, a1));
-        }
-        if (x < b.w && mrow[x] != 0) {
-            uint8_t *d = drow + 4 * x;
-            const __m64 dv = Load1(d);
-            Store1(d, Weighted(dv, Mix<M>(dv, Load1(srow + 4 * x)), mrow[x], 0));
-        }
-        drow += b.dstPitch;
-        srow += b.srcPitch;
-        mrow += b.maskPitch;
-    }
-    _mm_empty();
+    WeightedRows<M>(b, SourceRow{b.src, b.srcPitch});
 }
 
 #define KV_BLEND_MMX(MODE)                                            \
