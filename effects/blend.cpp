@@ -217,71 +217,60 @@ void MaskedRows(const Block &b) {
 // ---- kernels per format --------------------------------------------------------
 //
 // Blend_32<M>, Blend_24<M>, Blend_565<M>, Blend_555<M> (kinds 17 and 18) and
-// Blend_4444<M>, each in the three forms. The 32-bit ones hand the rows to
-// the SIMD passes in utilsmmx.
+// Blend_4444<M>, each in the three forms.
+
+// The row passes of a format: the plain frames above, or in utilsmmx the SIMD
+// passes of the 24- and 32-bit formats.
+template <class P, class M>
+struct Rows {
+    static void Source(const Block &b, uint32_t key) { SourceRows<P, M>(b, key); }
+    static void Colour(const Block &b, uint32_t c) { ColourRows<P, M>(b, c); }
+    static void Masked(const Block &b) { MaskedRows<P, M>(b); }
+};
+
+#if UTILS_SIMD
+template <class M>
+struct Rows<Px32, M> {
+    static void Source(const Block &b, uint32_t key) { SourceRows_32mmx<M>(b, key); }
+    static void Colour(const Block &b, uint32_t c) { ColourRows_32mmx<M>(b, c); }
+    static void Masked(const Block &b) { MaskedRows_32mmx<M>(b); }
+};
+template <class M>
+struct Rows<Px24, M> {
+    static void Source(const Block &b, uint32_t key) { SourceRows_24mmx<M>(b, key); }
+    static void Colour(const Block &b, uint32_t c) { ColourRows_24mmx<M>(b, c); }
+    static void Masked(const Block &b) { MaskedRows_24mmx<M>(b); }
+};
+#endif
 
 template <class P, class M>
-struct Plain {
+struct Kernel {
     static bool Source(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p) {
         Block b;
         if (!PrepareSource(dst, r, src, p, b)) return false;
-        SourceRows<P, M>(b, SourceKey(src));
+        Rows<P, M>::Source(b, SourceKey(src));
         return true;
     }
     static bool Colour(TSurfDesc &dst, const CRectangulo &r, unsigned long c, TSurfDesc &mask, const CPunto &mp) {
         Block b;
         if (!PrepareColour(dst, r, mask, mp, b)) return false;
-        ColourRows<P, M>(b, P::FromColour(c));
+        Rows<P, M>::Colour(b, P::FromColour(c));
         return true;
     }
     static bool Masked(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
                        const CPunto &mp) {
         Block b;
         if (!PrepareMasked(dst, r, src, p, mask, mp, b)) return false;
-        MaskedRows<P, M>(b);
+        Rows<P, M>::Masked(b);
         return true;
     }
 };
 
-template <class M>
-struct Blend_32 {
-    static bool Source(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p) {
-#if UTILS_SIMD
-        Block b;
-        if (!PrepareSource(dst, r, src, p, b)) return false;
-        SourceRows_32mmx<M>(b, SourceKey(src));
-        return true;
-#else
-        return Plain<Px32, M>::Source(dst, r, src, p);
-#endif
-    }
-    static bool Colour(TSurfDesc &dst, const CRectangulo &r, unsigned long c, TSurfDesc &mask, const CPunto &mp) {
-#if UTILS_SIMD
-        Block b;
-        if (!PrepareColour(dst, r, mask, mp, b)) return false;
-        ColourRows_32mmx<M>(b, Px32::FromColour(c));
-        return true;
-#else
-        return Plain<Px32, M>::Colour(dst, r, c, mask, mp);
-#endif
-    }
-    static bool Masked(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
-                       const CPunto &mp) {
-#if UTILS_SIMD
-        Block b;
-        if (!PrepareMasked(dst, r, src, p, mask, mp, b)) return false;
-        MaskedRows_32mmx<M>(b);
-        return true;
-#else
-        return Plain<Px32, M>::Masked(dst, r, src, p, mask, mp);
-#endif
-    }
-};
-
-template <class M> using Blend_24 = Plain<Px24, M>;
-template <class M> using Blend_565 = Plain<Px16<Fmt565>, M>;
-template <class M> using Blend_555 = Plain<Px16<Fmt555>, M>;
-template <class M> using Blend_4444 = Plain<Px16<Fmt4444>, M>;
+template <class M> using Blend_32 = Kernel<Px32, M>;
+template <class M> using Blend_24 = Kernel<Px24, M>;
+template <class M> using Blend_565 = Kernel<Px16<Fmt565>, M>;
+template <class M> using Blend_555 = Kernel<Px16<Fmt555>, M>;
+template <class M> using Blend_4444 = Kernel<Px16<Fmt4444>, M>;
 
 // ---- dispatch --------------------------------------------------------------------
 // No 8-bit kernel: an 8-bit destination returns false like any unknown one.

@@ -1,5 +1,6 @@
-// MMX passes of the 32-bit blend modes: two pixels per register. Every
-// operation is exact in 16-bit lanes, so the bytes match the plain kernels.
+// MMX passes of the 24- and 32-bit blend modes: two pixels per register.
+// Every operation is exact in 16-bit lanes, so the bytes match the plain
+// kernels.
 #include <mmintrin.h>
 #include <string.h>
 
@@ -11,14 +12,40 @@ namespace blend {
 
 namespace {
 
-inline __m64 Load2(const uint8_t *p) {
-    __m64 v;
-    memcpy(&v, p, 8);
-    return v;
-}
-inline void Store2(uint8_t *p, __m64 v) { memcpy(p, &v, 8); }
-inline __m64 Load1(const uint8_t *p) { return _mm_cvtsi32_si64(static_cast<int>(Load32(p))); }
-inline void Store1(uint8_t *p, __m64 v) { Store32(p, static_cast<uint32_t>(_mm_cvtsi64_si32(v))); }
+// Pixel access of the two depths. A 24-bit pixel travels as four bytes whose
+// last is the next pixel's first: the passes keep that byte as it was, so a
+// four-byte store rewrites the neighbour's byte unchanged, and the next
+// pixel's own store comes after. The paired accesses therefore need one
+// pixel of slack after the pair; the tail goes pixel by pixel in three bytes.
+struct Io32 {
+    static constexpr int kBytes = 4;
+    static constexpr int kSlack = 0;
+    static constexpr bool kKeepByte3 = false;
+    static __m64 Load2(const uint8_t *p) {
+        __m64 v;
+        memcpy(&v, p, 8);
+        return v;
+    }
+    static void Store2(uint8_t *p, __m64 v) { memcpy(p, &v, 8); }
+    static __m64 Load1(const uint8_t *p) { return _mm_cvtsi32_si64(static_cast<int>(Load32(p))); }
+    static void Store1(uint8_t *p, __m64 v) { Store32(p, static_cast<uint32_t>(_mm_cvtsi64_si32(v))); }
+};
+
+struct Io24 {
+    static constexpr int kBytes = 3;
+    static constexpr int kSlack = 1;
+    static constexpr bool kKeepByte3 = true;
+    static __m64 Load2(const uint8_t *p) {
+        return _mm_unpacklo_pi32(_mm_cvtsi32_si64(static_cast<int>(Load32(p))),
+                                 _mm_cvtsi32_si64(static_cast<int>(Load32(p + 3))));
+    }
+    static void Store2(uint8_t *p, __m64 v) {
+        Store32(p, static_cast<uint32_t>(_mm_cvtsi64_si32(v)));
+        Store32(p + 3, static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_srli_si64(v, 32))));
+    }
+    static __m64 Load1(const uint8_t *p) { return _mm_cvtsi32_si64(static_cast<int>(Fmt24::Load(p))); }
+    static void Store1(uint8_t *p, __m64 v) { Fmt24::Store(p, static_cast<uint32_t>(_mm_cvtsi64_si32(v))); }
+};
 
 inline __m64 Ones() { return _mm_cmpeq_pi8(_mm_setzero_si64(), _mm_setzero_si64()); }
 inline __m64 AlphaBytes() { return _mm_set_pi32(int(0xFF000000u), int(0xFF000000u)); }
@@ -68,11 +95,12 @@ template <> struct Op<Superponer> {
     static __m64 Apply(__m64 d, __m64 s) { return Overlay(d, s); }
 };
 
-// The mode on two pixels, byte 3 kept where the mode leaves it alone.
-template <class M>
+// The mode on two pixels, byte 3 kept where the mode (or the 24-bit
+// access) leaves it alone.
+template <class M, class Io>
 inline __m64 Mix(__m64 d, __m64 s) {
     const __m64 o = Op<M>::Apply(d, s);
-    if (M::kAlpha) return o;
+    if (M::kAlpha && !Io::kKeepByte3) return o;
     const __m64 a = AlphaBytes();
     return _mm_or_si64(_mm_andnot_si64(a, o), _mm_and_si64(a, d));
 }
@@ -94,45 +122,11 @@ inline __m64 Weighted(__m64 d, __m64 o, uint32_t a0, uint32_t a1) {
 }
 
 // Keyed source pixels keep the destination.
-template <class M>
+template <class M, class Io>
 inline __m64 KeyedMix(__m64 d, __m64 s, __m64 rgbMask, __m64 key) {
     const __m64 keyed = _mm_cmpeq_pi32(_mm_and_si64(s, rgbMask), key);
-    return _mm_or_si64(_mm_and_si64(keyed, d), _mm_andnot_si64(keyed, Mix<M>(d, s)));
+    return _mm_or_si64(_mm_and_si64(keyed, d), _mm_andnot_si64(keyed, Mix<M, Io>(d, s)));
 }
-
-}  // namespace
-
-// Rows are walked four pixels at a time (both loads before either store),
-// then a pair, then a last odd pixel.
-
-template <class M>
-void SourceRows_32mmx(const Block &b, uint32_t key) {
-    const __m64 rgbMask = _mm_set_pi32(0x00FFFFFF, 0x00FFFFFF);
-    const int k = static_cast<int>(key & 0x00FFFFFFu);
-    const __m64 keyv = _mm_set_pi32(k, k);
-    const int w = b.w, h = b.h;
-    const ptrdiff_t dp = b.dstPitch, sp = b.srcPitch;
-    uint8_t *drow = b.dst;
-    const uint8_t *srow = b.src;
-    for (int y = 0; y < h; ++y, drow += dp, srow += sp) {
-        uint8_t *d = drow;
-        const uint8_t *s = srow;
-        int x = 0;
-        for (; x + 4 <= w; x += 4, d += 16, s += 16) {
-            const __m64 d0 = Load2(d), d1 = Load2(d + 8), s0 = Load2(s), s1 = Load2(s + 8);
-            Store2(d, KeyedMix<M>(d0, s0, rgbMask, keyv));
-            Store2(d + 8, KeyedMix<M>(d1, s1, rgbMask, keyv));
-        }
-        if (x + 2 <= w) {
-            Store2(d, KeyedMix<M>(Load2(d), Load2(s), rgbMask, keyv));
-            x += 2, d += 8, s += 8;
-        }
-        if (x < w) Store1(d, KeyedMix<M>(Load1(d), Load1(s), rgbMask, keyv));
-    }
-    _mm_empty();
-}
-
-namespace {
 
 // Weights of four mask bytes as 16-bit lanes, one register per pixel.
 struct Weights4 {
@@ -155,10 +149,38 @@ inline __m64 WeightedLanes(__m64 d, __m64 o, __m64 w0, __m64 w1) {
     return _mm_packs_pu16(lo, hi);
 }
 
+// Rows are walked four pixels at a time (all loads before any store), then
+// pixel by pixel.
+template <class M, class Io>
+void SourceRows(const Block &b, uint32_t key) {
+    constexpr int n = Io::kBytes;
+    const __m64 rgbMask = _mm_set_pi32(0x00FFFFFF, 0x00FFFFFF);
+    const int k = static_cast<int>(key & 0x00FFFFFFu);
+    const __m64 keyv = _mm_set_pi32(k, k);
+    const int w = b.w, h = b.h;
+    const ptrdiff_t dp = b.dstPitch, sp = b.srcPitch;
+    uint8_t *drow = b.dst;
+    const uint8_t *srow = b.src;
+    for (int y = 0; y < h; ++y, drow += dp, srow += sp) {
+        uint8_t *d = drow;
+        const uint8_t *s = srow;
+        int x = 0;
+        for (; x + 4 + Io::kSlack <= w; x += 4, d += 4 * n, s += 4 * n) {
+            const __m64 d0 = Io::Load2(d), d1 = Io::Load2(d + 2 * n);
+            const __m64 s0 = Io::Load2(s), s1 = Io::Load2(s + 2 * n);
+            Io::Store2(d, KeyedMix<M, Io>(d0, s0, rgbMask, keyv));
+            Io::Store2(d + 2 * n, KeyedMix<M, Io>(d1, s1, rgbMask, keyv));
+        }
+        for (; x < w; ++x, d += n, s += n) Io::Store1(d, KeyedMix<M, Io>(Io::Load1(d), Io::Load1(s), rgbMask, keyv));
+    }
+    _mm_empty();
+}
+
 // The colour and masked forms share this walk; `Src` yields the second
 // operand of two pixels (a constant colour or the source row).
-template <class M, class Src>
+template <class M, class Io, class Src>
 void WeightedRows(const Block &b, Src src) {
+    constexpr int n = Io::kBytes;
     const int w = b.w, h = b.h;
     const ptrdiff_t dp = b.dstPitch, mp = b.maskPitch;
     uint8_t *drow = b.dst;
@@ -166,18 +188,19 @@ void WeightedRows(const Block &b, Src src) {
     for (int y = 0; y < h; ++y, drow += dp, mrow += mp, src.NextRow()) {
         uint8_t *d = drow;
         int x = 0;
-        for (; x + 4 <= w; x += 4, d += 16) {
+        for (; x + 4 + Io::kSlack <= w; x += 4, d += 4 * n) {
             if (Load32(mrow + x) == 0) continue;
             const Weights4 wt(mrow + x);
-            const __m64 d0 = Load2(d), d1 = Load2(d + 8), s0 = src.Two(x), s1 = src.Two(x + 2);
-            Store2(d, WeightedLanes(d0, Mix<M>(d0, s0), wt.w0, wt.w1));
-            Store2(d + 8, WeightedLanes(d1, Mix<M>(d1, s1), wt.w2, wt.w3));
+            const __m64 d0 = Io::Load2(d), d1 = Io::Load2(d + 2 * n);
+            const __m64 s0 = src.template Two<Io>(x), s1 = src.template Two<Io>(x + 2);
+            Io::Store2(d, WeightedLanes(d0, Mix<M, Io>(d0, s0), wt.w0, wt.w1));
+            Io::Store2(d + 2 * n, WeightedLanes(d1, Mix<M, Io>(d1, s1), wt.w2, wt.w3));
         }
-        for (; x < w; ++x, d += 4) {
+        for (; x < w; ++x, d += n) {
             const uint32_t a = mrow[x];
             if (a == 0) continue;
-            const __m64 dv = Load1(d);
-            Store1(d, Weighted(dv, Mix<M>(dv, src.One(x)), a, 0));
+            const __m64 dv = Io::Load1(d);
+            Io::Store1(d, Weighted(dv, Mix<M, Io>(dv, src.template One<Io>(x)), a, 0));
         }
     }
     _mm_empty();
@@ -185,35 +208,37 @@ void WeightedRows(const Block &b, Src src) {
 
 struct ConstantColour {
     __m64 c;
-    __m64 Two(int) const { return c; }
-    __m64 One(int) const { return c; }
+    template <class Io> __m64 Two(int) const { return c; }
+    template <class Io> __m64 One(int) const { return c; }
     void NextRow() {}
 };
 
 struct SourceRow {
     const uint8_t *row;
     ptrdiff_t pitch;
-    __m64 Two(int x) const { return Load2(row + 4 * x); }
-    __m64 One(int x) const { return Load1(row + 4 * x); }
+    template <class Io> __m64 Two(int x) const { return Io::Load2(row + Io::kBytes * x); }
+    template <class Io> __m64 One(int x) const { return Io::Load1(row + Io::kBytes * x); }
     void NextRow() { row += pitch; }
 };
 
+inline __m64 Twice(uint32_t c) { return _mm_set_pi32(static_cast<int>(c), static_cast<int>(c)); }
+
 }  // namespace
 
-template <class M>
-void ColourRows_32mmx(const Block &b, uint32_t colour) {
-    WeightedRows<M>(b, ConstantColour{_mm_set_pi32(static_cast<int>(colour), static_cast<int>(colour))});
-}
-
-template <class M>
-void MaskedRows_32mmx(const Block &b) {
-    WeightedRows<M>(b, SourceRow{b.src, b.srcPitch});
-}
+template <class M> void SourceRows_32mmx(const Block &b, uint32_t key) { SourceRows<M, Io32>(b, key); }
+template <class M> void SourceRows_24mmx(const Block &b, uint32_t key) { SourceRows<M, Io24>(b, key); }
+template <class M> void ColourRows_32mmx(const Block &b, uint32_t c) { WeightedRows<M, Io32>(b, ConstantColour{Twice(c)}); }
+template <class M> void ColourRows_24mmx(const Block &b, uint32_t c) { WeightedRows<M, Io24>(b, ConstantColour{Twice(c)}); }
+template <class M> void MaskedRows_32mmx(const Block &b) { WeightedRows<M, Io32>(b, SourceRow{b.src, b.srcPitch}); }
+template <class M> void MaskedRows_24mmx(const Block &b) { WeightedRows<M, Io24>(b, SourceRow{b.src, b.srcPitch}); }
 
 #define KV_BLEND_MMX(MODE)                                            \
     template void SourceRows_32mmx<MODE>(const Block &, uint32_t); \
     template void ColourRows_32mmx<MODE>(const Block &, uint32_t); \
-    template void MaskedRows_32mmx<MODE>(const Block &);
+    template void MaskedRows_32mmx<MODE>(const Block &);           \
+    template void SourceRows_24mmx<MODE>(const Block &, uint32_t); \
+    template void ColourRows_24mmx<MODE>(const Block &, uint32_t); \
+    template void MaskedRows_24mmx<MODE>(const Block &);
 
 KV_BLEND_MMX(Suma)
 KV_BLEND_MMX(Resta)

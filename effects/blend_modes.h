@@ -98,6 +98,9 @@ inline uint32_t SourceKey(const TSurfDesc &src) { return src.transColor != 0xFFF
 template <class M> void SourceRows_32mmx(const Block &b, uint32_t key);
 template <class M> void ColourRows_32mmx(const Block &b, uint32_t colour);
 template <class M> void MaskedRows_32mmx(const Block &b);
+template <class M> void SourceRows_24mmx(const Block &b, uint32_t key);
+template <class M> void ColourRows_24mmx(const Block &b, uint32_t colour);
+template <class M> void MaskedRows_24mmx(const Block &b);
 #endif
 
 }  // namespace blend
