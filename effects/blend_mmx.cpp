@@ -67,32 +67,51 @@ inline __m64 Overlay(__m64 d, __m64 s) {
     return _mm_xor_si64(MulShift<7>(_mm_xor_si64(d, upper), _mm_xor_si64(s, upper)), upper);
 }
 
+// Each mode on eight bytes; the multiplying ones also on four bytes already
+// widened to 16-bit lanes (kLanes), which the weighted forms use to skip a
+// pack and unpack.
 template <class M> struct Op;
 
 template <> struct Op<Suma> {
+    static constexpr bool kLanes = false;
     static __m64 Apply(__m64 d, __m64 s) { return _mm_adds_pu8(d, s); }
 };
 template <> struct Op<Resta> {
+    static constexpr bool kLanes = false;
     static __m64 Apply(__m64 d, __m64 s) { return _mm_subs_pu8(d, s); }
 };
 template <> struct Op<Multiplica> {
+    static constexpr bool kLanes = true;
     static __m64 Apply(__m64 d, __m64 s) { return MulShift<8>(d, s); }
+    static __m64 Lanes(__m64 d, __m64 s) { return _mm_srli_pi16(_mm_mullo_pi16(d, s), 8); }
 };
 template <> struct Op<Screen> {
+    static constexpr bool kLanes = true;
     static __m64 Apply(__m64 d, __m64 s) {
         const __m64 n = Ones();
         return _mm_xor_si64(MulShift<8>(_mm_xor_si64(d, n), _mm_xor_si64(s, n)), n);
     }
+    static __m64 Lanes(__m64 d, __m64 s) {
+        const __m64 n = _mm_set1_pi16(0xFF);
+        return _mm_xor_si64(_mm_srli_pi16(_mm_mullo_pi16(_mm_xor_si64(d, n), _mm_xor_si64(s, n)), 8), n);
+    }
 };
 // No byte max or min in MMX; saturating differences give them exactly.
 template <> struct Op<Lighten> {
+    static constexpr bool kLanes = false;
     static __m64 Apply(__m64 d, __m64 s) { return _mm_adds_pu8(d, _mm_subs_pu8(s, d)); }
 };
 template <> struct Op<Darken> {
+    static constexpr bool kLanes = false;
     static __m64 Apply(__m64 d, __m64 s) { return _mm_subs_pu8(d, _mm_subs_pu8(d, s)); }
 };
 template <> struct Op<Superponer> {
+    static constexpr bool kLanes = true;
     static __m64 Apply(__m64 d, __m64 s) { return Overlay(d, s); }
+    static __m64 Lanes(__m64 d, __m64 s) {
+        const __m64 upper = _mm_and_si64(_mm_cmpgt_pi16(d, _mm_set1_pi16(127)), _mm_set1_pi16(0xFF));
+        return _mm_xor_si64(_mm_srli_pi16(_mm_mullo_pi16(_mm_xor_si64(d, upper), _mm_xor_si64(s, upper)), 7), upper);
+    }
 };
 
 // The mode on two pixels, byte 3 kept where the mode (or the 24-bit
@@ -109,16 +128,6 @@ inline __m64 Mix(__m64 d, __m64 s) {
 // arithmetic lands on the exact value before the logical shift.
 inline __m64 WeighLanes(__m64 d, __m64 o, __m64 w) {
     return _mm_srli_pi16(_mm_add_pi16(_mm_mullo_pi16(_mm_sub_pi16(o, d), w), _mm_slli_pi16(d, 8)), 8);
-}
-
-// Weights a0 (low pixel) and a1 (high pixel).
-inline __m64 Weighted(__m64 d, __m64 o, uint32_t a0, uint32_t a1) {
-    const __m64 z = _mm_setzero_si64();
-    const __m64 w = _mm_cvtsi32_si64(static_cast<int>(a0 | (a1 << 16)));
-    const __m64 ww = _mm_unpacklo_pi16(w, w);
-    const __m64 lo = WeighLanes(_mm_unpacklo_pi8(d, z), _mm_unpacklo_pi8(o, z), _mm_unpacklo_pi32(ww, ww));
-    const __m64 hi = WeighLanes(_mm_unpackhi_pi8(d, z), _mm_unpackhi_pi8(o, z), _mm_unpackhi_pi32(ww, ww));
-    return _mm_packs_pu16(lo, hi);
 }
 
 // Keyed source pixels keep the destination.
@@ -141,12 +150,26 @@ struct Weights4 {
     }
 };
 
-// Two pixels weighted by lanes w0 (low pixel) and w1 (high pixel).
-inline __m64 WeightedLanes(__m64 d, __m64 o, __m64 w0, __m64 w1) {
+// Two pixels blended and weighted by lanes w0 (low pixel) and w1 (high).
+template <class M, class Io>
+inline __m64 MixWeighted(__m64 d, __m64 s, __m64 w0, __m64 w1) {
     const __m64 z = _mm_setzero_si64();
-    const __m64 lo = WeighLanes(_mm_unpacklo_pi8(d, z), _mm_unpacklo_pi8(o, z), w0);
-    const __m64 hi = WeighLanes(_mm_unpackhi_pi8(d, z), _mm_unpackhi_pi8(o, z), w1);
-    return _mm_packs_pu16(lo, hi);
+    const __m64 dl = _mm_unpacklo_pi8(d, z), dh = _mm_unpackhi_pi8(d, z);
+    __m64 ol, oh;
+    if constexpr (Op<M>::kLanes) {
+        ol = Op<M>::Lanes(dl, _mm_unpacklo_pi8(s, z));
+        oh = Op<M>::Lanes(dh, _mm_unpackhi_pi8(s, z));
+        if (!M::kAlpha || Io::kKeepByte3) {
+            const __m64 a = _mm_set_pi16(-1, 0, 0, 0);
+            ol = _mm_or_si64(_mm_andnot_si64(a, ol), _mm_and_si64(a, dl));
+            oh = _mm_or_si64(_mm_andnot_si64(a, oh), _mm_and_si64(a, dh));
+        }
+    } else {
+        const __m64 o = Mix<M, Io>(d, s);
+        ol = _mm_unpacklo_pi8(o, z);
+        oh = _mm_unpackhi_pi8(o, z);
+    }
+    return _mm_packs_pu16(WeighLanes(dl, ol, w0), WeighLanes(dh, oh, w1));
 }
 
 // Rows are walked four pixels at a time (all loads before any store), then
@@ -193,14 +216,14 @@ void WeightedRows(const Block &b, Src src) {
             const Weights4 wt(mrow + x);
             const __m64 d0 = Io::Load2(d), d1 = Io::Load2(d + 2 * n);
             const __m64 s0 = src.template Two<Io>(x), s1 = src.template Two<Io>(x + 2);
-            Io::Store2(d, WeightedLanes(d0, Mix<M, Io>(d0, s0), wt.w0, wt.w1));
-            Io::Store2(d + 2 * n, WeightedLanes(d1, Mix<M, Io>(d1, s1), wt.w2, wt.w3));
+            Io::Store2(d, MixWeighted<M, Io>(d0, s0, wt.w0, wt.w1));
+            Io::Store2(d + 2 * n, MixWeighted<M, Io>(d1, s1, wt.w2, wt.w3));
         }
         for (; x < w; ++x, d += n) {
             const uint32_t a = mrow[x];
             if (a == 0) continue;
-            const __m64 dv = Io::Load1(d);
-            Io::Store1(d, Weighted(dv, Mix<M, Io>(dv, src.template One<Io>(x)), a, 0));
+            Io::Store1(d, MixWeighted<M, Io>(Io::Load1(d), src.template One<Io>(x), _mm_set1_pi16(short(a)),
+                                             _mm_setzero_si64()));
         }
     }
     _mm_empty();
