@@ -478,3 +478,56 @@ INSTANTIATE_TEST_SUITE_P(Kinds, BlendModel, ::testing::ValuesIn(kBlendKinds),
                          [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
 
 }  // namespace
+
+// Surfaces in buffers of exactly their size, so that AddressSanitizer sees
+// any read or write past the last pixel: every width up to 9, blocks larger
+// than the surfaces, sources of every pixel size.
+class BlendExactBuffers : public ::testing::TestWithParam<int> {};
+
+TSurfDesc ExactSurface(int kind, int w, int h, std::vector<uint8_t> &mem, Rng &rng) {
+    const kvtest::KindInfo &k = kvtest::KindByNumber(kind);
+    TSurfDesc s;
+    memset(&s, 0, sizeof s);
+    s.width = w;
+    s.height = h;
+    s.bpp = k.bpp;
+    s.rMask = k.rMask;
+    s.gMask = k.gMask;
+    s.bMask = k.bMask;
+    s.aMask = k.aMask;
+    s.transColor = 0xFFFFFFFFu;
+    s.scanWidth = w * int(k.bpp / 8);
+    mem.resize(size_t(s.scanWidth) * h);
+    for (uint8_t &b : mem) b = uint8_t(rng.U32());
+    s.bits = mem.data();
+    return s;
+}
+
+TEST_P(BlendExactBuffers, NoAccessPastTheLastPixel) {
+    const int kind = GetParam();
+    Rng rng(kind);
+    for (int w = 1; w <= 9; ++w) {
+        for (int srcKind : kBlendKinds) {
+            std::vector<uint8_t> dm, sm, mm;
+            TSurfDesc dst = ExactSurface(kind, w, 2, dm, rng);
+            TSurfDesc src = ExactSurface(srcKind, w, 2, sm, rng);
+            TSurfDesc mask = ExactSurface(8, w, 2, mm, rng);
+            const CRectangulo big(-1, -1, w + 3, 4);
+            for (int m = 0; m < kModes; ++m) {
+                // A block larger than everything, and one from the last pixel.
+                for (int start = 0; start < 2; ++start) {
+                    const CPunto p(start ? w - 1 : 0, start), mp(start ? w - 1 : 0, start);
+                    const CRectangulo r = start ? CRectangulo(0, 0, w, 2) : big;
+                    kMasked[m](dst, r, src, p, mask, mp);
+                    kSource[m](dst, r, src, p);
+                    kColour[m](dst, r, rng.U32(), mask, mp);
+                }
+                // The whole surface from the origin always runs.
+                EXPECT_TRUE(kColour[m](dst, CRectangulo(0, 0, w, 2), rng.U32(), mask, CPunto(0, 0)));
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BlendExactBuffers, ::testing::ValuesIn(kBlendKinds),
+                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
