@@ -7,6 +7,8 @@
 // mode (blend_modes.h) is the per-channel function.
 #include "blend_modes.h"
 
+#include <limits.h>
+
 #include "pixfmt.h"
 
 using namespace kv;
@@ -23,7 +25,10 @@ namespace {
 TSurfDesc SourceView(const TSurfDesc &dst, const TSurfDesc &src) {
     TSurfDesc v = src;
     const int64_t db = BytesPerPixel(dst), sb = BytesPerPixel(src);
-    if (sb != db) v.width = static_cast<int>(int64_t(src.width) * sb / db);
+    if (sb != db) {
+        const int64_t w = int64_t(src.width) * sb / db;
+        v.width = w > INT_MAX ? INT_MAX : static_cast<int>(w);
+    }
     return v;
 }
 
