@@ -14,9 +14,12 @@ namespace {
 
 // Pixel access of the two depths. A 24-bit pixel travels as four bytes whose
 // last is the next pixel's first: the passes keep that byte as it was, so a
-// four-byte store rewrites the neighbour's byte unchanged, and the next
-// pixel's own store comes after. The paired accesses therefore need one
-// pixel of slack after the pair; the tail goes pixel by pixel in three bytes.
+// four-byte store rewrites the neighbour's byte unchanged before the
+// neighbour's own store. The last pair of a group of four is stored in
+// exactly its six bytes, so that no store reaches into the bytes the next
+// group loads (a load that overlaps a pending store stalls). The paired
+// loads need one pixel of slack after the group; the tail goes pixel by
+// pixel in three bytes.
 struct Io32 {
     static constexpr int kBytes = 4;
     static constexpr int kSlack = 0;
@@ -27,6 +30,7 @@ struct Io32 {
         return v;
     }
     static void Store2(uint8_t *p, __m64 v) { memcpy(p, &v, 8); }
+    static void Store2Last(uint8_t *p, __m64 v) { Store2(p, v); }
     static __m64 Load1(const uint8_t *p) { return _mm_cvtsi32_si64(static_cast<int>(Load32(p))); }
     static void Store1(uint8_t *p, __m64 v) { Store32(p, static_cast<uint32_t>(_mm_cvtsi64_si32(v))); }
 };
@@ -42,6 +46,10 @@ struct Io24 {
     static void Store2(uint8_t *p, __m64 v) {
         Store32(p, static_cast<uint32_t>(_mm_cvtsi64_si32(v)));
         Store32(p + 3, static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_srli_si64(v, 32))));
+    }
+    static void Store2Last(uint8_t *p, __m64 v) {
+        Store32(p, static_cast<uint32_t>(_mm_cvtsi64_si32(v)));
+        Fmt24::Store(p + 3, static_cast<uint32_t>(_mm_cvtsi64_si32(_mm_srli_si64(v, 32))));
     }
     static __m64 Load1(const uint8_t *p) { return _mm_cvtsi32_si64(static_cast<int>(Fmt24::Load(p))); }
     static void Store1(uint8_t *p, __m64 v) { Fmt24::Store(p, static_cast<uint32_t>(_mm_cvtsi64_si32(v))); }
@@ -192,7 +200,7 @@ void SourceRows(const Block &b, uint32_t key) {
             const __m64 d0 = Io::Load2(d), d1 = Io::Load2(d + 2 * n);
             const __m64 s0 = Io::Load2(s), s1 = Io::Load2(s + 2 * n);
             Io::Store2(d, KeyedMix<M, Io>(d0, s0, rgbMask, keyv));
-            Io::Store2(d + 2 * n, KeyedMix<M, Io>(d1, s1, rgbMask, keyv));
+            Io::Store2Last(d + 2 * n, KeyedMix<M, Io>(d1, s1, rgbMask, keyv));
         }
         for (; x < w; ++x, d += n, s += n) Io::Store1(d, KeyedMix<M, Io>(Io::Load1(d), Io::Load1(s), rgbMask, keyv));
     }
@@ -217,7 +225,7 @@ void WeightedRows(const Block &b, Src src) {
             const __m64 d0 = Io::Load2(d), d1 = Io::Load2(d + 2 * n);
             const __m64 s0 = src.template Two<Io>(x), s1 = src.template Two<Io>(x + 2);
             Io::Store2(d, MixWeighted<M, Io>(d0, s0, wt.w0, wt.w1));
-            Io::Store2(d + 2 * n, MixWeighted<M, Io>(d1, s1, wt.w2, wt.w3));
+            Io::Store2Last(d + 2 * n, MixWeighted<M, Io>(d1, s1, wt.w2, wt.w3));
         }
         for (; x < w; ++x, d += n) {
             const uint32_t a = mrow[x];
