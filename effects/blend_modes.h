@@ -16,15 +16,27 @@
 namespace kv {
 namespace blend {
 
+// Saturating byte arithmetic without branches: on image data a branch per
+// channel is a coin toss for the processor. Operands are 0..255.
+inline uint32_t SubSat(uint32_t a, uint32_t b) {
+    const uint32_t t = a - b;
+    return t & ~(0u - (t >> 31));  // max(a - b, 0)
+}
+inline uint32_t AddSat(uint32_t a, uint32_t b) {
+    const uint32_t t = a + b;
+    return (t | (0u - (t >> 8))) & 0xFF;  // min(a + b, 255)
+}
+
 struct Suma {
     static constexpr bool kAlpha = true;
-    static uint32_t Wide(uint32_t d, uint32_t s) { return d + s > 255 ? 255 : d + s; }
+    static uint32_t Wide(uint32_t d, uint32_t s) { return AddSat(d, s); }
     static uint32_t Narrow(uint32_t d, uint32_t s) { return Wide(d, s); }
 };
 
+// Destination minus source.
 struct Resta {
     static constexpr bool kAlpha = true;
-    static uint32_t Wide(uint32_t d, uint32_t s) { return d > s ? d - s : 0; }
+    static uint32_t Wide(uint32_t d, uint32_t s) { return SubSat(d, s); }
     static uint32_t Narrow(uint32_t d, uint32_t s) { return Wide(d, s); }
 };
 
@@ -43,24 +55,30 @@ struct Screen {
 
 struct Lighten {
     static constexpr bool kAlpha = false;
-    static uint32_t Wide(uint32_t d, uint32_t s) { return d > s ? d : s; }
+    static uint32_t Wide(uint32_t d, uint32_t s) { return s + SubSat(d, s); }  // max(d, s)
     static uint32_t Narrow(uint32_t d, uint32_t s) { return Wide(d, s); }
 };
 
 struct Darken {
     static constexpr bool kAlpha = false;
-    static uint32_t Wide(uint32_t d, uint32_t s) { return d < s ? d : s; }
+    static uint32_t Wide(uint32_t d, uint32_t s) { return d - SubSat(d, s); }  // min(d, s)
     static uint32_t Narrow(uint32_t d, uint32_t s) { return Wide(d, s); }
 };
 
-// The branch follows the base (destination) channel.
+// The branch follows the base (destination) channel: below 128 the product,
+// above it the complement of the product of the complements. Written without
+// a branch (255 - x is x ^ 255, and m is 255 above the threshold), since the
+// branch on image data is a coin toss for the processor.
 struct Superponer {
     static constexpr bool kAlpha = false;
+    static uint32_t Upper(uint32_t d) { return (0u - (d >> 7)) & 0xFF; }
     static uint32_t Wide(uint32_t d, uint32_t s) {
-        return d < 128 ? (d * s) >> 7 : 255 - (((255 - d) * (255 - s)) >> 7);
+        const uint32_t m = Upper(d);
+        return (((d ^ m) * (s ^ m)) >> 7) ^ m;
     }
     static uint32_t Narrow(uint32_t d, uint32_t s) {
-        return d < 128 ? 2 * d * s / 255 : 255 - 2 * (255 - d) * (255 - s) / 255;
+        const uint32_t m = Upper(d);
+        return (2 * (d ^ m) * (s ^ m) / 255) ^ m;
     }
 };
 
