@@ -132,10 +132,11 @@ inline __m64 Mix(__m64 d, __m64 s) {
     return _mm_or_si64(_mm_andnot_si64(a, o), _mm_and_si64(a, d));
 }
 
-// (d * 256 + (o - d) * w) >> 8 lies in 0..65280, so the wrapped 16-bit
-// arithmetic lands on the exact value before the logical shift.
+// d + floor((o - d) * a / 256) in each lane, with w = 2a: the signed high
+// half of ((o - d) * 128) * 2a is exactly floor((o - d) * a / 256), and both
+// factors fit in 16 signed bits.
 inline __m64 WeighLanes(__m64 d, __m64 o, __m64 w) {
-    return _mm_srli_pi16(_mm_add_pi16(_mm_mullo_pi16(_mm_sub_pi16(o, d), w), _mm_slli_pi16(d, 8)), 8);
+    return _mm_add_pi16(d, _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(o, d), 7), w));
 }
 
 // Keyed source pixels keep the destination.
@@ -145,11 +146,13 @@ inline __m64 KeyedMix(__m64 d, __m64 s, __m64 rgbMask, __m64 key) {
     return _mm_or_si64(_mm_and_si64(keyed, d), _mm_andnot_si64(keyed, Mix<M, Io>(d, s)));
 }
 
-// Weights of four mask bytes as 16-bit lanes, one register per pixel.
+// Four mask bytes doubled (see WeighLanes) in 16-bit lanes, one register
+// per pixel.
 struct Weights4 {
     __m64 w0, w1, w2, w3;
     explicit Weights4(const uint8_t *m) {
-        const __m64 v = _mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(Load32(m))), _mm_setzero_si64());
+        const __m64 v = _mm_slli_pi16(
+            _mm_unpacklo_pi8(_mm_cvtsi32_si64(static_cast<int>(Load32(m))), _mm_setzero_si64()), 1);
         const __m64 lo = _mm_unpacklo_pi16(v, v), hi = _mm_unpackhi_pi16(v, v);
         w0 = _mm_unpacklo_pi32(lo, lo);
         w1 = _mm_unpackhi_pi32(lo, lo);
@@ -230,7 +233,7 @@ void WeightedRows(const Block &b, Src src) {
         for (; x < w; ++x, d += n) {
             const uint32_t a = mrow[x];
             if (a == 0) continue;
-            Io::Store1(d, MixWeighted<M, Io>(Io::Load1(d), src.template One<Io>(x), _mm_set1_pi16(short(a)),
+            Io::Store1(d, MixWeighted<M, Io>(Io::Load1(d), src.template One<Io>(x), _mm_set1_pi16(short(2 * a)),
                                              _mm_setzero_si64()));
         }
     }
