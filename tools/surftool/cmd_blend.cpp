@@ -110,12 +110,13 @@ const CommandRegistrar blend_cmd(
      "  mask pixels under the base's top-left corner.",
      RunBlend});
 
-// Gallery: the test card as base, a layer of a diagonal ramp and soft
-// colour squares, blended through a radial mask in the right half.
+// Gallery: the test card as base and a layer of a diagonal ramp with soft
+// colour squares; the left third blends the layer as it is, the middle third
+// through a radial mask, the right third an orange colour through the mask.
 template <int kMode>
 bool MakeBlend(int kind, std::unique_ptr<Image> &out) {
     if (kind == 8) return false;
-    const int w = 256, h = 160;
+    const int w = 258, h = 160, third = w / 3;
     out.reset(new Image(kind, w, h));
     DrawTestCard(*out);
     Image layer(kind, w, h), mask(8, w, h);
@@ -124,24 +125,25 @@ bool MakeBlend(int kind, std::unique_ptr<Image> &out) {
             const uint32_t v = uint32_t((x + y) * 255 / (w + h));
             uint32_t c = (v << 16) | ((255 - v) << 8) | uint32_t(y * 255 / h);
             if ((x / 40 + y / 40) % 2) c = 0x00C08040;
-            SetPixel(layer.desc, x, y, c | 0x01010101u);  // never the black key
-            const int dx = x - 3 * w / 4, dy = y - h / 2;
-            const int d = std::max(0, 255 - (dx * dx + dy * dy) / 12);
-            mask.Row(y)[x] = uint8_t(d);
+            SetPixel(layer.desc, x, y, c | 0x01010101u);  // not black, the key of a layer without one
+            const int dx = (x % third) - third / 2, dy = y - h / 2;
+            mask.Row(y)[x] = uint8_t(std::max(0, 255 - (dx * dx + dy * dy) / 8));
         }
     const Mode &m = kModes[kMode];
-    m.source(out->desc, CRectangulo(0, 0, w / 2, h), layer.desc, CPunto(0, 0));
-    m.masked(out->desc, CRectangulo(w / 2, 0, w, h), layer.desc, CPunto(w / 2, 0), mask.desc, CPunto(w / 2, 0));
+    m.source(out->desc, CRectangulo(0, 0, third, h), layer.desc, CPunto(0, 0));
+    m.masked(out->desc, CRectangulo(third, 0, 2 * third, h), layer.desc, CPunto(third, 0), mask.desc,
+             CPunto(third, 0));
+    m.colour(out->desc, CRectangulo(2 * third, 0, w, h), 0xFFFF8020ul, mask.desc, CPunto(2 * third, 0));
     return true;
 }
 
-const GalleryRegistrar g0({"DoSuma (source | masked)", "effects", MakeBlend<0>});
-const GalleryRegistrar g1({"DoResta (source | masked)", "effects", MakeBlend<1>});
-const GalleryRegistrar g2({"DoMultiplica (source | masked)", "effects", MakeBlend<2>});
-const GalleryRegistrar g3({"DoScreen (source | masked)", "effects", MakeBlend<3>});
-const GalleryRegistrar g4({"DoLighten (source | masked)", "effects", MakeBlend<4>});
-const GalleryRegistrar g5({"DoDarken (source | masked)", "effects", MakeBlend<5>});
-const GalleryRegistrar g6({"DoSuperponer (source | masked)", "effects", MakeBlend<6>});
+const GalleryRegistrar g0({"DoSuma (source | masked | colour)", "effects", MakeBlend<0>});
+const GalleryRegistrar g1({"DoResta (source | masked | colour)", "effects", MakeBlend<1>});
+const GalleryRegistrar g2({"DoMultiplica (source | masked | colour)", "effects", MakeBlend<2>});
+const GalleryRegistrar g3({"DoScreen (source | masked | colour)", "effects", MakeBlend<3>});
+const GalleryRegistrar g4({"DoLighten (source | masked | colour)", "effects", MakeBlend<4>});
+const GalleryRegistrar g5({"DoDarken (source | masked | colour)", "effects", MakeBlend<5>});
+const GalleryRegistrar g6({"DoSuperponer (source | masked | colour)", "effects", MakeBlend<6>});
 
 }  // namespace
 }  // namespace surftool
