@@ -173,7 +173,48 @@ UTILS_API bool Convert8_8(TSurfDesc &dst, TSurfDesc &src);
 // Effects: blend modes
 // ---------------------------------------------------------------------------
 
-
+// Seven blend modes, each in three forms, on 16-, 24- and 32-bit destinations
+// (false for 8 bits, an outside point or an empty clipped rectangle):
+//   source: blends src (destination's format) at p, skipping its key colour
+//           (black when it has none);
+//   colour: blends a constant 0xAARRGGBB colour, weighted by an 8-bit mask;
+//   masked: blends src at p, weighted by an 8-bit mask.
+// Points give the source and mask pixels under the rectangle's top-left.
+UTILS_API bool DoSuma(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p);
+UTILS_API bool DoSuma(TSurfDesc &dst, const CRectangulo &rect, unsigned long color, TSurfDesc &mask,
+                      const CPunto &maskPoint);
+UTILS_API bool DoSuma(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
+                      TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoResta(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p);
+UTILS_API bool DoResta(TSurfDesc &dst, const CRectangulo &rect, unsigned long color, TSurfDesc &mask,
+                       const CPunto &maskPoint);
+UTILS_API bool DoResta(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
+                       TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoMultiplica(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p);
+UTILS_API bool DoMultiplica(TSurfDesc &dst, const CRectangulo &rect, unsigned long color, TSurfDesc &mask,
+                            const CPunto &maskPoint);
+UTILS_API bool DoMultiplica(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
+                            TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoScreen(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p);
+UTILS_API bool DoScreen(TSurfDesc &dst, const CRectangulo &rect, unsigned long color, TSurfDesc &mask,
+                        const CPunto &maskPoint);
+UTILS_API bool DoScreen(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
+                        TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoLighten(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p);
+UTILS_API bool DoLighten(TSurfDesc &dst, const CRectangulo &rect, unsigned long color, TSurfDesc &mask,
+                         const CPunto &maskPoint);
+UTILS_API bool DoLighten(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
+                         TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoDarken(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p);
+UTILS_API bool DoDarken(TSurfDesc &dst, const CRectangulo &rect, unsigned long color, TSurfDesc &mask,
+                        const CPunto &maskPoint);
+UTILS_API bool DoDarken(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
+                        TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoSuperponer(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p);
+UTILS_API bool DoSuperponer(TSurfDesc &dst, const CRectangulo &rect, unsigned long color, TSurfDesc &mask,
+                            const CPunto &maskPoint);
+UTILS_API bool DoSuperponer(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
+                            TSurfDesc &mask, const CPunto &maskPoint);
 
 // ---------------------------------------------------------------------------
 // Effects: fader, motion and brightness blur
