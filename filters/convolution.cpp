@@ -100,7 +100,7 @@ bool Convolve(TSurfDesc &img, TSurfDesc &scratch, int kind, int count, const int
     memmove(scratch.bits, img.bits, size_t(total));
 
     const ConvJob j{scratch.bits, img.bits, total, int(coef.size()), coef.data(), off.data(), minOff, maxOff,
-                    Divider(divisor), bias};
+                    divisor, Divider(divisor), bias};
     const ptrdiff_t pitch = img.scanWidth;
     switch (kind) {
     case kKind32:

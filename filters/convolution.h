@@ -87,6 +87,7 @@ struct ConvJob {
     const int32_t *coef;
     const ptrdiff_t *off;
     ptrdiff_t minOff, maxOff;  // over the kept taps and 0
+    int32_t divisor;
     Divider div;
     int32_t bias;
 };

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #include "convolution.h"
@@ -51,9 +52,139 @@ void Rows(const ConvJob &j, const uint64_t *cw, const ptrdiff_t *off, int pairs,
     }
 }
 
+
+// When every product and every sum fits a signed 16-bit word (|coefficient|
+// <= 128 and 255 x the sum of their sizes <= 32767), channels accumulate as
+// words with pmullw, and the quotient comes from pmulhw: |sum| x M >> 16 >>
+// shift, with M and shift checked against real division over every sum the
+// taps can make. Wrapping word sums are exact because the true sum fits.
+struct WordPath {
+    uint64_t mult;   // M in four words (0 with divisor +-1: no multiply)
+    int shift;
+    uint64_t flip;   // all ones when the divisor is negative
+    uint64_t bias;   // the bias in four words
+};
+
+bool SetUpWordPath(const ConvJob &j, WordPath &w) {
+    int64_t sumAbs = 0;
+    for (int t = 0; t < j.count; ++t) {
+        const int64_t c = j.coef[t] < 0 ? -int64_t(j.coef[t]) : j.coef[t];
+        if (c > 128) return false;
+        sumAbs += c;
+    }
+    const int64_t most = sumAbs * 255;
+    if (most > 32767 || j.bias < -32768 || j.bias > 32767) return false;
+    const uint32_t ad = j.divisor < 0 ? 0u - uint32_t(j.divisor) : uint32_t(j.divisor);
+    const uint64_t b = uint16_t(int16_t(j.bias));
+    w.bias = b * 0x0001000100010001ull;
+    w.flip = j.divisor < 0 ? ~uint64_t(0) : 0;
+    w.mult = 0;
+    w.shift = 0;
+    if (ad == 1) return true;
+    for (int sh = 14; sh >= 0; --sh) {
+        const uint64_t m = ((uint64_t(1) << (16 + sh)) + ad - 1) / ad;
+        if (m > 32767) continue;
+        bool exact = true;
+        for (int64_t a = 0; a <= most && exact; ++a) exact = ((uint64_t(a) * m) >> (16 + sh)) == uint64_t(a) / ad;
+        if (!exact) continue;
+        w.mult = m * 0x0001000100010001ull;
+        w.shift = sh;
+        return true;
+    }
+    return false;
+}
+
+inline __m64 M64(uint64_t v) {
+    __m64 m;
+    memcpy(&m, &v, 8);
+    return m;
+}
+
+// Four word sums -> quotient + bias, still signed words.
+inline __m64 DivideWords(__m64 sum, __m64 mult, __m64 shift, __m64 flip, __m64 bias,
+                         bool one) {
+    const __m64 neg = _mm_srai_pi16(sum, 15);
+    __m64 a = _mm_sub_pi16(_mm_xor_si64(sum, neg), neg);
+    if (!one) a = _mm_sra_pi16(_mm_mulhi_pi16(a, mult), shift);
+    const __m64 sign = _mm_xor_si64(neg, flip);
+    return _mm_adds_pi16(_mm_sub_pi16(_mm_xor_si64(a, sign), sign), bias);
+}
+
+template <int B>
+void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width, int height, ptrdiff_t pitch) {
+    using F = typename std::conditional<B == 4, Conv32, Conv24>::type;
+    const __m64 zero = _mm_setzero_si64();
+    const __m64 mult = M64(w.mult), shift = _mm_cvtsi32_si64(w.shift), flip = M64(w.flip), bias = M64(w.bias);
+    const bool one = w.mult == 0 && w.shift == 0;
+    // Pixels whose taps all read whole 8 bytes (a pair of 32-bit pixels) or
+    // 4 bytes (one 24-bit pixel) inside the scratch.
+    const ptrdiff_t lo = -j.minOff, hi = j.total - (B == 4 ? 8 : 4) - j.maxOff;
+    for (int y = 0; y < height; ++y) {
+        ptrdiff_t q = ptrdiff_t(y) * pitch;
+        int x = 0;
+        while (x < width) {
+            if (q < lo || q > hi || (B == 4 && x + 1 >= width)) {
+                ConvolvePixel<F>(j, q);
+                ++x;
+                q += B;
+                continue;
+            }
+            const uint8_t *s = j.src + q;
+            if (B == 4) {
+                __m64 a0 = zero, a1 = zero;
+                for (int t = 0; t < j.count; ++t) {
+                    __m64 v;
+                    memcpy(&v, s + j.off[t], 8);
+                    const __m64 c = M64(cw[t]);
+                    a0 = _mm_add_pi16(a0, _mm_mullo_pi16(_mm_unpacklo_pi8(v, zero), c));
+                    a1 = _mm_add_pi16(a1, _mm_mullo_pi16(_mm_unpackhi_pi8(v, zero), c));
+                }
+                a0 = DivideWords(a0, mult, shift, flip, bias, one);
+                a1 = DivideWords(a1, mult, shift, flip, bias, one);
+                // Unsigned saturation is the clamp to [0, 255]; alpha 0.
+                const __m64 px = _mm_and_si64(_mm_packs_pu16(a0, a1), M64(0x00FFFFFF00FFFFFFull));
+                memcpy(j.dst + q, &px, 8);
+                x += 2;
+                q += 8;
+            } else {
+                __m64 a0 = zero;
+                for (int t = 0; t < j.count; ++t) {
+                    const __m64 v = _mm_cvtsi32_si64(Load4(s + j.off[t]));
+                    a0 = _mm_add_pi16(a0, _mm_mullo_pi16(_mm_unpacklo_pi8(v, zero), M64(cw[t])));
+                }
+                a0 = DivideWords(a0, mult, shift, flip, bias, one);
+                const uint32_t px = uint32_t(_mm_cvtsi64_si32(_mm_packs_pu16(a0, zero)));
+                uint8_t *d = j.dst + q;
+                d[0] = uint8_t(px), d[1] = uint8_t(px >> 8), d[2] = uint8_t(px >> 16);
+                ++x;
+                q += 3;
+            }
+        }
+    }
+}
+
+bool TryWordPath(const ConvJob &j, int bytesPerPixel, int width, int height, ptrdiff_t pitch) {
+    WordPath w;
+    if (!SetUpWordPath(j, w)) return false;
+    std::vector<uint64_t> cw;
+    try {
+        cw.resize(size_t(j.count));
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    for (int t = 0; t < j.count; ++t) cw[t] = uint64_t(uint16_t(int16_t(j.coef[t]))) * 0x0001000100010001ull;
+    if (bytesPerPixel == 4)
+        WordRows<4>(j, w, cw.data(), width, height, pitch);
+    else
+        WordRows<3>(j, w, cw.data(), width, height, pitch);
+    _mm_empty();
+    return true;
+}
+
 }  // namespace
 
 bool ConvolveRows_MMX(const ConvJob &j, int bytesPerPixel, int width, int height, ptrdiff_t pitch) {
+    if (TryWordPath(j, bytesPerPixel, width, height, pitch)) return true;
     for (int t = 0; t < j.count; ++t)
         if (j.coef[t] < -32768 || j.coef[t] > 32767) return false;
     const int pairs = (j.count + 1) / 2;
