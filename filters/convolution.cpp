@@ -1,8 +1,8 @@
 // DoConvolucion and its front ends: one engine, every filter a tap list.
 #include <string.h>
 
+#include <memory>
 #include <new>
-#include <vector>
 
 #include "convolution.h"
 #include "surface.h"
@@ -75,22 +75,20 @@ bool Convolve(TSurfDesc &img, TSurfDesc &scratch, int kind, int count, const int
     // inside height x scanWidth all the same.
     const int width = img.width < img.scanWidth / bytes ? img.width : img.scanWidth / bytes;
 
-    std::vector<int32_t> coef;
-    std::vector<ptrdiff_t> off;
-    try {
-        coef.reserve(count > 0 ? size_t(count) : 0);
-        off.reserve(count > 0 ? size_t(count) : 0);
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
+    const size_t room = count > 0 ? size_t(count) : 1;
+    std::unique_ptr<int32_t[]> coef(new (std::nothrow) int32_t[room]);
+    std::unique_ptr<ptrdiff_t[]> off(new (std::nothrow) ptrdiff_t[room]);
+    if (!coef || !off) return false;
+    int kept = 0;
     ptrdiff_t minOff = 0, maxOff = 0;
     for (int t = 0; t < count; ++t) {
         if (coefs[t] == 0) continue;
         ptrdiff_t o = ptrdiff_t(offsets[t]);
         if (o < -total) o = -total;
         if (o > total) o = total;
-        coef.push_back(coefs[t]);
-        off.push_back(o);
+        coef[kept] = coefs[t];
+        off[kept] = o;
+        ++kept;
         if (o < minOff) minOff = o;
         if (o > maxOff) maxOff = o;
     }
@@ -99,7 +97,7 @@ bool Convolve(TSurfDesc &img, TSurfDesc &scratch, int kind, int count, const int
     // image in as its own scratch.
     memmove(scratch.bits, img.bits, size_t(total));
 
-    const ConvJob j{scratch.bits, img.bits, total, int(coef.size()), coef.data(), off.data(), minOff, maxOff,
+    const ConvJob j{scratch.bits, img.bits, total, kept, coef.get(), off.get(), minOff, maxOff,
                     divisor, Divider(divisor), bias};
     const ptrdiff_t pitch = img.scanWidth;
     switch (kind) {

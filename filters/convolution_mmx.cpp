@@ -4,9 +4,9 @@
 #include <mmintrin.h>
 #include <string.h>
 
+#include <memory>
 #include <new>
 #include <type_traits>
-#include <vector>
 
 #include "convolution.h"
 
@@ -166,17 +166,13 @@ void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width
 bool TryWordPath(const ConvJob &j, int bytesPerPixel, int width, int height, ptrdiff_t pitch) {
     WordPath w;
     if (!SetUpWordPath(j, w)) return false;
-    std::vector<uint64_t> cw;
-    try {
-        cw.resize(size_t(j.count));
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
+    std::unique_ptr<uint64_t[]> cw(new (std::nothrow) uint64_t[size_t(j.count) + 1]);
+    if (!cw) return false;
     for (int t = 0; t < j.count; ++t) cw[t] = uint64_t(uint16_t(int16_t(j.coef[t]))) * 0x0001000100010001ull;
     if (bytesPerPixel == 4)
-        WordRows<4>(j, w, cw.data(), width, height, pitch);
+        WordRows<4>(j, w, cw.get(), width, height, pitch);
     else
-        WordRows<3>(j, w, cw.data(), width, height, pitch);
+        WordRows<3>(j, w, cw.get(), width, height, pitch);
     _mm_empty();
     return true;
 }
@@ -188,14 +184,9 @@ bool ConvolveRows_MMX(const ConvJob &j, int bytesPerPixel, int width, int height
     for (int t = 0; t < j.count; ++t)
         if (j.coef[t] < -32768 || j.coef[t] > 32767) return false;
     const int pairs = (j.count + 1) / 2;
-    std::vector<uint64_t> cw;  // four coefficient words per pair
-    std::vector<ptrdiff_t> off;
-    try {
-        cw.resize(size_t(pairs));
-        off.resize(size_t(pairs) * 2);
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
+    std::unique_ptr<uint64_t[]> cw(new (std::nothrow) uint64_t[size_t(pairs) + 1]);  // four words a pair
+    std::unique_ptr<ptrdiff_t[]> off(new (std::nothrow) ptrdiff_t[size_t(pairs) * 2 + 1]);
+    if (!cw || !off) return false;
     for (int k = 0; k < pairs; ++k) {
         const int t0 = 2 * k, t1 = 2 * k + 1;
         // An odd list ends with a tap of weight 0 on the pixel itself.
@@ -206,9 +197,9 @@ bool ConvolveRows_MMX(const ConvJob &j, int bytesPerPixel, int width, int height
         cw[k] = w0 | w1 << 16 | w0 << 32 | w1 << 48;
     }
     if (bytesPerPixel == 4)
-        Rows<Conv32>(j, cw.data(), off.data(), pairs, width, height, pitch);
+        Rows<Conv32>(j, cw.get(), off.get(), pairs, width, height, pitch);
     else
-        Rows<Conv24>(j, cw.data(), off.data(), pairs, width, height, pitch);
+        Rows<Conv24>(j, cw.get(), off.get(), pairs, width, height, pitch);
     _mm_empty();
     return true;
 }
