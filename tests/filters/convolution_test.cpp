@@ -371,3 +371,42 @@ TEST(Convolution, ScratchCopyIsExactlyTheImage) {
 }
 
 }  // namespace
+
+namespace {
+
+// Quotients over the whole 32-bit range, every kind of divisor: the sums
+// come from one tap on channels 255, 128 and 1, and wrap as 32-bit sums do.
+TEST(Convolution, QuotientsTruncateTowardsZeroForEveryDivisor) {
+    std::vector<int> divisors;
+    for (int d = -300; d <= 300; ++d)
+        if (d) divisors.push_back(d);
+    for (int k = 9; k < 31; ++k) divisors.push_back(1 << k), divisors.push_back(-(1 << k)), divisors.push_back((1 << k) + 1);
+    divisors.push_back(INT_MAX);
+    divisors.push_back(INT_MIN);
+    // Blue and green check the wrapping products; red (1) makes the sum the
+    // coefficient itself, placed just around multiples of the divisor.
+    std::vector<int> coefs = {1, -1, 127, -128, 129, 40000, -40000, 8421504, INT_MAX, INT_MIN, -16843009};
+    TestSurface img(32, 1, 1), scratch(32, 1, 1);
+    for (int d : divisors) {
+        std::vector<int> cs = coefs;
+        for (int k : {-100, -1, 0, 1, 2, 50, 155})
+            for (int jitter = -1; jitter <= 1; ++jitter) {
+                const int64_t c = int64_t(d) * k + jitter;
+                if (c >= INT_MIN && c <= INT_MAX) cs.push_back(int(c));
+            }
+        for (int c : cs) {
+            img.SetPixels({255, 128, 1, 9});
+            int coef[1] = {c};
+            long off[1] = {0};
+            ASSERT_TRUE(DoConvolucion(img.desc, scratch.desc, 1, coef, off, d, 100));
+            const uint8_t ch[3] = {255, 128, 1};
+            for (int i = 0; i < 3; ++i) {
+                const int32_t sum = int32_t(uint32_t(ch[i]) * uint32_t(c));
+                const int64_t q = int64_t(int32_t(uint32_t(uint64_t(int64_t(sum) / d)))) + 100;
+                ASSERT_EQ(img.Pixels()[i], q < 0 ? 0 : q > 255 ? 255 : q) << "divisor " << d << " coefficient " << c;
+            }
+        }
+    }
+}
+
+}  // namespace
