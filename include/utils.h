@@ -226,6 +226,33 @@ UTILS_API bool DoSuperponer(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &
 // Filters: convolution, anti-aliasing, factor, gradient, shadows, masks
 // ---------------------------------------------------------------------------
 
+// Convolution in place. The scratch surface's memory (height x scanWidth
+// bytes at least) receives a copy of the image, which the taps read. Offsets
+// are byte distances in the image's own layout. 8-bit images: false.
+UTILS_API bool DoConvolucion(TSurfDesc &img, TSurfDesc &scratch, int count, int *const coefs,
+                             long *const offsets, int divisor, int bias);
+UTILS_API bool DoSuavizado(TSurfDesc &img, TSurfDesc &scratch);
+UTILS_API bool DoEmboss(TSurfDesc &img, TSurfDesc &scratch);
+UTILS_API bool DoRealce(TSurfDesc &img, TSurfDesc &scratch);
+// One of the 24 stored masks, 0 to 23; any other number: false.
+UTILS_API bool FiltroMask(TSurfDesc &img, TSurfDesc &scratch, int preset);
+
+// Scales every channel by factor / 256; 256 or more leaves the image alone.
+UTILS_API bool DoFactor(TSurfDesc &s, unsigned short factor);
+// Horizontal ramp from one 0x00RRGGBB colour to the other, every row alike.
+UTILS_API bool DoGradient(TSurfDesc &s, unsigned long const &from, unsigned long const &to);
+// Edge filters for sprites on black; only the first surface is used.
+UTILS_API bool DoAntiAlias(TSurfDesc &s, CRectangulo const &r, TSurfDesc &other, unsigned short n);
+UTILS_API bool DoAntiAlias2(TSurfDesc &s, CRectangulo const &r, TSurfDesc &other, unsigned short n);
+// Codes every non-zero byte of an 8-bit plane by its set neighbours, then
+// scales the plane by level / 256 (256: no scaling).
+UTILS_API bool DoAntiAliasBMP(TSurfDesc &plane, unsigned short level);
+
+// 8-bit mask of a sprite: 0 on its key colour (index 0 on 8-bit sources).
+UTILS_API bool CreateMask(TSurfDesc &mask, TSurfDesc &src, unsigned short level);
+// Soft drop shadow towards the lower right, grown from a plane or sprite.
+UTILS_API bool CreateShadow(TSurfDesc &shadow, TSurfDesc &src, unsigned char decay,
+                            unsigned char limit, unsigned short level);
 
 
 #endif

@@ -1,0 +1,214 @@
+// Edge filters for sprites drawn on black, and the neighbour coding of
+// 8-bit coverage planes.
+#include <string.h>
+
+#include <memory>
+#include <new>
+
+#include "filters.h"
+#include "pixfmt.h"
+#include "surface.h"
+
+using namespace kv;
+
+namespace {
+
+// A copy of the surface's memory that the taps read while the surface is
+// written; null when it cannot be had.
+std::unique_ptr<uint8_t[]> WorkingCopy(const TSurfDesc &s, ptrdiff_t total) {
+    std::unique_ptr<uint8_t[]> c(new (std::nothrow) uint8_t[size_t(total)]);
+    if (c) memcpy(c.get(), s.bits, size_t(total));
+    return c;
+}
+
+// Bytes of the surface, or 0 when there is nothing to filter.
+ptrdiff_t TotalBytes(const TSurfDesc &s) {
+    if (s.width <= 0 || s.height <= 0 || s.scanWidth <= 0) return 0;
+    return ptrdiff_t(s.height) * s.scanWidth;
+}
+
+// Pixels of a row that fit in the pitch (a narrower pitch is the caller's
+// fault, but must not carry the taps out of the buffer).
+int RowPixels(const TSurfDesc &s, int bytes) {
+    const int fit = s.scanWidth / bytes;
+    return s.width < fit ? s.width : fit;
+}
+
+// 32 and 24 bits: a coverage value in the first byte; the second and third
+// come out 0, a fourth byte is kept.
+template <int B>
+bool AntiAliasBlue(TSurfDesc &s) {
+    const ptrdiff_t total = TotalBytes(s);
+    if (total == 0 || s.height < 5) return true;
+    std::unique_ptr<uint8_t[]> copy = WorkingCopy(s, total);
+    if (!copy) return false;
+    const ptrdiff_t P = s.scanWidth;
+    const int w = RowPixels(s, B);
+    for (int y = 2; y < s.height - 2; ++y) {
+        // Columns 1 to w - 2: the taps reach one column either side.
+        for (int x = 1; x < w - 1; ++x) {
+            const ptrdiff_t q = ptrdiff_t(y) * P + ptrdiff_t(x) * B;
+            const uint8_t *c = copy.get() + q;
+            const int sum = 16 * c[0] + c[-P - B] + c[-P] + c[-P + B] + c[-B] + c[B] + c[P - B] + c[P] + c[P + B];
+            uint8_t *d = s.bits + q;
+            d[0] = uint8_t(sum / 8 > 255 ? 255 : sum / 8);
+            d[1] = 0;
+            d[2] = 0;
+        }
+    }
+    return true;
+}
+
+template <int B>
+bool AntiAlias2Blue(TSurfDesc &s) {
+    const ptrdiff_t total = TotalBytes(s);
+    if (total == 0 || s.height < 5) return true;
+    std::unique_ptr<uint8_t[]> copy = WorkingCopy(s, total);
+    if (!copy) return false;
+    const ptrdiff_t P = s.scanWidth;
+    const int w = RowPixels(s, B);
+    for (int y = 2; y < s.height - 2; ++y) {
+        // Columns 1 to w - 3: the cross reaches two columns to the right.
+        for (int x = 1; x < w - 2; ++x) {
+            const ptrdiff_t q = ptrdiff_t(y) * P + ptrdiff_t(x) * B;
+            const uint8_t *c = copy.get() + q;
+            if (c[0] == 0) continue;
+            const int sum = 3 * (c[-P] + c[-B] + c[B] + c[P]) - (c[-2 * P] + c[-2 * B] + c[0] + c[2 * B] + c[2 * P]);
+            // sum x 0.136986301369863 truncated: that double times any sum
+            // this cross can give rounds to exactly sum x 10 / 73.
+            const int v = sum <= 0 ? 0 : sum * 10 / 73;
+            uint8_t *d = s.bits + q;
+            d[0] = uint8_t(v > 255 ? 255 : v);
+            d[1] = 0;
+            d[2] = 0;
+        }
+    }
+    return true;
+}
+
+template <class F>
+struct Fields {
+    int32_t c[3];
+    explicit Fields(uint32_t v)
+        : c{int32_t((v & F::kRMask) >> F::kRShift), int32_t((v & F::kGMask) >> F::kGShift),
+            int32_t((v & F::kBMask) >> F::kBShift)} {}
+};
+template <class F>
+constexpr int FieldMax(int k) {
+    return k == 0 ? (1 << F::kRBits) - 1 : k == 1 ? (1 << F::kGBits) - 1 : (1 << F::kBBits) - 1;
+}
+template <class F>
+uint32_t PackFields(const int v[3]) {
+    return (uint32_t(v[0]) << F::kRShift) | (uint32_t(v[1]) << F::kGShift) | (uint32_t(v[2]) << F::kBShift);
+}
+
+// 16-bit kinds: rows 2 to height - 3, every column; the taps near the ends
+// of a row read the neighbouring row's pixels.
+template <class F>
+bool AntiAlias16(TSurfDesc &s) {
+    const ptrdiff_t total = TotalBytes(s);
+    if (total == 0 || s.height < 5) return true;
+    std::unique_ptr<uint8_t[]> copy = WorkingCopy(s, total);
+    if (!copy) return false;
+    const ptrdiff_t P = s.scanWidth;
+    const int w = RowPixels(s, 2);
+    for (int y = 2; y < s.height - 2; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const ptrdiff_t q = ptrdiff_t(y) * P + ptrdiff_t(x) * 2;
+            const uint8_t *c = copy.get() + q;
+            if (Load16(c) == 0) continue;
+            const Fields<F> n2(Load16(c - 2 * P)), n1(Load16(c - P)), w2(Load16(c - 4)), w1(Load16(c - 2)),
+                e1(Load16(c + 2)), e2(Load16(c + 4)), s1(Load16(c + P)), s2(Load16(c + 2 * P));
+            int v[3];
+            for (int k = 0; k < 3; ++k) {
+                const int sum =
+                    3 * (n1.c[k] + w1.c[k] + e1.c[k] + s1.c[k]) - (n2.c[k] + w2.c[k] + e2.c[k] + s2.c[k]);
+                const int r = sum < 0 ? 0 : sum / 3;
+                v[k] = r > FieldMax<F>(k) ? FieldMax<F>(k) : r;
+            }
+            Store16(s.bits + q, PackFields<F>(v));
+        }
+    }
+    return true;
+}
+
+template <class F>
+bool AntiAlias2_16(TSurfDesc &s) {
+    const ptrdiff_t total = TotalBytes(s);
+    if (total == 0 || s.height < 5) return true;
+    std::unique_ptr<uint8_t[]> copy = WorkingCopy(s, total);
+    if (!copy) return false;
+    const ptrdiff_t P = s.scanWidth;
+    const int w = RowPixels(s, 2);
+    for (int y = 2; y < s.height - 2; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const ptrdiff_t q = ptrdiff_t(y) * P + ptrdiff_t(x) * 2;
+            const uint8_t *c = copy.get() + q;
+            const uint32_t self = Load16(c);
+            const Fields<F> m(self), a(Load16(c - P - 2)), b(Load16(c - P)), d(Load16(c - P + 2)),
+                l(Load16(c - 2)), r(Load16(c + 2)), e(Load16(c + P - 2)), f(Load16(c + P)), g(Load16(c + P + 2));
+            int v[3];
+            for (int k = 0; k < 3; ++k) {
+                const int sum = a.c[k] + b.c[k] + d.c[k] + l.c[k] + r.c[k] + e.c[k] + f.c[k] + g.c[k] - 8 * m.c[k];
+                v[k] = (sum < 0 ? 0 : sum) / 9;
+            }
+            Store16(s.bits + q, PackFields<F>(v) | self);
+        }
+    }
+    return true;
+}
+
+bool DoAntiAlias_32(TSurfDesc &s) { return AntiAliasBlue<4>(s); }
+bool DoAntiAlias_24(TSurfDesc &s) { return AntiAliasBlue<3>(s); }
+bool DoAntiAlias_565(TSurfDesc &s) { return AntiAlias16<Fmt565>(s); }
+bool DoAntiAlias_555(TSurfDesc &s) { return AntiAlias16<Fmt555>(s); }
+bool DoAntiAlias_4444(TSurfDesc &s) { return AntiAlias16<Fmt4444>(s); }
+
+bool DoAntiAlias2_32(TSurfDesc &s) { return AntiAlias2Blue<4>(s); }
+bool DoAntiAlias2_24(TSurfDesc &s) { return AntiAlias2Blue<3>(s); }
+bool DoAntiAlias2_565(TSurfDesc &s) { return AntiAlias2_16<Fmt565>(s); }
+bool DoAntiAlias2_555(TSurfDesc &s) { return AntiAlias2_16<Fmt555>(s); }
+bool DoAntiAlias2_4444(TSurfDesc &s) { return AntiAlias2_16<Fmt4444>(s); }
+
+}  // namespace
+
+bool DoAntiAlias(TSurfDesc &s, CRectangulo const &, TSurfDesc &, unsigned short) {
+    if (s.bpp == 32) return DoAntiAlias_32(s);
+    if (s.bpp == 24) return DoAntiAlias_24(s);
+    const int kind = PixelKind(s);
+    if (kind == kKind565) return DoAntiAlias_565(s);
+    if (kind == kKind555 || kind == kKind1555) return DoAntiAlias_555(s);
+    if (kind == kKind4444) return DoAntiAlias_4444(s);
+    if (kind == kKind8) return true;
+    return false;
+}
+
+bool DoAntiAlias2(TSurfDesc &s, CRectangulo const &, TSurfDesc &, unsigned short) {
+    if (s.bpp == 32) return DoAntiAlias2_32(s);
+    if (s.bpp == 24) return DoAntiAlias2_24(s);
+    const int kind = PixelKind(s);
+    if (kind == kKind565) return DoAntiAlias2_565(s);
+    if (kind == kKind555 || kind == kKind1555) return DoAntiAlias2_555(s);
+    if (kind == kKind4444) return DoAntiAlias2_4444(s);
+    return false;
+}
+
+bool DoAntiAliasBMP(TSurfDesc &s, unsigned short level) {
+    if (s.height <= 0 || s.scanWidth <= 0) return true;
+    const ptrdiff_t P = s.scanWidth;
+    const ptrdiff_t total = ptrdiff_t(s.height) * P;
+    // From row 2, column 2, up to two bytes before row height - 2; below
+    // five rows the walk would start past its own end.
+    const ptrdiff_t count = ptrdiff_t(s.height - 4) * P - 4;
+    uint8_t *p = s.bits + 2 * P + 2;
+    for (ptrdiff_t i = 0; i < count; ++i, ++p) {
+        if (*p == 0) continue;
+        // The bytes before p are already coded, but coding keeps them
+        // non-zero, so the flags are those of the plane as it came.
+        const unsigned pattern = (p[-2 * P] != 0) << 5 | (p[-P] != 0) << 4 | (p[-P - 1] != 0) << 3 |
+                                 (p[-2] != 0) << 2 | (p[-1] != 0) << 1 | (p[P - 1] != 0);
+        *p = uint8_t(3 + 4 * pattern);
+    }
+    if (level != 256) ScaleBytes(s.bits, total, level & 255);
+    return true;
+}

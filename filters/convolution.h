@@ -1,0 +1,167 @@
+// Convolution engine shared by the plain and the SIMD kernels: the tap list,
+// an exact divider, and the per-format channel packing.
+#ifndef KORVANTE_CONVOLUTION_H
+#define KORVANTE_CONVOLUTION_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "pixfmt.h"
+
+namespace kv {
+
+// Signed 32-bit division truncating towards zero, as `n / d` gives it, but
+// by a multiply and shifts: the per-channel divide is the dearest step of a
+// convolution. Magic numbers after Granlund and Montgomery.
+class Divider {
+public:
+    explicit Divider(int32_t d) {
+        if (d == 1) {
+            mode_ = kOne;
+        } else if (d == -1) {
+            mode_ = kMinusOne;
+        } else {
+            mode_ = kMagic;
+            Magic(d);
+        }
+        d_ = d;
+    }
+
+    int32_t operator()(int32_t n) const {
+        if (mode_ == kOne) return n;
+        // -INT_MIN wraps to INT_MIN, as the 32-bit sum itself would.
+        if (mode_ == kMinusOne) return static_cast<int32_t>(0u - static_cast<uint32_t>(n));
+        int32_t q = static_cast<int32_t>((int64_t(m_) * n) >> 32);
+        if (d_ > 0 && m_ < 0) q = static_cast<int32_t>(uint32_t(q) + uint32_t(n));
+        if (d_ < 0 && m_ > 0) q = static_cast<int32_t>(uint32_t(q) - uint32_t(n));
+        q >>= s_;
+        return static_cast<int32_t>(uint32_t(q) + (uint32_t(q) >> 31));
+    }
+
+private:
+    enum Mode { kOne, kMinusOne, kMagic };
+    // 2 <= |d|; INT_MIN included.
+    void Magic(int32_t d) {
+        const uint32_t two31 = 0x80000000u;
+        const uint32_t ad = d < 0 ? 0u - uint32_t(d) : uint32_t(d);
+        const uint32_t t = two31 + (uint32_t(d) >> 31);
+        const uint32_t anc = t - 1 - t % ad;
+        int p = 31;
+        uint32_t q1 = two31 / anc, r1 = two31 - q1 * anc;
+        uint32_t q2 = two31 / ad, r2 = two31 - q2 * ad;
+        uint32_t delta;
+        do {
+            ++p;
+            q1 *= 2;
+            r1 *= 2;
+            if (r1 >= anc) {
+                ++q1;
+                r1 -= anc;
+            }
+            q2 *= 2;
+            r2 *= 2;
+            if (r2 >= ad) {
+                ++q2;
+                r2 -= ad;
+            }
+            delta = ad - r2;
+        } while (q1 < delta || (q1 == delta && r1 == 0));
+        uint32_t m = q2 + 1;
+        if (d < 0) m = 0u - m;
+        m_ = static_cast<int32_t>(m);
+        s_ = p - 32;
+    }
+
+    Mode mode_;
+    int32_t d_ = 1, m_ = 0;
+    int s_ = 0;
+};
+
+// A tap list without its zero taps (they add nothing), offsets brought into
+// [-total, total] (a tap further out clamps to the same byte anyway).
+struct ConvJob {
+    const uint8_t *src;  // the scratch copy
+    uint8_t *dst;        // the image
+    ptrdiff_t total;     // bytes of each: height x scanWidth
+    int count;
+    const int32_t *coef;
+    const ptrdiff_t *off;
+    ptrdiff_t minOff, maxOff;  // over the kept taps and 0
+    int32_t divisor;
+    Divider div;
+    int32_t bias;
+};
+
+inline int ClampChannel(int64_t v, int max) { return v < 0 ? 0 : (v > max ? max : int(v)); }
+
+// Channel packing, one struct per format: read three channels, write them
+// back with whatever the format does to the rest of the pixel.
+struct Conv32 {
+    static constexpr int kBytes = 4;
+    static constexpr int kMax[3] = {255, 255, 255};
+    static constexpr int kBiasMul[3] = {1, 1, 1};
+    static void Read(const uint8_t *p, int32_t c[3]) { c[0] = p[0], c[1] = p[1], c[2] = p[2]; }
+    static void Write(uint8_t *p, const int v[3]) {
+        p[0] = uint8_t(v[0]), p[1] = uint8_t(v[1]), p[2] = uint8_t(v[2]), p[3] = 0;
+    }
+};
+struct Conv24 {
+    static constexpr int kBytes = 3;
+    static constexpr int kMax[3] = {255, 255, 255};
+    static constexpr int kBiasMul[3] = {1, 1, 1};
+    static void Read(const uint8_t *p, int32_t c[3]) { c[0] = p[0], c[1] = p[1], c[2] = p[2]; }
+    static void Write(uint8_t *p, const int v[3]) { p[0] = uint8_t(v[0]), p[1] = uint8_t(v[1]), p[2] = uint8_t(v[2]); }
+};
+// 16-bit kinds: channels in the field's own units; the alpha bits are not
+// channels and come out 0.
+template <class F, int GreenBiasMul>
+struct Conv16 {
+    static constexpr int kBytes = 2;
+    static constexpr int kMax[3] = {(1 << F::kRBits) - 1, (1 << F::kGBits) - 1, (1 << F::kBBits) - 1};
+    static constexpr int kBiasMul[3] = {1, GreenBiasMul, 1};
+    static void Read(const uint8_t *p, int32_t c[3]) {
+        const uint32_t v = Load16(p);
+        c[0] = int32_t((v & F::kRMask) >> F::kRShift);
+        c[1] = int32_t((v & F::kGMask) >> F::kGShift);
+        c[2] = int32_t((v & F::kBMask) >> F::kBShift);
+    }
+    static void Write(uint8_t *p, const int v[3]) {
+        Store16(p, (uint32_t(v[0]) << F::kRShift) | (uint32_t(v[1]) << F::kGShift) | (uint32_t(v[2]) << F::kBShift));
+    }
+};
+// 565 green has one bit more, so the bias counts twice there.
+using Conv565 = Conv16<Fmt565, 2>;
+using Conv555 = Conv16<Fmt555, 1>;
+using Conv4444 = Conv16<Fmt4444, 1>;
+
+// One pixel at byte q of the image.
+template <class F>
+inline void ConvolvePixel(const ConvJob &j, ptrdiff_t q) {
+    const ptrdiff_t last = j.total - F::kBytes;
+    const bool inside = q + j.minOff >= 0 && q + j.maxOff <= last;
+    uint32_t acc[3] = {0, 0, 0};  // wraps like the 32-bit sums it stands for
+    for (int t = 0; t < j.count; ++t) {
+        ptrdiff_t p = q + j.off[t];
+        if (!inside) p = p < 0 ? 0 : (p > last ? last : p);
+        int32_t ch[3];
+        F::Read(j.src + p, ch);
+        const uint32_t c = uint32_t(j.coef[t]);
+        acc[0] += uint32_t(ch[0]) * c;
+        acc[1] += uint32_t(ch[1]) * c;
+        acc[2] += uint32_t(ch[2]) * c;
+    }
+    int v[3];
+    for (int k = 0; k < 3; ++k)
+        v[k] = ClampChannel(int64_t(j.div(int32_t(acc[k]))) + int64_t(j.bias) * F::kBiasMul[k], F::kMax[k]);
+    F::Write(j.dst + q, v);
+}
+
+#if UTILS_SIMD
+// Rows of a 32- or 24-bit image; false when the taps do not suit the SIMD
+// path (a coefficient outside 16 bits), and nothing was done.
+bool ConvolveRows_MMX(const ConvJob &j, int bytesPerPixel, int width, int height, ptrdiff_t pitch);
+#endif
+
+}  // namespace kv
+
+#endif

@@ -1,0 +1,207 @@
+// MMX convolution of 32- and 24-bit rows: taps go in pairs through pmaddwd,
+// whose 16 x 16 -> 32-bit products and wrapping sums are exactly the plain
+// kernel's. Pixels whose taps would clamp take the plain path.
+#include <mmintrin.h>
+#include <string.h>
+
+#include <memory>
+#include <new>
+#include <type_traits>
+
+#include "convolution.h"
+
+namespace kv {
+namespace {
+
+inline int Load4(const uint8_t *p) {
+    int v;
+    memcpy(&v, p, 4);
+    return v;
+}
+
+template <class F>
+void Rows(const ConvJob &j, const uint64_t *cw, const ptrdiff_t *off, int pairs, int width, int height,
+          ptrdiff_t pitch) {
+    // Every tap of an inside pixel reads four whole bytes of the scratch.
+    const ptrdiff_t lo = -j.minOff, hi = j.total - 4 - j.maxOff;
+    const __m64 zero = _mm_setzero_si64();
+    for (int y = 0; y < height; ++y) {
+        ptrdiff_t q = ptrdiff_t(y) * pitch;
+        for (int x = 0; x < width; ++x, q += F::kBytes) {
+            if (q < lo || q > hi) {
+                ConvolvePixel<F>(j, q);
+                continue;
+            }
+            const uint8_t *s = j.src + q;
+            __m64 bg = zero, ra = zero;
+            for (int k = 0; k < pairs; ++k) {
+                __m64 w;
+                memcpy(&w, cw + k, 8);
+                const __m64 a = _mm_cvtsi32_si64(Load4(s + off[2 * k]));
+                const __m64 b = _mm_cvtsi32_si64(Load4(s + off[2 * k + 1]));
+                const __m64 ab = _mm_unpacklo_pi8(a, b);
+                bg = _mm_add_pi32(bg, _mm_madd_pi16(_mm_unpacklo_pi8(ab, zero), w));
+                ra = _mm_add_pi32(ra, _mm_madd_pi16(_mm_unpackhi_pi8(ab, zero), w));
+            }
+            const int32_t sum[3] = {_mm_cvtsi64_si32(bg), _mm_cvtsi64_si32(_mm_srli_si64(bg, 32)),
+                                    _mm_cvtsi64_si32(ra)};
+            int v[3];
+            for (int c = 0; c < 3; ++c) v[c] = ClampChannel(int64_t(j.div(sum[c])) + j.bias, 255);
+            F::Write(j.dst + q, v);
+        }
+    }
+}
+
+
+// When every product and every sum fits a signed 16-bit word (|coefficient|
+// <= 128 and 255 x the sum of their sizes <= 32767), channels accumulate as
+// words with pmullw, and the quotient comes from pmulhw: |sum| x M >> 16 >>
+// shift, with M and shift checked against real division over every sum the
+// taps can make. Wrapping word sums are exact because the true sum fits.
+struct WordPath {
+    uint64_t mult;   // M in four words (0 with divisor +-1: no multiply)
+    int shift;
+    uint64_t flip;   // all ones when the divisor is negative
+    uint64_t bias;   // the bias in four words
+};
+
+bool SetUpWordPath(const ConvJob &j, WordPath &w) {
+    int64_t sumAbs = 0;
+    for (int t = 0; t < j.count; ++t) {
+        const int64_t c = j.coef[t] < 0 ? -int64_t(j.coef[t]) : j.coef[t];
+        if (c > 128) return false;
+        sumAbs += c;
+    }
+    const int64_t most = sumAbs * 255;
+    if (most > 32767 || j.bias < -32768 || j.bias > 32767) return false;
+    const uint32_t ad = j.divisor < 0 ? 0u - uint32_t(j.divisor) : uint32_t(j.divisor);
+    const uint64_t b = uint16_t(int16_t(j.bias));
+    w.bias = b * 0x0001000100010001ull;
+    w.flip = j.divisor < 0 ? ~uint64_t(0) : 0;
+    w.mult = 0;
+    w.shift = 0;
+    if (ad == 1) return true;
+    for (int sh = 14; sh >= 0; --sh) {
+        const uint64_t m = ((uint64_t(1) << (16 + sh)) + ad - 1) / ad;
+        if (m > 32767) continue;
+        bool exact = true;
+        for (int64_t a = 0; a <= most && exact; ++a) exact = ((uint64_t(a) * m) >> (16 + sh)) == uint64_t(a) / ad;
+        if (!exact) continue;
+        w.mult = m * 0x0001000100010001ull;
+        w.shift = sh;
+        return true;
+    }
+    return false;
+}
+
+inline __m64 M64(uint64_t v) {
+    __m64 m;
+    memcpy(&m, &v, 8);
+    return m;
+}
+
+// Four word sums -> quotient + bias, still signed words.
+inline __m64 DivideWords(__m64 sum, __m64 mult, __m64 shift, __m64 flip, __m64 bias,
+                         bool one) {
+    const __m64 neg = _mm_srai_pi16(sum, 15);
+    __m64 a = _mm_sub_pi16(_mm_xor_si64(sum, neg), neg);
+    if (!one) a = _mm_sra_pi16(_mm_mulhi_pi16(a, mult), shift);
+    const __m64 sign = _mm_xor_si64(neg, flip);
+    return _mm_adds_pi16(_mm_sub_pi16(_mm_xor_si64(a, sign), sign), bias);
+}
+
+template <int B>
+void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width, int height, ptrdiff_t pitch) {
+    using F = typename std::conditional<B == 4, Conv32, Conv24>::type;
+    const __m64 zero = _mm_setzero_si64();
+    const __m64 mult = M64(w.mult), shift = _mm_cvtsi32_si64(w.shift), flip = M64(w.flip), bias = M64(w.bias);
+    const bool one = w.mult == 0 && w.shift == 0;
+    // Pixels whose taps all read whole 8 bytes (a pair of 32-bit pixels) or
+    // 4 bytes (one 24-bit pixel) inside the scratch.
+    const ptrdiff_t lo = -j.minOff, hi = j.total - (B == 4 ? 8 : 4) - j.maxOff;
+    for (int y = 0; y < height; ++y) {
+        ptrdiff_t q = ptrdiff_t(y) * pitch;
+        int x = 0;
+        while (x < width) {
+            if (q < lo || q > hi || (B == 4 && x + 1 >= width)) {
+                ConvolvePixel<F>(j, q);
+                ++x;
+                q += B;
+                continue;
+            }
+            const uint8_t *s = j.src + q;
+            if (B == 4) {
+                __m64 a0 = zero, a1 = zero;
+                for (int t = 0; t < j.count; ++t) {
+                    __m64 v;
+                    memcpy(&v, s + j.off[t], 8);
+                    const __m64 c = M64(cw[t]);
+                    a0 = _mm_add_pi16(a0, _mm_mullo_pi16(_mm_unpacklo_pi8(v, zero), c));
+                    a1 = _mm_add_pi16(a1, _mm_mullo_pi16(_mm_unpackhi_pi8(v, zero), c));
+                }
+                a0 = DivideWords(a0, mult, shift, flip, bias, one);
+                a1 = DivideWords(a1, mult, shift, flip, bias, one);
+                // Unsigned saturation is the clamp to [0, 255]; alpha 0.
+                const __m64 px = _mm_and_si64(_mm_packs_pu16(a0, a1), M64(0x00FFFFFF00FFFFFFull));
+                memcpy(j.dst + q, &px, 8);
+                x += 2;
+                q += 8;
+            } else {
+                __m64 a0 = zero;
+                for (int t = 0; t < j.count; ++t) {
+                    const __m64 v = _mm_cvtsi32_si64(Load4(s + j.off[t]));
+                    a0 = _mm_add_pi16(a0, _mm_mullo_pi16(_mm_unpacklo_pi8(v, zero), M64(cw[t])));
+                }
+                a0 = DivideWords(a0, mult, shift, flip, bias, one);
+                const uint32_t px = uint32_t(_mm_cvtsi64_si32(_mm_packs_pu16(a0, zero)));
+                uint8_t *d = j.dst + q;
+                d[0] = uint8_t(px), d[1] = uint8_t(px >> 8), d[2] = uint8_t(px >> 16);
+                ++x;
+                q += 3;
+            }
+        }
+    }
+}
+
+bool TryWordPath(const ConvJob &j, int bytesPerPixel, int width, int height, ptrdiff_t pitch) {
+    WordPath w;
+    if (!SetUpWordPath(j, w)) return false;
+    std::unique_ptr<uint64_t[]> cw(new (std::nothrow) uint64_t[size_t(j.count) + 1]);
+    if (!cw) return false;
+    for (int t = 0; t < j.count; ++t) cw[t] = uint64_t(uint16_t(int16_t(j.coef[t]))) * 0x0001000100010001ull;
+    if (bytesPerPixel == 4)
+        WordRows<4>(j, w, cw.get(), width, height, pitch);
+    else
+        WordRows<3>(j, w, cw.get(), width, height, pitch);
+    _mm_empty();
+    return true;
+}
+
+}  // namespace
+
+bool ConvolveRows_MMX(const ConvJob &j, int bytesPerPixel, int width, int height, ptrdiff_t pitch) {
+    if (TryWordPath(j, bytesPerPixel, width, height, pitch)) return true;
+    for (int t = 0; t < j.count; ++t)
+        if (j.coef[t] < -32768 || j.coef[t] > 32767) return false;
+    const int pairs = (j.count + 1) / 2;
+    std::unique_ptr<uint64_t[]> cw(new (std::nothrow) uint64_t[size_t(pairs) + 1]);  // four words a pair
+    std::unique_ptr<ptrdiff_t[]> off(new (std::nothrow) ptrdiff_t[size_t(pairs) * 2 + 1]);
+    if (!cw || !off) return false;
+    for (int k = 0; k < pairs; ++k) {
+        const int t0 = 2 * k, t1 = 2 * k + 1;
+        // An odd list ends with a tap of weight 0 on the pixel itself.
+        const int c0 = j.coef[t0], c1 = t1 < j.count ? j.coef[t1] : 0;
+        off[t0] = j.off[t0];
+        off[t1] = t1 < j.count ? j.off[t1] : 0;
+        const uint64_t w0 = uint16_t(c0), w1 = uint16_t(c1);
+        cw[k] = w0 | w1 << 16 | w0 << 32 | w1 << 48;
+    }
+    if (bytesPerPixel == 4)
+        Rows<Conv32>(j, cw.get(), off.get(), pairs, width, height, pitch);
+    else
+        Rows<Conv24>(j, cw.get(), off.get(), pairs, width, height, pitch);
+    _mm_empty();
+    return true;
+}
+
+}  // namespace kv

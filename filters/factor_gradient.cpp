@@ -1,0 +1,150 @@
+// DoFactor (brightness by a factor out of 256) and DoGradient (a horizontal
+// two-colour ramp).
+#include <string.h>
+
+#include "filters.h"
+#include "pixfmt.h"
+#include "surface.h"
+
+using namespace kv;
+
+namespace kv {
+
+void ScaleBytes(uint8_t *p, ptrdiff_t n, unsigned f) {
+    ptrdiff_t i = 0;
+#if UTILS_SIMD
+    i = ScaleBytes_MMX(p, n, f);
+#endif
+    for (; i < n; ++i) p[i] = uint8_t((p[i] * f) >> 8);
+}
+
+}  // namespace kv
+
+namespace {
+
+bool Nothing(const TSurfDesc &s) { return s.width <= 0 || s.height <= 0; }
+
+// 32 and 24 bits: every byte of each row's pixels, the fourth byte too.
+bool FactorRows(TSurfDesc &s, unsigned f) {
+    if (Nothing(s)) return true;
+    const ptrdiff_t row = ptrdiff_t(s.width) * BytesPerPixel(s);
+    for (int y = 0; y < s.height; ++y) ScaleBytes(Row(s, y), row, f);
+    return true;
+}
+
+template <class F>
+uint32_t Scale16(uint32_t v, unsigned f) {
+    const uint32_t r = (((v & F::kRMask) >> F::kRShift) * f) >> 8;
+    const uint32_t g = (((v & F::kGMask) >> F::kGShift) * f) >> 8;
+    const uint32_t b = (((v & F::kBMask) >> F::kBShift) * f) >> 8;
+    return (r << F::kRShift) | (g << F::kGShift) | (b << F::kBShift);
+}
+
+// 16-bit kinds: the alpha bits come out 0, except that 255 leaves the image
+// exactly as it is.
+template <class F>
+bool Factor16(TSurfDesc &s, unsigned f) {
+    if (f == 255 || Nothing(s)) return true;
+    for (int y = 0; y < s.height; ++y) {
+        uint8_t *p = Row(s, y);
+        for (int x = 0; x < s.width; ++x, p += 2) Store16(p, Scale16<F>(Load16(p), f));
+    }
+    return true;
+}
+
+bool DoFactor_32(TSurfDesc &s, unsigned f) { return FactorRows(s, f); }
+bool DoFactor_24(TSurfDesc &s, unsigned f) { return FactorRows(s, f); }
+bool DoFactor_565(TSurfDesc &s, unsigned f) { return Factor16<Fmt565>(s, f); }
+bool DoFactor_555(TSurfDesc &s, unsigned f) { return Factor16<Fmt555>(s, f); }
+bool DoFactor_4444(TSurfDesc &s, unsigned f) { return Factor16<Fmt4444>(s, f); }
+// The whole plane, row padding included.
+bool DoFactor_8Bits(TSurfDesc &s, unsigned f) {
+    if (s.height > 0 && s.scanWidth > 0) ScaleBytes(s.bits, ptrdiff_t(s.height) * s.scanWidth, f);
+    return true;
+}
+
+// One channel of the ramp in its own units: the accumulator is 16.16 and
+// the step, (end - start) / width x 65536 truncated, is what the double
+// quotient gives (it is exact whenever the product is a whole number).
+struct Ramp {
+    int64_t acc, step;
+    Ramp(uint32_t start, uint32_t end, int width)
+        : acc(int64_t(start) << 16), step((int64_t(end) - int64_t(start)) * 65536 / width) {}
+    uint32_t Next() {
+        const uint32_t v = uint32_t(acc >> 16);
+        acc += step;
+        return v;
+    }
+};
+
+struct Channels {
+    uint32_t r, g, b;
+};
+
+// Fills row 0 and copies it to the other rows.
+template <class Put>
+bool GradientRows(TSurfDesc &s, Channels a, Channels z, int bytes, Put put) {
+    if (s.width == 0) return false;
+    if (s.width < 0 || s.height <= 0) return true;
+    Ramp r(a.r, z.r, s.width), g(a.g, z.g, s.width), b(a.b, z.b, s.width);
+    uint8_t *row0 = Row(s, 0);
+    for (int x = 0; x < s.width; ++x) put(row0 + ptrdiff_t(x) * bytes, r.Next(), g.Next(), b.Next());
+    const size_t n = size_t(s.width) * size_t(bytes);
+    for (int y = 1; y < s.height; ++y) memcpy(Row(s, y), row0, n);
+    return true;
+}
+
+Channels Bytes(unsigned long c) { return Channels{uint32_t(c >> 16) & 255, uint32_t(c >> 8) & 255, uint32_t(c) & 255}; }
+
+bool DoGradient_32(TSurfDesc &s, unsigned long a, unsigned long z) {
+    return GradientRows(s, Bytes(a), Bytes(z), 4, [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) {
+        Store32(p, (r << 16) | (g << 8) | b);
+    });
+}
+bool DoGradient_24(TSurfDesc &s, unsigned long a, unsigned long z) {
+    return GradientRows(s, Bytes(a), Bytes(z), 3, [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) {
+        p[0] = uint8_t(b), p[1] = uint8_t(g), p[2] = uint8_t(r);
+    });
+}
+// Each channel keeps the top bits of its byte; masking every one keeps a
+// stray alpha byte out of red.
+template <class F>
+Channels Narrow(unsigned long c) {
+    const Channels b = Bytes(c);
+    return Channels{b.r >> (8 - F::kRBits), b.g >> (8 - F::kGBits), b.b >> (8 - F::kBBits)};
+}
+template <class F>
+bool Gradient16(TSurfDesc &s, unsigned long a, unsigned long z) {
+    return GradientRows(s, Narrow<F>(a), Narrow<F>(z), 2, [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) {
+        Store16(p, (r << F::kRShift) | (g << F::kGShift) | (b << F::kBShift));
+    });
+}
+bool DoGradient_565(TSurfDesc &s, unsigned long a, unsigned long z) { return Gradient16<Fmt565>(s, a, z); }
+bool DoGradient_555(TSurfDesc &s, unsigned long a, unsigned long z) { return Gradient16<Fmt555>(s, a, z); }
+bool DoGradient_4444(TSurfDesc &s, unsigned long a, unsigned long z) { return Gradient16<Fmt4444>(s, a, z); }
+
+}  // namespace
+
+bool DoFactor(TSurfDesc &s, unsigned short factor) {
+    if (factor >= 256) return true;
+    if (s.bpp == 32) return DoFactor_32(s, factor);
+    if (s.bpp == 24) return DoFactor_24(s, factor);
+    const int kind = PixelKind(s);
+    if (kind == kKind565) return DoFactor_565(s, factor);
+    if (kind == kKind555 || kind == kKind1555) return DoFactor_555(s, factor);
+    if (kind == kKind4444) return DoFactor_4444(s, factor);
+    if (kind == kKind8) return DoFactor_8Bits(s, factor);
+    return false;
+}
+
+bool DoGradient(TSurfDesc &s, unsigned long const &from, unsigned long const &to) {
+    // Only the low 32 bits of a colour count.
+    const unsigned long a = from & 0xFFFFFFFFul, z = to & 0xFFFFFFFFul;
+    if (s.bpp == 32) return DoGradient_32(s, a, z);
+    if (s.bpp == 24) return DoGradient_24(s, a, z);
+    const int kind = PixelKind(s);
+    if (kind == kKind565) return DoGradient_565(s, a, z);
+    if (kind == kKind555 || kind == kKind1555) return DoGradient_555(s, a, z);
+    if (kind == kKind4444) return DoGradient_4444(s, a, z);
+    return false;
+}

@@ -1,0 +1,264 @@
+// CreateMask (an 8-bit coverage plane from a sprite) and CreateShadow (a
+// soft shadow grown towards the lower right).
+#include <string.h>
+
+#include <memory>
+#include <new>
+
+#include "filters.h"
+#include "pixfmt.h"
+#include "surface.h"
+
+using namespace kv;
+
+namespace {
+
+int Min(int a, int b) { return a < b ? a : b; }
+
+// The level's mask value: 256 is full coverage.
+uint8_t LevelValue(unsigned short level) { return level == 256 ? 255 : uint8_t(level & 255); }
+
+// Scales every byte of an 8-bit plane's memory.
+void ScalePlane(TSurfDesc &s, unsigned short level) {
+    if (level == 256 || s.height <= 0 || s.scanWidth <= 0) return;
+    ScaleBytes(s.bits, ptrdiff_t(s.height) * s.scanWidth, level & 255);
+}
+
+// Scales `bytes` leading bytes of every pixel of width x height.
+void ScalePixels(TSurfDesc &s, int pixelBytes, int bytes, unsigned short level) {
+    if (level == 256 || s.width <= 0) return;
+    const unsigned f = level & 255;
+    for (int y = 0; y < s.height; ++y) {
+        uint8_t *p = Row(s, y);
+        if (bytes == pixelBytes) {
+            ScaleBytes(p, ptrdiff_t(s.width) * pixelBytes, f);
+            continue;
+        }
+        for (int x = 0; x < s.width; ++x, p += pixelBytes)
+            for (int b = 0; b < bytes; ++b) p[b] = uint8_t((p[b] * f) >> 8);
+    }
+}
+
+// ---- CreateMask
+
+// 32, 24 and 16 bits: the key compared with the pixel's colour bits only.
+template <int B>
+bool MaskColour(TSurfDesc &mask, const TSurfDesc &src, unsigned short level) {
+    const uint32_t key = src.transColor != 0xFFFFFFFFu ? src.transColor : 0;
+    const uint32_t keyBits = B == 2 ? key & 0xFFFF : key & 0xFFFFFF;
+    const uint8_t on = LevelValue(level);
+    const int w = Min(mask.width, src.width), h = Min(mask.height, src.height);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t *s = Row(src, y);
+        uint8_t *m = Row(mask, y);
+        for (int x = 0; x < w; ++x, s += B) {
+            const uint32_t v = B == 2 ? Load16(s) : Fmt24::Load(s);  // low three bytes of 32 too
+            m[x] = v == keyBits ? 0 : on;
+        }
+    }
+    return true;
+}
+
+bool CreateMask_32(TSurfDesc &m, TSurfDesc &s, unsigned short l) { return MaskColour<4>(m, s, l); }
+bool CreateMask_24(TSurfDesc &m, TSurfDesc &s, unsigned short l) { return MaskColour<3>(m, s, l); }
+bool CreateMask_16(TSurfDesc &m, TSurfDesc &s, unsigned short l) { return MaskColour<2>(m, s, l); }
+
+// Index 0 is transparent; the row padding is coded too. Each plane keeps its
+// own pitch: only the bytes both rows hold are coded.
+bool CreateMask_8Bits(TSurfDesc &mask, TSurfDesc &src, unsigned short level) {
+    const int h = Min(mask.height, src.height), n = Min(mask.scanWidth, src.scanWidth);
+    const unsigned f = level & 255;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t *s = Row(src, y);
+        uint8_t *m = Row(mask, y);
+        for (int x = 0; x < n; ++x) m[x] = s[x] ? 255 : 0;
+        if (level != 256 && n > 0) ScaleBytes(m, n, f);
+    }
+    return true;
+}
+
+// ---- CreateShadow
+
+struct Grow {
+    unsigned decay, limit;
+    // s: the source value; the three neighbours from the shadow.
+    unsigned operator()(unsigned s, unsigned top, unsigned topLeft, unsigned left) const {
+        if (s >= 240) return s;
+        const unsigned n = (top + 2 * topLeft + left) >> 2;
+        if (n > decay && n - decay > s) return n - decay > limit ? limit : n - decay;
+        return s;
+    }
+};
+
+// 8 into 8: every byte from row 1, column 1 on, padding too; the left
+// neighbour of column 0 is the last byte of the row before.
+bool Shadow8(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned short level) {
+    const int h = Min(sh.height, src.height), n = Min(sh.scanWidth, src.scanWidth);
+    const ptrdiff_t P = sh.scanWidth;
+    for (int y = 1; y < h; ++y) {
+        const uint8_t *s = Row(src, y);
+        uint8_t *d = Row(sh, y);
+        for (int x = y == 1 ? 1 : 0; x < n; ++x) d[x] = uint8_t(grow(s[x], d[x - P], d[x - P - 1], d[x - 1]));
+    }
+    ScalePlane(sh, level);
+    return true;
+}
+
+// 32 or 24 into 8: the source's first byte is its value.
+template <int B>
+bool ShadowColourTo8(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned short level) {
+    const int h = Min(sh.height, src.height), w = Min(sh.width, src.width);
+    const ptrdiff_t P = sh.scanWidth;
+    for (int y = 1; y < h; ++y) {
+        const uint8_t *s = Row(src, y);
+        uint8_t *d = Row(sh, y);
+        for (int x = 1; x < w; ++x) d[x] = uint8_t(grow(s[x * B], d[x - P], d[x - P - 1], d[x - 1]));
+    }
+    ScalePlane(sh, level);
+    return true;
+}
+
+// 32 into 32, 24 into 24: pixels in reading order from (1, 1), so the left
+// neighbour of column 0 is the last pixel of the row before. The top
+// neighbour counts by its first byte, the others by their three colour
+// bytes together.
+template <int B>
+bool ShadowSame(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned short level) {
+    const int h = Min(sh.height, src.height), w = Min(sh.width, src.width);
+    auto at = [&](int x, int y) { return Row(sh, y) + ptrdiff_t(x) * B; };
+    auto colour = [](const uint8_t *p) { return unsigned(p[0] | p[1] | p[2]); };
+    for (int y = 1; y < h; ++y) {
+        const uint8_t *s = Row(src, y);
+        for (int x = y == 1 ? 1 : 0; x < w; ++x) {
+            const uint8_t *top = at(x, y - 1);
+            const uint8_t *topLeft = x > 0 ? at(x - 1, y - 1) : at(w - 1, y - 2);
+            const uint8_t *left = x > 0 ? at(x - 1, y) : at(w - 1, y - 1);
+            const unsigned v = grow(s[x * B], top[0], colour(topLeft), colour(left));
+            uint8_t *d = at(x, y);
+            d[0] = d[1] = d[2] = uint8_t(v);
+        }
+    }
+    if (level != 256) {
+        // Scales the first B bytes of each shadow pixel: all four of 32 bits.
+        ScalePixels(sh, B, B, level);
+    }
+    return true;
+}
+
+// 16-bit sources: holes (pixels of value 0) get a grey from seven taps
+// spread by limit / decay; everything else is copied. Taps read the
+// source as it came, as whole words at their byte offsets.
+template <class F>
+struct Shadow16Fmt;
+template <>
+struct Shadow16Fmt<Fmt565> {
+    static int Tap(uint32_t p) { return int(((p >> 11) & 31) | ((p >> 6) & 31) | (p & 31)); }
+    static uint32_t Grey(int v) { return uint32_t(v) << 11 | uint32_t(2 * v) << 5 | uint32_t(v); }
+    static constexpr uint32_t kKeep = 0;
+};
+template <>
+struct Shadow16Fmt<Fmt555> {
+    static int Tap(uint32_t p) { return int(((p >> 10) & 31) | ((p >> 5) & 31) | (p & 31)); }
+    static uint32_t Grey(int v) { return uint32_t(v) << 10 | uint32_t(v) << 5 | uint32_t(v); }
+    static constexpr uint32_t kKeep = 0x8000;
+};
+// Nibbles are read and written in the 5-bit scale of the other kinds, so a
+// 4444 shadow looks like theirs.
+template <>
+struct Shadow16Fmt<Fmt4444> {
+    static int Tap(uint32_t p) { return int(((p >> 8) & 15) | ((p >> 4) & 15) | (p & 15)) << 1; }
+    static uint32_t Grey(int v) { return uint32_t(v >> 1) * 0x111u; }
+    static constexpr uint32_t kKeep = 0xF000;
+};
+
+template <class F>
+bool Shadow16(TSurfDesc &sh, const TSurfDesc &src, unsigned decay, unsigned limit, unsigned short level) {
+    if (decay == 0) return false;
+    if (src.height <= 0 || src.scanWidth <= 0) return true;
+    const ptrdiff_t total = ptrdiff_t(src.height) * src.scanWidth;
+    if (total < 2) return true;
+    std::unique_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[size_t(total)]);
+    if (!copy) return false;
+    memcpy(copy.get(), src.bits, size_t(total));
+
+    const ptrdiff_t k = ptrdiff_t(limit / decay), P = src.scanWidth;
+    const ptrdiff_t off[6] = {(P + 3) * k, (P + 1) * k, (P - 1) * k, (-2 - P) * k, -2 - (P + 2) * k, -4 - (P + 2) * k};
+    const int weight[6] = {-2, -2, -2, 2, 2, 2};  // and weight 0 on the pixel itself
+    const ptrdiff_t last = total - 2;
+    const int h = Min(sh.height, src.height), words = Min(sh.scanWidth, src.scanWidth) / 2;
+    const unsigned m = 255 - (level & 255);
+    for (int y = 0; y < h; ++y) {
+        uint8_t *d = Row(sh, y);
+        for (int x = 0; x < words; ++x) {
+            const ptrdiff_t q = ptrdiff_t(y) * P + 2 * x;
+            uint32_t v = Load16(copy.get() + q);
+            if (v == 0) {
+                int sum = 0;
+                for (int t = 0; t < 6; ++t) {
+                    ptrdiff_t p = q + off[t];
+                    p = p < 0 ? 0 : (p > last ? last : p);
+                    sum += weight[t] * Shadow16Fmt<F>::Tap(Load16(copy.get() + p));
+                }
+                int g = sum >> 4;  // arithmetic: negative sums stay negative
+                g = g < 0 ? 0 : (g > 31 ? 31 : g);
+                v = Shadow16Fmt<F>::Grey(g);
+            }
+            if (level != 256) {
+                // Inverted: level 255 keeps nothing of the colour.
+                const uint32_t r = ((((v & F::kRMask) >> F::kRShift) * m) >> 8) << F::kRShift;
+                const uint32_t gg = ((((v & F::kGMask) >> F::kGShift) * m) >> 8) << F::kGShift;
+                const uint32_t b = ((((v & F::kBMask) >> F::kBShift) * m) >> 8) << F::kBShift;
+                v = (v & Shadow16Fmt<F>::kKeep) | r | gg | b;
+            }
+            Store16(d + 2 * x, v);
+        }
+    }
+    return true;
+}
+
+bool CreateShadow_32(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
+    if (sh.bpp == 8) return ShadowColourTo8<4>(sh, src, g, level);
+    if (sh.bpp == 32) return ShadowSame<4>(sh, src, g, level);
+    return false;
+}
+bool CreateShadow_24(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
+    if (sh.bpp == 8) return ShadowColourTo8<3>(sh, src, g, level);
+    if (sh.bpp == 24) return ShadowSame<3>(sh, src, g, level);
+    return false;
+}
+bool CreateShadow_565(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
+    return sh.bpp == 16 && Shadow16<Fmt565>(sh, src, g.decay, g.limit, level);
+}
+bool CreateShadow_555(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
+    return sh.bpp == 16 && Shadow16<Fmt555>(sh, src, g.decay, g.limit, level);
+}
+bool CreateShadow_4444(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
+    return sh.bpp == 16 && Shadow16<Fmt4444>(sh, src, g.decay, g.limit, level);
+}
+bool CreateShadow_8Bits(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
+    return sh.bpp == 8 && Shadow8(sh, src, g, level);
+}
+
+}  // namespace
+
+bool CreateMask(TSurfDesc &mask, TSurfDesc &src, unsigned short level) {
+    if (src.bpp == 32) return CreateMask_32(mask, src, level);
+    if (src.bpp == 24) return CreateMask_24(mask, src, level);
+    const int kind = PixelKind(src);
+    if (kind == kKind565 || kind == kKind555 || kind == kKind1555 || kind == kKind4444)
+        return CreateMask_16(mask, src, level);
+    if (kind == kKind8) return CreateMask_8Bits(mask, src, level);
+    return false;
+}
+
+bool CreateShadow(TSurfDesc &shadow, TSurfDesc &src, unsigned char decay, unsigned char limit, unsigned short level) {
+    const Grow g{decay, limit};
+    if (src.bpp == 32) return CreateShadow_32(shadow, src, g, level);
+    if (src.bpp == 24) return CreateShadow_24(shadow, src, g, level);
+    const int kind = PixelKind(src);
+    if (kind == kKind565) return CreateShadow_565(shadow, src, g, level);
+    if (kind == kKind555 || kind == kKind1555) return CreateShadow_555(shadow, src, g, level);
+    if (kind == kKind4444) return CreateShadow_4444(shadow, src, g, level);
+    if (kind == kKind8) return CreateShadow_8Bits(shadow, src, g, level);
+    return false;
+}
