@@ -8,28 +8,41 @@ using namespace kv;
 
 namespace {
 
+// One row of w pixels of value v.
+template <int kBytes>
+void FillSpan(uint8_t *p, int w, uint32_t v) {
+    if (kBytes == 3) {
+        const uint8_t b0 = uint8_t(v), b1 = uint8_t(v >> 8), b2 = uint8_t(v >> 16);
+        for (int x = 0; x < w; ++x, p += 3) {
+            p[0] = b0;
+            p[1] = b1;
+            p[2] = b2;
+        }
+        return;
+    }
+    // Eight bytes at a time: two 32-bit or four 16-bit pixels.
+    const uint64_t pat = kBytes == 4 ? (uint64_t(v) | uint64_t(v) << 32) : uint64_t(v & 0xFFFF) * 0x0001000100010001ull;
+    const size_t n = size_t(w) * kBytes;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) memcpy(p + i, &pat, 8);
+    if (i < n) memcpy(p + i, &pat, n - i);
+}
+
+// The first row is built once; the others are copies of it, or plain
+// memsets when every byte of the pixel is the same.
 template <int kBytes>
 void FillRows(const TSurfDesc &s, const CRectangulo &r, uint32_t v) {
     const int w = r.right - r.left;
-    for (int y = r.top; y < r.bottom; ++y) {
-        uint8_t *p = PixelAt(s, r.left, y);
-        if (kBytes == 1) {
-            memset(p, int(v & 0xFF), size_t(w));
-        } else if (kBytes == 2) {
-            const uint16_t h = uint16_t(v);
-            for (int x = 0; x < w; ++x) memcpy(p + 2 * x, &h, 2);
-        } else if (kBytes == 3) {
-            const uint8_t b0 = uint8_t(v), b1 = uint8_t(v >> 8), b2 = uint8_t(v >> 16);
-            for (int x = 0; x < w; ++x, p += 3) {
-                p[0] = b0;
-                p[1] = b1;
-                p[2] = b2;
-            }
-        } else {
-            const uint32_t q = v;
-            for (int x = 0; x < w; ++x) memcpy(p + 4 * x, &q, 4);
-        }
+    const size_t n = size_t(w) * kBytes;
+    bool sameBytes = true;
+    for (int i = 1; i < kBytes; ++i) sameBytes = sameBytes && uint8_t(v >> (8 * i)) == uint8_t(v);
+    if (sameBytes) {
+        for (int y = r.top; y < r.bottom; ++y) memset(PixelAt(s, r.left, y), int(v & 0xFF), n);
+        return;
     }
+    const uint8_t *first = PixelAt(s, r.left, r.top);
+    FillSpan<kBytes>(PixelAt(s, r.left, r.top), w, v);
+    for (int y = r.top + 1; y < r.bottom; ++y) memcpy(PixelAt(s, r.left, y), first, n);
 }
 
 bool IdxFillRect_32(const TSurfDesc &s, CRectangulo r, unsigned long k) {

@@ -18,26 +18,34 @@ const int kDirDx[4] = {0, 0, -1, 1};
 const int kDirDy[4] = {-1, 1, 0, 0};
 const int kOpposite[4] = {1, 0, 3, 2};
 
+// Colours as the fill reads them (0x00RRGGBB).
+struct Read32 {
+    static uint32_t At(const uint8_t *row, int x) { return Fmt32::Load(row + 4 * x) & 0xFFFFFF; }
+};
+struct Read24 {
+    static uint32_t At(const uint8_t *row, int x) { return Fmt24::Load(row + 3 * x); }
+};
+template <class F>
+struct Read16 {
+    static uint32_t At(const uint8_t *row, int x) { return RGBColor(F::Unpack(Load16(row + 2 * x))); }
+};
+struct ReadNone {  // indices carry no colour here
+    static uint32_t At(const uint8_t *, int) { return 0; }
+};
+
+struct Box {
+    int left, top, right, bottom;  // positions whose bits were computed, inclusive
+};
+
+template <class R>
 struct Fill {
     const TSurfDesc &img;
     const TSurfDesc &mask;
-    int kind;
     uint32_t tol;
     uint8_t rb, rg, rr;
-    int left, top, right, bottom;  // positions whose bits were computed, inclusive
+    Box box;
 
-    uint32_t ColorAt(int x, int y) const {
-        const uint8_t *p = PixelAt(img, x, y);
-        switch (kind) {
-        case kKind32: return Fmt32::Load(p) & 0xFFFFFF;
-        case kKind24: return Fmt24::Load(p);
-        case kKind565: return RGBColor(Fmt565::Unpack(Load16(p)));
-        case kKind555:
-        case kKind1555: return RGBColor(Fmt555::Unpack(Load16(p)));
-        case kKind4444: return RGBColor(Fmt4444::Unpack(Load16(p)));
-        default: return 0;  // indices carry no colour here
-        }
-    }
+    uint32_t ColorAt(int x, int y) const { return R::At(Row(img, y), x); }
     // Byte differences wrap: a channel just above the reference is far.
     bool Similar(int x, int y) const {
         if (x < 0 || y < 0 || x >= img.width || y >= img.height) return false;
@@ -53,10 +61,10 @@ struct Fill {
     bool InMask(int x, int y) const { return x >= 0 && y >= 0 && x < mask.width && y < mask.height; }
     uint8_t &M(int x, int y) const { return *(Row(mask, y) + x); }
     void Grow(int x, int y) {
-        if (x < left) left = x;
-        if (x > right) right = x;
-        if (y < top) top = y;
-        if (y > bottom) bottom = y;
+        if (x < box.left) box.left = x;
+        if (x > box.right) box.right = x;
+        if (y < box.top) box.top = y;
+        if (y > box.bottom) box.bottom = y;
     }
 
     void Walk(int sx, int sy) {
@@ -91,14 +99,14 @@ struct Fill {
     }
 };
 
-void Paint(const TSurfDesc &img, const TSurfDesc &mask, const Fill &f, unsigned long fill) {
+void Paint(const TSurfDesc &img, const TSurfDesc &mask, const Box &f, unsigned long fill) {
     int l = f.left < 0 ? 0 : f.left, t = f.top < 0 ? 0 : f.top;
     int r = f.right, b = f.bottom;
     if (r >= img.width) r = img.width - 1;
     if (r >= mask.width) r = mask.width - 1;
     if (b >= img.height) b = img.height - 1;
     if (b >= mask.height) b = mask.height - 1;
-    const int kind = f.kind;
+    const int kind = PixelKind(img);
     const RGB8 c = ColorRGB(fill);
     uint32_t v16 = 0;
     if (kind == kKind565) v16 = Fmt565::Pack(c);
@@ -121,20 +129,35 @@ void Paint(const TSurfDesc &img, const TSurfDesc &mask, const Fill &f, unsigned 
     }
 }
 
-}  // namespace
-
-bool Rellena(TSurfDesc &image, TSurfDesc &mask, int x, int y, unsigned long tolerance, unsigned long ref,
-             unsigned long fill) {
-    Fill f{image, mask, PixelKind(image), uint32_t(tolerance), uint8_t(ref), uint8_t(ref >> 8), uint8_t(ref >> 16),
-           x, y, x, y};
-    const bool inside = x >= 0 && y >= 0 && x < image.width && y < image.height && f.InMask(x, y);
-    if (inside && f.M(x, y) == 0 && uint32_t(ref) != uint32_t(fill)) {
+template <class R>
+Box Grow(TSurfDesc &image, TSurfDesc &mask, int x, int y, unsigned long tolerance, unsigned long ref) {
+    Fill<R> f{image, mask, uint32_t(tolerance), uint8_t(ref), uint8_t(ref >> 8), uint8_t(ref >> 16), {x, y, x, y}};
+    if (f.M(x, y) == 0) {
         const uint8_t bits = f.Bits(x, y);
         if (bits) {
             f.M(x, y) = bits;
             f.Walk(x, y);
         }
     }
-    if (inside) Paint(image, mask, f, fill);
+    return f.box;
+}
+
+}  // namespace
+
+bool Rellena(TSurfDesc &image, TSurfDesc &mask, int x, int y, unsigned long tolerance, unsigned long ref,
+             unsigned long fill) {
+    const bool inside = x >= 0 && y >= 0 && x < image.width && y < image.height && x < mask.width && y < mask.height;
+    if (!inside) return true;
+    Box box{x, y, x, y};
+    if (uint32_t(ref) != uint32_t(fill)) {
+        const int kind = PixelKind(image);
+        if (kind == kKind32) box = Grow<Read32>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind24) box = Grow<Read24>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind565) box = Grow<Read16<Fmt565>>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind555 || kind == kKind1555) box = Grow<Read16<Fmt555>>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind4444) box = Grow<Read16<Fmt4444>>(image, mask, x, y, tolerance, ref);
+        else box = Grow<ReadNone>(image, mask, x, y, tolerance, ref);
+    }
+    Paint(image, mask, box, fill);
     return true;
 }

@@ -10,60 +10,75 @@ namespace {
 
 // 24- and 32-bit: each colour byte becomes trunc(k a + d (1 - a)); the alpha
 // byte of a 32-bit pixel stays.
-template <int kBytes>
+template <int kB>
 struct PlotBytes {
-    const TSurfDesc &s;
+    static constexpr int kBytes = kB;
     float lv, k[3], aSpan, omSpan;
-    PlotBytes(const TSurfDesc &surf, unsigned long c, int level) : s(surf), lv(float(level)) {
-        for (int i = 0; i < 3; ++i) k[i] = float((c >> (8 * i)) & 0xFF);
+    uint8_t kb[3];
+    uint32_t kRGB;
+    PlotBytes(unsigned long c, int level) : lv(float(level)), kRGB(uint32_t(c) & 0xFFFFFF) {
+        for (int i = 0; i < 3; ++i) {
+            kb[i] = uint8_t(c >> (8 * i));
+            k[i] = float(kb[i]);
+        }
         aSpan = F32(lv / 255.0f);
         omSpan = F32(1.0f - aSpan);
     }
-    void Mix(int x, int y, float a, float om) const {
-        uint8_t *p = PixelAt(s, x, y);
+    void Mix(uint8_t *p, float a, float om) const {
         for (int i = 0; i < 3; ++i) {
             const int v = int(F32(F32(k[i] * a) + F32(float(p[i]) * om)));
             p[i] = uint8_t(v > 255 ? 255 : v);
         }
     }
-    void Edge(int x, int y, float w) const {
+    void Edge(uint8_t *p, float w) const {
         const float a = F32(F32(w * lv) / 255.0f);
-        Mix(x, y, a, F32(1.0f - a));
+        Mix(p, a, F32(1.0f - a));
     }
-    void Span(int x, int y) const { Mix(x, y, aSpan, omSpan); }
+    // Full level: k x 1 + d x 0 is exactly k.
+    void Span(uint8_t *p) const {
+        if (aSpan == 1.0f) {
+            if (kBytes == 4) {
+                Store32(p, (Load32(p) & 0xFF000000u) | kRGB);
+            } else {
+                p[0] = kb[0];
+                p[1] = kb[1];
+                p[2] = kb[2];
+            }
+        } else {
+            Mix(p, aSpan, omSpan);
+        }
+    }
 };
 
 // 16-bit kinds: the field blend at weight trunc(w x level); the pixel's
 // alpha bits are kept.
 template <class F>
 struct Plot16 {
-    const TSurfDesc &s;
+    static constexpr int kBytes = 2;
     uint32_t k;
     int level;
     float lv;
-    Plot16(const TSurfDesc &surf, uint32_t narrowed, int lev) : s(surf), k(narrowed), level(lev), lv(float(lev)) {}
-    void Mix(int x, int y, int W) const {
-        uint8_t *p = PixelAt(s, x, y);
+    Plot16(uint32_t narrowed, int lev) : k(narrowed), level(lev), lv(float(lev)) {}
+    void Mix(uint8_t *p, int W) const {
         const uint32_t d = Load16(p);
         Store16(p, BlendFields<F>(d, k, W) | (d & ~F::kRGBMask & 0xFFFF));
     }
-    void Edge(int x, int y, float w) const { Mix(x, y, int(F32(w * lv))); }
-    void Span(int x, int y) const { Mix(x, y, level); }
+    void Edge(uint8_t *p, float w) const { Mix(p, int(F32(w * lv))); }
+    void Span(uint8_t *p) const { Mix(p, level); }
 };
 
 // 8 bits: the span is set to the index, the edges mix index values as
 // numbers; no level.
 struct Plot8 {
-    const TSurfDesc &s;
+    static constexpr int kBytes = 1;
     uint8_t c;
     float cf;
-    Plot8(const TSurfDesc &surf, unsigned long color) : s(surf), c(uint8_t(color)), cf(float(c)) {}
-    void Edge(int x, int y, float a) const {
-        uint8_t *p = PixelAt(s, x, y);
+    explicit Plot8(unsigned long color) : c(uint8_t(color)), cf(float(c)) {}
+    void Edge(uint8_t *p, float a) const {
         const int v = int(F32(F32(float(*p) * F32(1.0f - a)) + F32(cf * a)));
         *p = uint8_t(v > 255 ? 255 : v);
     }
-    void Span(int x, int y) const { *PixelAt(s, x, y) = c; }
+    void Span(uint8_t *p) const { *p = c; }
 };
 
 // Edge and span positions are floored and skipped when they leave the
@@ -75,8 +90,11 @@ inline bool MinorPos(float v, float limit, int &pos) {
 }
 
 template <class P>
-void DrawLine(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, const P &plot, bool soft, int thickness,
+void DrawLine(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, const P plot, bool soft, int thickness,
               bool eightBits) {
+    // Local copies: pixel stores may alias the surface record.
+    uint8_t *const bits = s.bits;
+    const ptrdiff_t pitch = s.scanWidth;
     const int64_t dx = int64_t(p2.x) - p1.x, dy = int64_t(p2.y) - p1.y;
     const bool xMajor = (dx < 0 ? -dx : dx) > (dy < 0 ? -dy : dy);
     // Major and minor coordinates of the two ends, ordered along the major axis.
@@ -100,11 +118,22 @@ void DrawLine(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, const P &p
     // 8 bits centre the span: exactly `thickness` pixels from -h.
     const int h = eightBits ? thickness / 2 : 0;
     const float upperOff = F32(eightBits ? int64_t(thickness) - h : thickness);
+    auto at = [&](int x, int y) { return bits + y * pitch + ptrdiff_t(x) * P::kBytes; };
     auto put = [&](int major, int minor, bool edge, float w) {
-        const int x = xMajor ? major : minor, y = xMajor ? minor : major;
-        if (edge) plot.Edge(x, y, w);
-        else plot.Span(x, y);
+        uint8_t *p = xMajor ? at(major, minor) : at(minor, major);
+        if (edge) plot.Edge(p, w);
+        else plot.Span(p);
     };
+    if (!soft && thickness == 1) {
+        // The common line: one pixel per step at trunc(u + 0) = trunc(u).
+        for (int64_t ti = first; ti <= last; ++ti) {
+            const int t = int(ti);
+            const float u = F32(F32(F32(t) * m) + b);
+            if (!(u >= 0.0f && u < limit)) continue;
+            plot.Span(xMajor ? at(t, int(u)) : at(int(u), t));
+        }
+        return;
+    }
     for (int64_t ti = first; ti <= last; ++ti) {
         const int t = int(ti);
         const float u = F32(F32(F32(t) * m) + b);
@@ -129,28 +158,28 @@ void DrawLine(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, const P &p
 }
 
 bool Line_32(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft, int th) {
-    DrawLine(s, p1, p2, PlotBytes<4>(s, c, level), soft, th, false);
+    DrawLine(s, p1, p2, PlotBytes<4>(c, level), soft, th, false);
     return false;
 }
 bool Line_24(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft, int th) {
-    DrawLine(s, p1, p2, PlotBytes<3>(s, c, level), soft, th, false);
+    DrawLine(s, p1, p2, PlotBytes<3>(c, level), soft, th, false);
     return false;
 }
 bool Line_565(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft, int th) {
-    DrawLine(s, p1, p2, Plot16<Fmt565>(s, FillColor565(c), level), soft, th, false);
+    DrawLine(s, p1, p2, Plot16<Fmt565>(FillColor565(c), level), soft, th, false);
     return false;
 }
 bool Line_555(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft, int th) {
-    DrawLine(s, p1, p2, Plot16<Fmt555>(s, FillColor555(c), level), soft, th, false);
+    DrawLine(s, p1, p2, Plot16<Fmt555>(FillColor555(c), level), soft, th, false);
     return false;
 }
 bool Line_4444(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft,
                int th) {
-    DrawLine(s, p1, p2, Plot16<Fmt4444>(s, FillColor4444(c), level), soft, th, false);
+    DrawLine(s, p1, p2, Plot16<Fmt4444>(FillColor4444(c), level), soft, th, false);
     return false;
 }
 bool Line_8Bits(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, bool soft, int th) {
-    DrawLine(s, p1, p2, Plot8(s, c), soft, th, true);
+    DrawLine(s, p1, p2, Plot8(c), soft, th, true);
     return false;
 }
 
