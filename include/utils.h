@@ -167,6 +167,41 @@ UTILS_API bool Convert8_8(TSurfDesc &dst, TSurfDesc &src);
 // Drawing: fills, frames, lines, flip, translate, block copy, flood fill
 // ---------------------------------------------------------------------------
 
+// Colours are 0xAARRGGBB on 16-, 24- and 32-bit surfaces, palette indices on
+// 8-bit ones. Rectangles are clipped to the surface.
+UTILS_API bool IdxFillRect(TSurfDesc &s, CRectangulo r, unsigned long color);
+// The point is the exclusive far end of the run: HI draws row p.y - 1,
+// VI column p.x - 1; a negative length runs backwards.
+UTILS_API bool IdxLineHI(TSurfDesc &s, const CPunto &p, int len, unsigned long color);
+UTILS_API bool IdxLineVI(TSurfDesc &s, const CPunto &p, int len, unsigned long color);
+// Last row and last column inside the rectangle.
+UTILS_API bool FrameBR(TSurfDesc &s, CRectangulo r, unsigned long color);
+// ceil(size / step) black bottom-right frames at offsets 1, 2, 3...
+UTILS_API bool DrawRectShadow(TSurfDesc &s, CRectangulo r, unsigned char step, unsigned char size);
+// The colour laid over the rectangle at level 0 (none) to 255 (all).
+UTILS_API bool MaskFillRect(TSurfDesc &s, const CRectangulo &r, unsigned long color, unsigned short level);
+// 8-bit form: mixes lu_gPaleta entries with the colour (level 0 to 256) and
+// maps the result through the caller's two dithered R5G6B5 tables.
+UTILS_API bool MaskFillRect_8Bits(TSurfDesc &s, const CRectangulo &r, unsigned long color,
+                                  unsigned short level, unsigned char (*const tables)[65536]);
+// Always returns false.
+UTILS_API bool Line(TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long color,
+                    unsigned short level, bool soft, int thickness);
+
+// Mirrors every row left to right.
+UTILS_API bool FlipX(TSurfDesc &s);
+// Brightness shift (amount 0.5 keeps, 1.0 white, 0.0 black); on 8-bit
+// surfaces the indices are remapped through the 256-byte table instead.
+UTILS_API bool TranslateRect(TSurfDesc &s, const CRectangulo &r, float amount, const unsigned char *table);
+// Plain copy of a w x h block between surfaces of the same format.
+UTILS_API bool DrawBlock(TSurfDesc &dst, TSurfDesc &src, unsigned short srcX, unsigned short srcY,
+                         unsigned short dstX, unsigned short dstY, unsigned short w, unsigned short h);
+// Flood fill from (x, y) over pixels within tolerance of ref, painted with
+// fill. mask: 8 bits per pixel, zero-filled by the caller; each filled
+// pixel's byte receives its similar-neighbour bits (1 above, 2 below,
+// 4 right, 8 left).
+UTILS_API bool Rellena(TSurfDesc &image, TSurfDesc &mask, int x, int y, unsigned long tolerance,
+                       unsigned long ref, unsigned long fill);
 
 
 // ---------------------------------------------------------------------------

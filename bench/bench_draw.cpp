@@ -1,0 +1,154 @@
+// Fills, lines and flood fill against SDL2 (and memset) in the same process.
+#include <string.h>
+
+#include <SDL2/SDL.h>
+
+#include <memory>
+#include <vector>
+
+#include "bench_util.h"
+#include "testsurf.h"
+
+using namespace kvbench;
+using kvtest::TestSurface;
+
+namespace {
+
+uint32_t SdlFormat(int kind) { return kind == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565; }
+
+SDL_Surface *SdlOver(TestSurface &s, int kind) {
+    return SDL_CreateRGBSurfaceWithFormatFrom(s.desc.bits, s.desc.width, s.desc.height, int(s.desc.bpp),
+                                              s.desc.scanWidth, SdlFormat(kind));
+}
+
+void FillOurs(benchmark::State &st, int kind, Dim sz) {
+    TestSurface s(kind, sz.w, sz.h);
+    unsigned long c = 0x00123456;
+    for (auto _ : st) {
+        IdxFillRect(s.desc, CRectangulo(0, 0, sz.w, sz.h), c++);
+        benchmark::ClobberMemory();
+    }
+    SetPixelsProcessed(st, sz);
+}
+
+void FillMemset(benchmark::State &st, int kind, Dim sz) {
+    TestSurface s(kind, sz.w, sz.h);
+    int c = 0x12;
+    for (auto _ : st) {
+        for (int y = 0; y < sz.h; ++y) memset(s.Row(y), c, size_t(sz.w) * (s.desc.bpp / 8));
+        ++c;
+        benchmark::ClobberMemory();
+    }
+    SetPixelsProcessed(st, sz);
+}
+
+void FillSdl(benchmark::State &st, int kind, Dim sz) {
+    TestSurface s(kind, sz.w, sz.h);
+    SDL_Surface *surf = SdlOver(s, kind);
+    Uint32 c = 0x1234;
+    for (auto _ : st) {
+        SDL_FillRect(surf, nullptr, c++);
+        benchmark::ClobberMemory();
+    }
+    SDL_FreeSurface(surf);
+    SetPixelsProcessed(st, sz);
+}
+
+std::vector<SDL_Point> RandomPoints(Dim sz) {
+    kvtest::Rng rng(42);
+    std::vector<SDL_Point> p(1001);
+    for (SDL_Point &q : p) q = SDL_Point{rng.Range(0, sz.w - 1), rng.Range(0, sz.h - 1)};
+    return p;
+}
+
+void LineOurs(benchmark::State &st, Dim sz) {
+    TestSurface s(32, sz.w, sz.h);
+    const std::vector<SDL_Point> p = RandomPoints(sz);
+    for (auto _ : st) {
+        for (size_t i = 0; i + 1 < p.size(); ++i)
+            Line(s.desc, CPunto(p[i].x, p[i].y), CPunto(p[i + 1].x, p[i + 1].y), 0x00FF8040, 255, false, 1);
+        benchmark::ClobberMemory();
+    }
+}
+
+void LineSdl(benchmark::State &st, Dim sz) {
+    TestSurface s(32, sz.w, sz.h);
+    SDL_Surface *surf = SdlOver(s, 32);
+    SDL_Renderer *r = SDL_CreateSoftwareRenderer(surf);
+    SDL_SetRenderDrawColor(r, 0xFF, 0x80, 0x40, 0xFF);
+    const std::vector<SDL_Point> p = RandomPoints(sz);
+    for (auto _ : st) {
+        SDL_RenderDrawLines(r, p.data(), int(p.size()));
+        benchmark::ClobberMemory();
+    }
+    SDL_DestroyRenderer(r);
+    SDL_FreeSurface(surf);
+}
+
+// The whole screen is one region: the fill visits every pixel.
+void FloodOurs(benchmark::State &st, Dim sz) {
+    TestSurface s(32, sz.w, sz.h), mask(8, sz.w, sz.h);
+    for (auto _ : st) {
+        st.PauseTiming();
+        s.Fill(0x20);
+        mask.Fill(0);
+        st.ResumeTiming();
+        Rellena(s.desc, mask.desc, sz.w / 2, sz.h / 2, 0, 0x202020, 0x00FF0000);
+        benchmark::ClobberMemory();
+    }
+    SetPixelsProcessed(st, sz);
+}
+
+// A plain queue-based fill of the same region, for scale.
+void FloodQueue(benchmark::State &st, Dim sz) {
+    TestSurface s(32, sz.w, sz.h), mask(8, sz.w, sz.h);
+    std::vector<int> q;
+    for (auto _ : st) {
+        st.PauseTiming();
+        s.Fill(0x20);
+        mask.Fill(0);
+        st.ResumeTiming();
+        q.clear();
+        q.push_back(sz.h / 2 * sz.w + sz.w / 2);
+        mask.Row(sz.h / 2)[sz.w / 2] = 1;
+        for (size_t i = 0; i < q.size(); ++i) {
+            const int x = q[i] % sz.w, y = q[i] / sz.w;
+            uint32_t v;
+            memcpy(&v, s.Row(y) + 4 * x, 4);
+            v = (v & 0xFF000000u) | 0xFF0000u;
+            memcpy(s.Row(y) + 4 * x, &v, 4);
+            const int nx[4] = {x, x, x - 1, x + 1}, ny[4] = {y - 1, y + 1, y, y};
+            for (int k = 0; k < 4; ++k) {
+                if (nx[k] < 0 || ny[k] < 0 || nx[k] >= sz.w || ny[k] >= sz.h || mask.Row(ny[k])[nx[k]]) continue;
+                uint32_t c;
+                memcpy(&c, s.Row(ny[k]) + 4 * nx[k], 4);
+                if ((c & 0xFFFFFF) != 0x202020) continue;
+                mask.Row(ny[k])[nx[k]] = 1;
+                q.push_back(ny[k] * sz.w + nx[k]);
+            }
+        }
+        benchmark::ClobberMemory();
+    }
+    SetPixelsProcessed(st, sz);
+}
+
+int Register() {
+    for (int kind : {32, 16}) {
+        const std::string g = std::string("IdxFillRect_") + kvtest::KindByNumber(kind).name;
+        for (const Dim &sz : kSizes) {
+            benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), FillOurs, kind, sz);
+            benchmark::RegisterBenchmark(Name(g, "memset", sz).c_str(), FillMemset, kind, sz);
+            benchmark::RegisterBenchmark(Name(g, "SDL_FillRect", sz).c_str(), FillSdl, kind, sz);
+        }
+    }
+    for (const Dim &sz : kSizes) {
+        benchmark::RegisterBenchmark(Name("Line1000_32", "ours", sz).c_str(), LineOurs, sz);
+        benchmark::RegisterBenchmark(Name("Line1000_32", "SDL_RenderDrawLines", sz).c_str(), LineSdl, sz);
+        benchmark::RegisterBenchmark(Name("Rellena_32", "ours", sz).c_str(), FloodOurs, sz);
+        benchmark::RegisterBenchmark(Name("Rellena_32", "queue-fill", sz).c_str(), FloodQueue, sz);
+    }
+    return 0;
+}
+const int registered = Register();
+
+}  // namespace

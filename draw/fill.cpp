@@ -1,0 +1,212 @@
+// Solid fills, one-pixel runs, frames, drop shadows and translucent fills.
+#include <string.h>
+
+#include "draw/draw.h"
+#include "draw/simd.h"
+
+using namespace kv;
+
+namespace {
+
+// One row of w pixels of value v.
+template <int kBytes>
+void FillSpan(uint8_t *p, int w, uint32_t v) {
+    if (kBytes == 3) {
+        const uint8_t b0 = uint8_t(v), b1 = uint8_t(v >> 8), b2 = uint8_t(v >> 16);
+        for (int x = 0; x < w; ++x, p += 3) {
+            p[0] = b0;
+            p[1] = b1;
+            p[2] = b2;
+        }
+        return;
+    }
+    // Eight bytes at a time: two 32-bit or four 16-bit pixels.
+    const uint64_t pat = kBytes == 4 ? (uint64_t(v) | uint64_t(v) << 32) : uint64_t(v & 0xFFFF) * 0x0001000100010001ull;
+    const size_t n = size_t(w) * kBytes;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) memcpy(p + i, &pat, 8);
+    if (i < n) memcpy(p + i, &pat, n - i);
+}
+
+// The first row is built once; the others are copies of it, or plain
+// memsets when every byte of the pixel is the same.
+template <int kBytes>
+void FillRows(const TSurfDesc &s, const CRectangulo &r, uint32_t v) {
+    const int w = r.right - r.left;
+    const size_t n = size_t(w) * kBytes;
+    bool sameBytes = true;
+    for (int i = 1; i < kBytes; ++i) sameBytes = sameBytes && uint8_t(v >> (8 * i)) == uint8_t(v);
+    if (sameBytes) {
+        for (int y = r.top; y < r.bottom; ++y) memset(PixelAt(s, r.left, y), int(v & 0xFF), n);
+        return;
+    }
+    const uint8_t *first = PixelAt(s, r.left, r.top);
+    FillSpan<kBytes>(PixelAt(s, r.left, r.top), w, v);
+    for (int y = r.top + 1; y < r.bottom; ++y) memcpy(PixelAt(s, r.left, y), first, n);
+}
+
+bool IdxFillRect_32(const TSurfDesc &s, CRectangulo r, unsigned long k) {
+    if (ClipRect(s, r)) FillRows<4>(s, r, uint32_t(k));
+    return true;
+}
+bool IdxFillRect_24(const TSurfDesc &s, CRectangulo r, unsigned long k) {
+    if (ClipRect(s, r)) FillRows<3>(s, r, uint32_t(k));
+    return true;
+}
+bool IdxFillRect_565(const TSurfDesc &s, CRectangulo r, unsigned long k) {
+    if (ClipRect(s, r)) FillRows<2>(s, r, FillColor565(k));
+    return true;
+}
+bool IdxFillRect_555(const TSurfDesc &s, CRectangulo r, unsigned long k) {
+    if (ClipRect(s, r)) FillRows<2>(s, r, FillColor555(k));
+    return true;
+}
+bool IdxFillRect_4444(const TSurfDesc &s, CRectangulo r, unsigned long k) {
+    if (ClipRect(s, r)) FillRows<2>(s, r, FillColor4444(k));
+    return true;
+}
+bool IdxFillRect_8Bits(const TSurfDesc &s, CRectangulo r, unsigned long k) {
+    if (ClipRect(s, r)) FillRows<1>(s, r, uint32_t(k));
+    return true;
+}
+
+// ---- translucent fills ----
+
+// Every byte, alpha included: (d (255 - L) + k (L + 1)) >> 8.
+template <int kBytes>
+void MaskFillBytes(const TSurfDesc &s, const CRectangulo &r, unsigned long k, int L) {
+    uint32_t kb[4];
+    for (int i = 0; i < 4; ++i) kb[i] = uint32_t((k >> (8 * i)) & 0xFF) * uint32_t(L + 1);
+    const uint32_t dw = uint32_t(255 - L);
+    const int n = (r.right - r.left) * kBytes;
+    for (int y = r.top; y < r.bottom; ++y) {
+        uint8_t *p = PixelAt(s, r.left, y);
+        for (int i = 0, c = 0; i < n; ++i) {
+            p[i] = uint8_t((p[i] * dw + kb[c]) >> 8);
+            if (++c == kBytes) c = 0;
+        }
+    }
+}
+
+// At full level the leading groups of four pixels take the narrowed colour
+// as it is (alpha bits included); the row's last width mod 4 pixels always
+// go through the field blend, which writes alpha 0 and stops one step short.
+template <class F>
+void MaskFill16(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L) {
+    const int w = r.right - r.left, groups = w & ~3;
+    for (int y = r.top; y < r.bottom; ++y) {
+        uint8_t *p = PixelAt(s, r.left, y);
+        int x = 0;
+        if (L == 255) {
+            for (; x < groups; ++x) Store16(p + 2 * x, k);
+        }
+        for (; x < w; ++x) Store16(p + 2 * x, BlendFields<F>(Load16(p + 2 * x), k, L));
+    }
+}
+
+// Levels above 255 mean all of the colour.
+int MaskLevel(unsigned short level) { return level > 255 ? 255 : level; }
+
+bool MaskFillRect_32(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
+    if (!ClipRect(s, r)) return true;
+#if UTILS_SIMD
+    MaskFillRect_32_mmx(s, r, uint32_t(k), MaskLevel(level));
+#else
+    MaskFillBytes<4>(s, r, k, MaskLevel(level));
+#endif
+    return true;
+}
+bool MaskFillRect_24(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
+    if (ClipRect(s, r)) MaskFillBytes<3>(s, r, k, MaskLevel(level));
+    return true;
+}
+bool MaskFillRect_565(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
+    if (ClipRect(s, r)) MaskFill16<Fmt565>(s, r, FillColor565(k), MaskLevel(level));
+    return true;
+}
+bool MaskFillRect_555(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
+    if (ClipRect(s, r)) MaskFill16<Fmt555>(s, r, FillColor555(k), MaskLevel(level));
+    return true;
+}
+bool MaskFillRect_4444(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
+    if (ClipRect(s, r)) MaskFill16<Fmt4444>(s, r, FillColor4444(k), MaskLevel(level));
+    return true;
+}
+
+}  // namespace
+
+bool IdxFillRect(TSurfDesc &s, CRectangulo r, unsigned long color) {
+    if (s.bpp == 32) return IdxFillRect_32(s, r, color);
+    if (s.bpp == 24) return IdxFillRect_24(s, r, color);
+    const int kind = PixelKind(s);
+    if (kind == kKind565) return IdxFillRect_565(s, r, color);
+    if (kind == kKind555 || kind == kKind1555) return IdxFillRect_555(s, r, color);
+    if (kind == kKind4444) return IdxFillRect_4444(s, r, color);
+    if (kind == kKind8) return IdxFillRect_8Bits(s, r, color);
+    return false;
+}
+
+// 64-bit ends, saturated: a run near the edge of the int range stays a run.
+bool IdxLineHI(TSurfDesc &s, const CPunto &p, int len, unsigned long color) {
+    const int64_t a = p.x, b = int64_t(p.x) + len;
+    return IdxFillRect(s, CRectangulo(ClampInt(a < b ? a : b), ClampInt(int64_t(p.y) - 1), ClampInt(a < b ? b : a), p.y),
+                       color);
+}
+
+bool IdxLineVI(TSurfDesc &s, const CPunto &p, int len, unsigned long color) {
+    const int64_t a = p.y, b = int64_t(p.y) + len;
+    return IdxFillRect(s, CRectangulo(ClampInt(int64_t(p.x) - 1), ClampInt(a < b ? a : b), p.x, ClampInt(a < b ? b : a)),
+                       color);
+}
+
+bool FrameBR(TSurfDesc &s, CRectangulo r, unsigned long color) {
+    const CPunto corner(r.right, r.bottom);
+    const bool h = IdxLineHI(s, corner, ClampInt(int64_t(r.left) - r.right), color);
+    const bool v = IdxLineVI(s, corner, ClampInt(int64_t(r.top) - r.bottom), color);
+    return h && v;
+}
+
+bool DrawRectShadow(TSurfDesc &s, CRectangulo r, unsigned char step, unsigned char size) {
+    int16_t counter = size;
+    while (counter > 0) {
+        r = CRectangulo(ClampInt(int64_t(r.left) + 1), ClampInt(int64_t(r.top) + 1), ClampInt(int64_t(r.right) + 1),
+                        ClampInt(int64_t(r.bottom) + 1));
+        const bool ok = FrameBR(s, r, 0);
+        // A zero step would never run out: one frame.
+        counter = step == 0 ? 0 : int16_t(counter - step);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+bool MaskFillRect(TSurfDesc &s, const CRectangulo &r, unsigned long color, unsigned short level) {
+    if (s.bpp == 32) return MaskFillRect_32(s, r, color, level);
+    if (s.bpp == 24) return MaskFillRect_24(s, r, color, level);
+    const int kind = PixelKind(s);
+    if (kind == kKind565) return MaskFillRect_565(s, r, color, level);
+    if (kind == kKind555 || kind == kKind1555) return MaskFillRect_555(s, r, color, level);
+    if (kind == kKind4444) return MaskFillRect_4444(s, r, color, level);
+    return false;
+}
+
+bool MaskFillRect_8Bits(TSurfDesc &s, const CRectangulo &r, unsigned long color, unsigned short level,
+                        unsigned char (*const tables)[65536]) {
+    // Indices are bytes: any other surface would be scrambled.
+    if (s.bpp != 8) return false;
+    CRectangulo c = r;
+    if (!tables || !ClipRect(s, c)) return true;
+    // The entry weight is 256 - level: level 0 keeps the entry, 256 gives the colour.
+    const uint32_t L = level > 256 ? 256 : level, W = 256 - L;
+    const uint32_t kr = uint32_t((color >> 16) & 0xFF) * L, kg = uint32_t((color >> 8) & 0xFF) * L,
+                   kb = uint32_t(color & 0xFF) * L;
+    for (int y = c.top; y < c.bottom; ++y) {
+        uint8_t *p = PixelAt(s, c.left, y);
+        for (int x = c.left; x < c.right; ++x, ++p) {
+            const TRGBA &e = lu_gPaleta[*p];
+            const uint32_t sr = e.r * W + kr, sg = e.g * W + kg, sb = e.b * W + kb;
+            const uint32_t key = ((sr >> 11) << 11) | ((sg >> 10) << 5) | (sb >> 11);
+            *p = tables[((x + y) & 1) ? 0 : 1][key];
+        }
+    }
+    return true;
+}
