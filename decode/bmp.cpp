@@ -30,7 +30,7 @@ struct BmpHeader {
     bool topDown;
     bool Paletted() const { return bitCount == 8; }
     bool Triples() const { return bitCount >= 17; }
-    bool Rle() const { return info && compression == 1; }
+    bool Rle() const { return info && compression == 1 && Paletted(); }
     bool FilePalette() const { return info && bitCount == 8; }
 };
 

@@ -455,7 +455,12 @@ TEST(BmpDamaged, RandomMutations) {
     for (int round = 0; round < 500; ++round)
         for (const char *name : kFixtures) {
             Bytes f = ReadFile(name);
-            const int edits = rng.Range(1, 6);
+            // Header fields with values that change the decoding path.
+            static const size_t kFields[] = {0, 1, 10, 11, 14, 18, 19, 22, 25, 28, 30, 46, 47};
+            static const uint8_t kValues[] = {0, 1, 2, 3, 4, 8, 12, 16, 24, 32, 40, 124, 0x80, 0xFF};
+            if (rng.Chance(50))
+                f[kFields[rng.Range(0, 12)]] = kValues[rng.Range(0, 13)];
+            const int edits = rng.Range(0, 5);
             for (int e = 0; e < edits; ++e) {
                 const size_t at = rng.Chance(40) ? size_t(rng.Range(0, 70)) : size_t(rng.Range(0, int(f.size()) - 1));
                 if (at < f.size()) f[at] = uint8_t(rng.Chance(30) ? (rng.Chance(50) ? 0 : 0xFF) : rng.U32());
