@@ -383,8 +383,11 @@ TEST_P(BmpRleBounds, NeverWritesOutside) {
         TestSurface s(GetParam(), 5, 2, 3);
         Load(s, r.File());
         EXPECT_TRUE(s.GuardsIntact());
+        // Without a length the stream must end inside the buffer.
         TestSurface t(GetParam(), 5, 2, 3);
         Bytes f = r.File();
+        f.push_back(0);
+        f.push_back(1);
         LoadBMP(t.desc, f.data());
         EXPECT_TRUE(t.GuardsIntact());
     }
