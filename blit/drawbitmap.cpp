@@ -101,9 +101,17 @@ void KeyRow16(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
 #if UTILS_SIMD
     KeyRow16_mmx(d, s, w, key);
 #else
+    // A transparent pixel gets its own value back: no branch, so the loop
+    // vectorises where the target allows.
+    uint16_t *dp = reinterpret_cast<uint16_t *>(d);
+    const uint16_t *sp = reinterpret_cast<const uint16_t *>(s);
+    const uint16_t k = uint16_t(key);
     for (int x = 0; x < w; ++x) {
-        const uint32_t v = Load16(s + 2 * x);
-        if (v != key) Store16(d + 2 * x, v);
+        uint16_t v, o;
+        memcpy(&v, sp + x, 2);
+        memcpy(&o, dp + x, 2);
+        v = v == k ? o : v;
+        memcpy(dp + x, &v, 2);
     }
 #endif
 }
@@ -119,7 +127,8 @@ void KeyRow32(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
 #else
     for (int x = 0; x < w; ++x) {
         const uint32_t v = Load32(s + 4 * x);
-        if ((v & 0x00FFFFFFu) != key) Store32(d + 4 * x, v);
+        const uint32_t o = Load32(d + 4 * x);
+        Store32(d + 4 * x, (v & 0x00FFFFFFu) == key ? o : v);
     }
 #endif
 }
