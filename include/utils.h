@@ -137,6 +137,15 @@ UTILS_API bool Convert8_8(TSurfDesc &dst, TSurfDesc &src);
 // Decoders: BMP
 // ---------------------------------------------------------------------------
 
+// Windows bitmaps held whole in memory: 8-bit (plain or RLE8) and 24-bit
+// pixels, written straight into the surface's own format. LoadInfoBMP fills
+// width, height and bpp; LoadBMP needs width, height, the format, scanWidth,
+// bits and (8-bit surfaces) palette. The forms with a length never read past
+// it and return false for a truncated or inconsistent file.
+UTILS_API bool LoadInfoBMP(TSurfDesc &s, unsigned char *data);
+UTILS_API bool LoadBMP(TSurfDesc &s, unsigned char *data);
+UTILS_API bool LoadInfoBMP(TSurfDesc &s, unsigned char *data, long length);
+UTILS_API bool LoadBMP(TSurfDesc &s, unsigned char *data, long length);
 
 
 // ---------------------------------------------------------------------------
@@ -149,6 +158,13 @@ UTILS_API bool Convert8_8(TSurfDesc &dst, TSurfDesc &src);
 // Blits: colour-keyed copy
 // ---------------------------------------------------------------------------
 
+// Copies the rectangle (destination coordinates) from the source, starting at
+// source pixel p; source pixels equal to the source's key are skipped. An
+// 8-bit source is expanded through its palette onto deeper destinations.
+// False only for an unsupported destination format.
+UTILS_API bool DrawBitmap(TSurfDesc &dst, CRectangulo r, TSurfDesc &src, CPunto p);
+// The whole destination from the source's top-left corner.
+UTILS_API bool DrawBitmap(TSurfDesc &dst, TSurfDesc &src);
 
 
 // ---------------------------------------------------------------------------

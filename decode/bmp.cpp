@@ -1,0 +1,443 @@
+// Windows bitmaps from memory into any of the six kinds. Every byte of the
+// file is read through kv::Reader; every pixel written is inside the surface
+// (rows of the surface, columns 0 to width-1), whatever the file says.
+#include <limits.h>
+#include <stdint.h>
+#include <string.h>
+
+#include "decode/reader.h"
+#include "pixfmt.h"
+#include "surface.h"
+
+using namespace kv;
+
+namespace {
+
+// Header sizes read as the 40-byte information header they begin with.
+bool IsInfoHeader(uint32_t hs) {
+    return hs == 40 || hs == 52 || hs == 56 || hs == 64 || hs == 108 || hs == 124;
+}
+
+struct BmpHeader {
+    bool info;           // information header, else the 12-byte core header
+    uint32_t headerSize;
+    size_t pixels;       // offset of the pixel data
+    uint32_t width;
+    int64_t height;      // signed; negative: rows stored top-down
+    unsigned bitCount;
+    uint32_t compression;
+    uint32_t colours;    // file palette entries, 1 to 256 (information header, 8 bits)
+    bool topDown;
+    bool Paletted() const { return bitCount == 8; }
+    bool Triples() const { return bitCount >= 17; }
+    bool Rle() const { return info && compression == 1 && Paletted(); }
+    bool FilePalette() const { return info && bitCount == 8; }
+};
+
+// The two-argument forms know no length: their reader ends at the top of
+// the address space, and only the structural checks apply.
+Reader Unbounded(const uint8_t *p) {
+    const uintptr_t room = UINTPTR_MAX - reinterpret_cast<uintptr_t>(p);
+    return Reader(p, room < uintptr_t(PTRDIFF_MAX) ? size_t(room) : size_t(PTRDIFF_MAX));
+}
+
+// Reads the headers. With a length (bounded) the file must be consistent:
+// a header as long as its size field, a known header size, a palette of at
+// most 256 entries inside the buffer, pixel data starting inside it.
+bool ParseHeader(Reader &rd, bool bounded, BmpHeader &h) {
+    rd.Seek(0);
+    const uint8_t m0 = rd.U8(), m1 = rd.U8();
+    rd.Seek(10);
+    const uint32_t offset = rd.U32();
+    h.headerSize = rd.U32();
+    if (rd.Failed()) return false;
+    h.info = IsInfoHeader(h.headerSize);
+    if (bounded && !h.info && h.headerSize != 12) return false;
+    if (bounded && rd.Left() < (h.info ? h.headerSize : 12) - 4) return false;
+    if (h.info) {
+        h.width = rd.U32();
+        h.height = int32_t(rd.U32());
+        rd.U16();
+        h.bitCount = rd.U16();
+        h.compression = rd.U32();
+        rd.Seek(46);
+        h.colours = rd.U32();
+        h.topDown = h.height < 0;
+    } else {
+        h.width = rd.U16();
+        h.height = rd.U16();
+        rd.U16();
+        h.bitCount = rd.U16();
+        h.compression = 0;
+        h.colours = 0;
+        h.topDown = false;
+    }
+    if (rd.Failed()) return false;
+    h.pixels = (m0 == 'K' && m1 == 'V') ? 54 : offset;
+    if (h.FilePalette()) {
+        if (h.colours == 0) h.colours = 256;
+        if (h.colours > 256) {
+            if (bounded) return false;
+            h.colours = 256;  // never more than the working palette holds
+        }
+    }
+    if (bounded) {
+        if (h.width > uint32_t(INT_MAX) || h.height == INT32_MIN) return false;
+        const size_t palEnd = 14 + size_t(h.headerSize) + (h.FilePalette() ? size_t(4) * h.colours : 0);
+        if (!rd.Seek(palEnd)) return false;
+        if ((h.Paletted() || h.Triples()) && !rd.Seek(h.pixels)) return false;
+    }
+    return true;
+}
+
+// Uncompressed rows of a w x rows image must lie inside the buffer.
+bool RowsFit(const BmpHeader &h, size_t length, int64_t w, int64_t rows) {
+    if (w <= 0 || rows <= 0 || h.Rle() || !(h.Paletted() || h.Triples())) return true;
+    const int64_t rowBytes = h.Paletted() ? w : 3 * w;
+    const int64_t stride = (rowBytes + 3) & ~int64_t(3);
+    const int64_t need = int64_t(h.pixels) + stride * (rows - 1) + rowBytes;
+    return need <= int64_t(length);
+}
+
+// Working palette: the file's entries (fourth byte 0, entries past the
+// file's count 0), or the model palette as it stands.
+void WorkingPalette(Reader &rd, const BmpHeader &h, TRGBA (&wp)[256]) {
+    if (!h.FilePalette()) {
+        memcpy(wp, lu_gPaleta, sizeof wp);
+        return;
+    }
+    memset(wp, 0, sizeof wp);
+    rd.Seek(14 + size_t(h.headerSize));
+    for (uint32_t i = 0; i < h.colours; ++i) {
+        wp[i].b = rd.U8();
+        wp[i].g = rd.U8();
+        wp[i].r = rd.U8();
+        rd.U8();
+    }
+}
+
+// Per-kind conversion of a palette entry (uncompressed and RLE8) and of a
+// 24-bit source pixel (blue, green, red). 24-bit sources carry no alpha: the
+// 1555 bit and the 4444 nibble are written as 0.
+struct To32 {
+    static constexpr int kBytes = 4;
+    static constexpr bool kIndexed = false;
+    static uint32_t Pal(const TRGBA &e) {
+        return (uint32_t(e.a) << 24) | (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
+    }
+    static uint32_t PalRle(const TRGBA &e) { return (Pal(e) & 0x00FFFFFFu) | 0xFF000000u; }
+    static bool Visible(const TRGBA &e) { return (e.r | e.g | e.b) != 0; }
+    static void Put(uint8_t *p, uint32_t v) { Store32(p, v); }
+    // The fourth byte of the destination is left as it was.
+    static void Put24(uint8_t *d, const uint8_t *s) {
+        d[0] = s[0];
+        d[1] = s[1];
+        d[2] = s[2];
+    }
+};
+struct To24 {
+    static constexpr int kBytes = 3;
+    static constexpr bool kIndexed = false;
+    static uint32_t Pal(const TRGBA &e) { return (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b; }
+    static uint32_t PalRle(const TRGBA &e) { return Pal(e); }
+    static bool Visible(const TRGBA &e) { return (e.r | e.g | e.b) != 0; }
+    static void Put(uint8_t *p, uint32_t v) { Fmt24::Store(p, v); }
+    static void Put24(uint8_t *d, const uint8_t *s) { To32::Put24(d, s); }
+};
+template <class Self>
+struct To16 {
+    static constexpr int kBytes = 2;
+    static constexpr bool kIndexed = false;
+    static uint32_t PalRle(const TRGBA &e) { return Self::Pal(e); }
+    static bool Visible(const TRGBA &e) { return Self::Pal(e) != 0; }
+    static void Put(uint8_t *p, uint32_t v) { Store16(p, v); }
+    static void Put24(uint8_t *d, const uint8_t *s) { Store16(d, Self::Pal(TRGBA{s[0], s[1], s[2], 0})); }
+};
+struct To565 : To16<To565> {
+    static uint32_t Pal(const TRGBA &e) { return ((e.r >> 3) << 11) | ((e.g >> 2) << 5) | (e.b >> 3); }
+};
+struct To555 : To16<To555> {
+    static uint32_t Pal(const TRGBA &e) {
+        return ((e.a & 0x80u) << 8) | ((e.r >> 3) << 10) | ((e.g >> 3) << 5) | (e.b >> 3);
+    }
+};
+struct To4444 : To16<To4444> {
+    static uint32_t Pal(const TRGBA &e) {
+        return ((e.a >> 4) << 12) | ((e.r >> 4) << 8) | ((e.g >> 4) << 4) | (e.b >> 4);
+    }
+};
+struct To8 {
+    static constexpr int kBytes = 1;
+    static constexpr bool kIndexed = true;
+    static void Put(uint8_t *p, uint32_t v) { *p = uint8_t(v); }
+};
+
+// RLE8 stream into the surface. Positions are kept as row (in decoding
+// order) and column; pixels past the row's end are dropped, and decoding
+// stops once the row leaves the surface. False when the stream runs out
+// before it ends.
+template <class K>
+class RleDecoder {
+public:
+    RleDecoder(const TSurfDesc &s, bool topDown, const uint32_t *lut, bool fill, uint32_t bg)
+        : s_(s), w_(s.width), h_(s.height), topDown_(topDown), lut_(lut), bg_(bg),
+          wrap_(!K::kIndexed && !topDown), paintLines_(fill && !topDown), paintDelta_(fill),
+          pad_(int(((int64_t(s.width) + 3) & ~int64_t(3)) - s.width)) {}
+
+    bool Run(Reader &rd) {
+        for (;;) {
+            const uint32_t n = rd.U8();
+            if (n != 0) {
+                const uint32_t v = lut_[rd.U8()];
+                if (rd.Failed()) return false;
+                for (uint32_t i = 0; i < n; ++i)
+                    if (!Put(v)) return true;
+                continue;
+            }
+            const uint32_t code = rd.U8();
+            if (rd.Failed()) return false;
+            if (code == 0) {
+                // A row filled exactly has already wrapped; the end of line
+                // that follows it (after at most the row's padding pixels,
+                // which some encoders write) closes that same row.
+                if (holding_) {
+                    holding_ = false;
+                    nheld_ = 0;
+                    continue;
+                }
+                if (paintLines_) Fill(row_, x_, w_);
+                ++row_;
+                x_ = 0;
+                if (row_ >= h_) return true;
+            } else if (code == 1) {
+                if (holding_ && !Flush()) return true;
+                if (paintLines_) {
+                    Fill(row_, x_, w_);
+                    for (int64_t r = row_ + 1; r < h_; ++r) Fill(r, 0, w_);
+                }
+                return true;
+            } else if (code == 2) {
+                const int64_t dx = rd.U8(), dy = rd.U8();
+                if (rd.Failed()) return false;
+                if (holding_ && !Flush()) return true;
+                if (paintDelta_) {
+                    if (dy == 0) {
+                        Fill(row_, x_, x_ + dx);
+                    } else {
+                        Fill(row_, x_, w_);
+                        for (int64_t r = row_ + 1; r < row_ + dy && r < h_; ++r) Fill(r, 0, w_);
+                        Fill(row_ + dy, 0, x_ + dx);
+                    }
+                }
+                x_ += dx;
+                row_ += dy;
+                if (row_ >= h_) return true;
+            } else {
+                for (uint32_t i = 0; i < code; ++i) {
+                    const uint32_t v = lut_[rd.U8()];
+                    if (rd.Failed()) return false;
+                    if (!Put(v)) return true;
+                }
+                if (code & 1) rd.U8();
+                if (rd.Failed()) return false;
+            }
+        }
+    }
+
+private:
+    uint8_t *RowPtr(int64_t r) const { return Row(s_, topDown_ ? int(r) : int(h_ - 1 - r)); }
+
+    // False once the position has left the surface. Just after a wrap, up
+    // to the row's padding count of pixels are held back until the next
+    // code shows whether they were padding.
+    bool Put(uint32_t v) {
+        if (holding_) {
+            if (nheld_ < pad_) {
+                held_[nheld_++] = v;
+                return true;
+            }
+            if (!Flush()) return false;
+            return Put(v);  // the flush may have wrapped again
+        }
+        if (x_ < w_) K::Put(RowPtr(row_) + x_ * K::kBytes, v);
+        ++x_;
+        if (wrap_ && x_ >= w_) {
+            x_ = 0;
+            ++row_;
+            holding_ = true;
+            nheld_ = 0;
+            return row_ < h_;
+        }
+        return true;
+    }
+
+    // The held pixels were real: they start the new row.
+    bool Flush() {
+        uint32_t v[3];
+        const int n = nheld_;
+        for (int i = 0; i < n; ++i) v[i] = held_[i];
+        holding_ = false;
+        nheld_ = 0;
+        for (int i = 0; i < n; ++i)
+            if (!Put(v[i])) return false;
+        return true;
+    }
+
+    void Fill(int64_t r, int64_t x0, int64_t x1) {
+        if (r < 0 || r >= h_) return;
+        if (x1 > w_) x1 = w_;
+        uint8_t *p = RowPtr(r);
+        for (int64_t x = x0; x < x1; ++x) K::Put(p + x * K::kBytes, bg_);
+    }
+
+    const TSurfDesc &s_;
+    const int64_t w_, h_;
+    const bool topDown_;
+    const uint32_t *lut_;
+    const uint32_t bg_;
+    const bool wrap_, paintLines_, paintDelta_;
+    const int pad_;  // padding pixels of an uncompressed row: 0 to 3
+    int64_t row_ = 0, x_ = 0;
+    bool holding_ = false;
+    int nheld_ = 0;
+    uint32_t held_[3];
+};
+
+template <class K>
+bool DecodeRle(const TSurfDesc &s, Reader &rd, const BmpHeader &h, const TRGBA (&wp)[256]) {
+    uint32_t lut[256];
+    bool fill = false;
+    uint32_t bg = 0;
+    if constexpr (K::kIndexed) {
+        for (int i = 0; i < 256; ++i) lut[i] = uint32_t(i);
+    } else {
+        for (int i = 0; i < 256; ++i) lut[i] = K::PalRle(wp[i]);
+        fill = K::Visible(wp[0]);
+        bg = lut[0];
+    }
+    rd.Seek(h.pixels);
+    RleDecoder<K> dec(s, h.topDown, lut, fill, bg);
+    return dec.Run(rd) && !rd.Failed();
+}
+
+// Decode-order row r of the surface.
+inline uint8_t *DestRow(const TSurfDesc &s, const BmpHeader &h, int r) {
+    return Row(s, h.topDown ? r : s.height - 1 - r);
+}
+
+template <class K>
+bool DecodePixels(const TSurfDesc &s, const uint8_t *data, Reader &rd, const BmpHeader &h,
+                  const TRGBA (&wp)[256]) {
+    const int w = s.width, rows = s.height;
+    if (w <= 0 || rows <= 0) return true;
+    if (h.Paletted()) {
+        if (h.Rle()) return DecodeRle<K>(s, rd, h, wp);
+        const ptrdiff_t stride = (ptrdiff_t(w) + 3) & ~ptrdiff_t(3);
+        const uint8_t *src = data + h.pixels;
+        if constexpr (K::kIndexed) {
+            for (int r = 0; r < rows; ++r, src += stride) memcpy(DestRow(s, h, r), src, size_t(w));
+        } else {
+            uint32_t lut[256];
+            for (int i = 0; i < 256; ++i) lut[i] = K::Pal(wp[i]);
+            for (int r = 0; r < rows; ++r, src += stride) {
+                uint8_t *d = DestRow(s, h, r);
+                for (int x = 0; x < w; ++x, d += K::kBytes) K::Put(d, lut[src[x]]);
+            }
+        }
+        return true;
+    }
+    if constexpr (!K::kIndexed) {
+        if (h.Triples()) {
+            const ptrdiff_t stride = (ptrdiff_t(w) * 3 + 3) & ~ptrdiff_t(3);
+            const uint8_t *src = data + h.pixels;
+            for (int r = 0; r < rows; ++r, src += stride) {
+                uint8_t *d = DestRow(s, h, r);
+                const uint8_t *p = src;
+                for (int x = 0; x < w; ++x, d += K::kBytes, p += 3) K::Put24(d, p);
+            }
+        }
+    }
+    return true;  // 1-, 4- and 16-bit files are not decoded
+}
+
+template <class K>
+bool LoadBMPKernel(TSurfDesc &s, const uint8_t *data, Reader &rd, const BmpHeader &h) {
+    TRGBA wp[256];
+    WorkingPalette(rd, h, wp);
+    return DecodePixels<K>(s, data, rd, h, wp);
+}
+
+bool LoadBMP_32(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To32>(s, d, rd, h); }
+bool LoadBMP_24(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To24>(s, d, rd, h); }
+bool LoadBMP_565(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To565>(s, d, rd, h); }
+bool LoadBMP_555(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To555>(s, d, rd, h); }
+bool LoadBMP_4444(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To4444>(s, d, rd, h); }
+
+bool LoadBMP_8Bits(TSurfDesc &s, const uint8_t *data, Reader &rd, const BmpHeader &h) {
+    TRGBA wp[256];
+    WorkingPalette(rd, h, wp);
+    // A surface without a palette has nowhere to take the colours.
+    if (TRGBA *pal = s.palette) {
+        const int n = h.FilePalette() ? int(h.colours) : 256;
+        for (int i = 0; i < n; ++i) {
+            pal[i].b = wp[i].b;
+            pal[i].g = wp[i].g;
+            pal[i].r = wp[i].r;
+        }
+        // Only entry 0 may be pure black.
+        for (int i = 1; i < 256; ++i)
+            if ((pal[i].b | pal[i].g | pal[i].r) == 0) pal[i].b = 1;
+    }
+    if (!h.Paletted()) return true;
+    return DecodePixels<To8>(s, data, rd, h, wp);
+}
+
+bool Load(TSurfDesc &s, unsigned char *data, Reader &rd, bool bounded, size_t length) {
+    BmpHeader h;
+    if (!ParseHeader(rd, bounded, h)) return false;
+    if (bounded && !RowsFit(h, length, s.width, s.height)) return false;
+    if (s.bpp == 32) return LoadBMP_32(s, data, rd, h);
+    if (s.bpp == 24) return LoadBMP_24(s, data, rd, h);
+    if (s.bpp == 8) return LoadBMP_8Bits(s, data, rd, h);
+    const int kind = PixelKind(s);
+    if (kind == kKind565) return LoadBMP_565(s, data, rd, h);
+    if (kind == kKind555 || kind == kKind1555) return LoadBMP_555(s, data, rd, h);
+    if (kind == kKind4444) return LoadBMP_4444(s, data, rd, h);
+    return false;
+}
+
+bool Info(TSurfDesc &s, Reader &rd, bool bounded, size_t length) {
+    BmpHeader h;
+    if (!ParseHeader(rd, bounded, h)) return false;
+    const int64_t rows = h.height < 0 ? -h.height : h.height;
+    if (bounded && !RowsFit(h, length, h.width, rows)) return false;
+    s.width = int(h.width);
+    s.height = int(uint32_t(rows));
+    s.bpp = h.bitCount;
+    return true;
+}
+
+}  // namespace
+
+bool LoadInfoBMP(TSurfDesc &s, unsigned char *data) {
+    Reader rd = Unbounded(data);
+    Info(s, rd, false, 0);
+    return true;
+}
+
+bool LoadInfoBMP(TSurfDesc &s, unsigned char *data, long length) {
+    if (!data || length < 0) return false;
+    Reader rd(data, size_t(length));
+    return Info(s, rd, true, size_t(length));
+}
+
+bool LoadBMP(TSurfDesc &s, unsigned char *data) {
+    Reader rd = Unbounded(data);
+    return Load(s, data, rd, false, 0);
+}
+
+bool LoadBMP(TSurfDesc &s, unsigned char *data, long length) {
+    if (!data || length < 0) return false;
+    Reader rd(data, size_t(length));
+    return Load(s, data, rd, true, size_t(length));
+}

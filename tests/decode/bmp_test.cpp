@@ -1,0 +1,485 @@
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "testsurf.h"
+
+using kvtest::Rng;
+using kvtest::TestSurface;
+
+namespace {
+
+typedef std::vector<uint8_t> Bytes;
+
+void Put16(Bytes &b, size_t at, uint32_t v) {
+    b[at] = uint8_t(v);
+    b[at + 1] = uint8_t(v >> 8);
+}
+void Put32(Bytes &b, size_t at, uint32_t v) {
+    Put16(b, at, v);
+    Put16(b, at + 2, v >> 16);
+}
+
+// A bitmap file built by hand: information header (40 bytes) or core
+// header (12), the palette right after it, then the pixel bytes as given.
+struct Bmp {
+    int w = 1, h = 1;  // h < 0: top-down
+    int bpp = 8;
+    int compression = 0;
+    uint32_t headerSize = 40;
+    std::vector<TRGBA> palette;
+    Bytes pixels;
+    bool kv = false;
+    Bytes Build() const {
+        const bool core = headerSize == 12;
+        const size_t palBytes = core ? 0 : palette.size() * 4;
+        const size_t off = 14 + headerSize + palBytes;
+        Bytes b(off, 0);
+        b[0] = kv ? 'K' : 'B';
+        b[1] = kv ? 'V' : 'M';
+        Put32(b, 2, uint32_t(off + pixels.size()));
+        Put32(b, 10, uint32_t(off));
+        Put32(b, 14, headerSize);
+        if (core) {
+            Put16(b, 18, uint32_t(w));
+            Put16(b, 20, uint32_t(h));
+            Put16(b, 22, 1);
+            Put16(b, 24, uint32_t(bpp));
+        } else {
+            Put32(b, 18, uint32_t(w));
+            Put32(b, 22, uint32_t(h));
+            Put16(b, 26, 1);
+            Put16(b, 28, uint32_t(bpp));
+            Put32(b, 30, uint32_t(compression));
+            Put32(b, 46, uint32_t(palette.size() == 256 ? 0 : palette.size()));
+            for (size_t i = 0; i < palette.size(); ++i) {
+                b[14 + headerSize + 4 * i] = palette[i].b;
+                b[14 + headerSize + 4 * i + 1] = palette[i].g;
+                b[14 + headerSize + 4 * i + 2] = palette[i].r;
+                b[14 + headerSize + 4 * i + 3] = 0x5A;  // reserved, never taken
+            }
+        }
+        b.insert(b.end(), pixels.begin(), pixels.end());
+        return b;
+    }
+};
+
+bool Load(TestSurface &s, Bytes f) { return LoadBMP(s.desc, f.data(), long(f.size())); }
+
+uint32_t Px(TestSurface &s, int x, int y) {
+    uint32_t v = 0;
+    memcpy(&v, s.Row(y) + x * int(s.desc.bpp / 8), s.desc.bpp / 8);
+    return v;
+}
+
+Bytes ReadFile(const std::string &name) {
+    std::ifstream f(std::string(UTILS_TEST_DATA) + "/bmp/" + name, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+struct Ppm {
+    int w = 0, h = 0;
+    Bytes rgb;
+};
+Ppm ReadPpm(const std::string &name) {
+    const Bytes f = ReadFile(name);
+    Ppm p;
+    int maxv = 0, n = 0;
+    if (sscanf(reinterpret_cast<const char *>(f.data()), "P6 %d %d %d%n", &p.w, &p.h, &maxv, &n) != 3) return p;
+    p.rgb.assign(f.begin() + n + 1, f.end());
+    return p;
+}
+
+const char *const kFixtures[] = {"pil_p8.bmp",   "pil_p8_short.bmp", "pil_rgb24.bmp",   "im_rle8.bmp",
+                                 "im_rle8_wide.bmp", "im_v4_24.bmp", "im_v5_24.bmp", "im_v5_p8.bmp",
+                                 "im_v5_rle8.bmp"};
+
+bool IsRle(const Bytes &f) { return f[30] == 1 && f[28] == 8; }
+bool Is8(const Bytes &f) { return f[28] == 8; }
+
+// What each kind stores for an (r, g, b) that the file gave, with the
+// alpha that the decoder writes (none from the file: 0; RLE8 into 32: 255).
+uint32_t Stored(int kind, uint32_t r, uint32_t g, uint32_t b, bool rle, uint32_t old4th) {
+    switch (kind) {
+    case 16: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    case 17: case 18: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    case 19: return ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
+    case 24: return (r << 16) | (g << 8) | b;
+    default: return (rle ? 0xFF000000u : old4th) | (r << 16) | (g << 8) | b;
+    }
+}
+
+struct FixtureCase {
+    const char *file;
+    int kind;
+};
+std::vector<FixtureCase> FixtureCases() {
+    std::vector<FixtureCase> v;
+    for (const char *f : kFixtures)
+        for (int k : kvtest::AllKinds()) v.push_back({f, k});
+    return v;
+}
+
+class BmpFixtures : public ::testing::TestWithParam<FixtureCase> {};
+
+// Every pixel against the encoder's own decoding, on every kind.
+TEST_P(BmpFixtures, MatchEncodersDecoding) {
+    const FixtureCase c = GetParam();
+    Bytes f = ReadFile(c.file);
+    const Ppm ref = ReadPpm(std::string(c.file, strlen(c.file) - 4) + ".ppm");
+    ASSERT_FALSE(f.empty());
+    ASSERT_EQ(ref.rgb.size(), size_t(ref.w) * ref.h * 3);
+    TSurfDesc info;
+    memset(&info, 0, sizeof info);
+    ASSERT_TRUE(LoadInfoBMP(info, f.data(), long(f.size())));
+    ASSERT_EQ(info.width, ref.w);
+    ASSERT_EQ(info.height, ref.h);
+    TestSurface s(c.kind, ref.w, ref.h, 7);
+    s.Fill(0x3C);
+    ASSERT_TRUE(LoadBMP(s.desc, f.data(), long(f.size())));
+    ASSERT_TRUE(s.GuardsIntact());
+    // Pixels from a 24-bit file are not decoded into 8 bits.
+    if (c.kind == 8 && !Is8(f)) {
+        EXPECT_EQ(s.Pixels(), Bytes(size_t(ref.w) * ref.h, 0x3C));
+        return;
+    }
+    for (int y = 0; y < ref.h; ++y)
+        for (int x = 0; x < ref.w; ++x) {
+            const uint8_t *p = &ref.rgb[(size_t(y) * ref.w + x) * 3];
+            if (c.kind == 8) {
+                const TRGBA &e = s.palette[s.Row(y)[x]];
+                // Only entry 0 keeps a pure black; the others get blue 1.
+                const uint32_t b = (p[0] | p[1] | p[2]) == 0 && s.Row(y)[x] != 0 ? 1 : p[2];
+                ASSERT_EQ(uint32_t(e.r << 16 | e.g << 8 | e.b), uint32_t(p[0] << 16 | p[1] << 8 | b)) << x << "," << y;
+                continue;
+            }
+            const uint32_t want = Stored(c.kind, p[0], p[1], p[2], IsRle(f), Is8(f) ? 0 : 0x3C000000u);
+            ASSERT_EQ(Px(s, x, y), want) << c.file << " " << x << "," << y;
+        }
+    // The form without a length gives the same.
+    TestSurface t(c.kind, ref.w, ref.h, 7);
+    t.Fill(0x3C);
+    ASSERT_TRUE(LoadBMP(t.desc, f.data()));
+    EXPECT_EQ(t.Memory(), s.Memory());
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BmpFixtures, ::testing::ValuesIn(FixtureCases()),
+                         [](const ::testing::TestParamInfo<FixtureCase> &i) {
+                             std::string n = i.param.file;
+                             n = n.substr(0, n.size() - 4) + "_" + kvtest::KindName(i.param.kind);
+                             for (char &ch : n)
+                                 if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                             return n;
+                         });
+
+std::vector<TRGBA> Grey(int n) {
+    std::vector<TRGBA> p;
+    for (int i = 0; i < n; ++i) p.push_back(TRGBA{uint8_t(i * 16), uint8_t(i * 16 + 1), uint8_t(i * 16 + 2), 0});
+    return p;
+}
+
+TEST(Bmp, BottomUpLastFileRowIsFirstSurfaceRow) {
+    Bmp b;
+    b.w = 3;
+    b.h = 2;
+    b.palette = Grey(16);
+    b.pixels = {1, 2, 3, 0xEE, 4, 5, 6, 0xEE};
+    TestSurface s(16, 3, 2, 2);
+    ASSERT_TRUE(Load(s, b.Build()));
+    EXPECT_EQ(Px(s, 0, 0), Stored(16, 66, 65, 64, false, 0));
+    EXPECT_EQ(Px(s, 2, 1), Stored(16, 50, 49, 48, false, 0));
+    EXPECT_TRUE(s.GuardsIntact());
+}
+
+TEST(Bmp, TopDownAndKvOffset) {
+    Bmp b;
+    b.w = 2;
+    b.h = -2;
+    b.bpp = 24;
+    b.kv = true;
+    b.pixels = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+    Bytes f = b.Build();
+    Put32(f, 10, 999);  // ignored under "KV"
+    TestSurface s(32, 2, 2);
+    s.Fill(0xAA);
+    TSurfDesc info;
+    memset(&info, 0, sizeof info);
+    ASSERT_TRUE(LoadInfoBMP(info, f.data()));
+    EXPECT_EQ(info.height, 2);
+    EXPECT_EQ(info.bpp, 24u);
+    ASSERT_TRUE(Load(s, f));
+    EXPECT_EQ(Px(s, 0, 0), 0xAA030201u);  // fourth byte left as it was
+    EXPECT_EQ(Px(s, 1, 1), 0xAA0C0B0Au);
+}
+
+TEST(Bmp, CoreHeaderUsesModelPalette) {
+    Bmp b;
+    b.headerSize = 12;
+    b.w = 2;
+    b.h = 1;
+    b.pixels = {251, 1, 0, 0};
+    TestSurface s(24, 2, 1);
+    ASSERT_TRUE(Load(s, b.Build()));
+    EXPECT_EQ(Px(s, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(Px(s, 1, 0), 51u);
+}
+
+TEST(Bmp, EightBitSurfaceTakesPaletteAndLiftsBlack) {
+    Bmp b;
+    b.w = 2;
+    b.palette = Grey(16);
+    b.palette[0] = TRGBA{0, 0, 0, 0};
+    b.palette[7] = TRGBA{0, 0, 0, 0};
+    b.pixels = {7, 3, 0, 0};
+    TestSurface s(8, 2, 1);
+    for (TRGBA &e : s.palette) e = TRGBA{0, 0, 0, 0x77};
+    s.palette[200] = TRGBA{5, 6, 7, 8};
+    ASSERT_TRUE(Load(s, b.Build()));
+    EXPECT_EQ(s.Pixels(), (Bytes{7, 3}));
+    EXPECT_EQ(s.palette[0].b | s.palette[0].g | s.palette[0].r, 0);
+    EXPECT_EQ(s.palette[7].b, 1);
+    EXPECT_EQ(s.palette[3].r, 50);
+    EXPECT_EQ(s.palette[3].a, 0x77);  // fourth byte left alone
+    EXPECT_EQ(s.palette[200].r, 7);   // past the file's count
+    EXPECT_EQ(s.palette[100].b, 1);   // black beyond the count too
+}
+
+TEST(Bmp, UndecodedDepthsLeaveSurface) {
+    Bmp b;
+    b.bpp = 4;
+    b.palette = Grey(16);
+    b.pixels = {0x12, 0, 0, 0};
+    TestSurface s(32, 1, 1);
+    s.Fill(0x44);
+    EXPECT_TRUE(Load(s, b.Build()));
+    EXPECT_EQ(Px(s, 0, 0), 0x44444444u);
+    TestSurface bad(32, 1, 1);
+    bad.desc.bpp = 15;
+    EXPECT_FALSE(Load(bad, b.Build()));
+}
+
+// RLE8 streams into a 565 surface w x h; entry 0 is the background.
+struct Rle {
+    int w, h;
+    TRGBA bg;
+    Bytes stream;
+    Bytes File() const {
+        Bmp b;
+        b.w = w;
+        b.h = h;
+        b.compression = 1;
+        b.palette = Grey(16);
+        b.palette[0] = bg;
+        b.pixels = stream;
+        return b.Build();
+    }
+};
+uint32_t G565(int i) { return Stored(16, i * 16 + 2, i * 16 + 1, i * 16, false, 0); }
+
+TEST(BmpRle, BackgroundPaintsWhatTheStreamSkips) {
+    // Row 0 (bottom): 1 pixel then end of line; row 1: delta 2 right.
+    Rle r{4, 2, TRGBA{255, 0, 255, 0}, {1, 3, 0, 0, 0, 2, 2, 0, 1, 5, 0, 1}};
+    TestSurface s(16, 4, 2, 2);
+    s.Fill(0);
+    ASSERT_TRUE(Load(s, r.File()));
+    // Bottom row is surface row 1.
+    EXPECT_EQ(Px(s, 0, 1), G565(3));
+    for (int x = 1; x < 4; ++x) EXPECT_EQ(Px(s, x, 1), 0xF81Fu) << x;
+    EXPECT_EQ(Px(s, 0, 0), 0xF81Fu);
+    EXPECT_EQ(Px(s, 1, 0), 0xF81Fu);
+    EXPECT_EQ(Px(s, 2, 0), G565(5));
+    EXPECT_EQ(Px(s, 3, 0), 0xF81Fu);  // rest of the row at end of bitmap
+    // A black entry 0 leaves those pixels alone.
+    r.bg = TRGBA{0, 0, 0, 0};
+    s.Fill(0x11);
+    ASSERT_TRUE(Load(s, r.File()));
+    EXPECT_EQ(Px(s, 1, 1), 0x1111u);
+    EXPECT_EQ(Px(s, 2, 0), G565(5));
+}
+
+TEST(BmpRle, AbsoluteBlocksAndPadding) {
+    // 3 indices + pad, then 4 indices with none, then a run.
+    Rle r{9, 1, TRGBA{0, 0, 0, 0}, {0, 3, 1, 2, 3, 0xFF, 0, 4, 4, 5, 6, 7, 2, 9, 0, 1}};
+    TestSurface s(16, 9, 1, 3);
+    ASSERT_TRUE(Load(s, r.File()));
+    const int want[] = {1, 2, 3, 4, 5, 6, 7, 9, 9};
+    for (int x = 0; x < 9; ++x) EXPECT_EQ(Px(s, x, 0), G565(want[x])) << x;
+}
+
+// The usual encoder output: every row filled exactly by its runs, then an
+// end of line. The row wrap has already moved on; the end of line must not.
+TEST(BmpRle, RowFilledExactlyThenEndOfLine) {
+    Rle r{3, 3, TRGBA{0, 0, 0, 0}, {3, 1, 0, 0, 2, 2, 1, 3, 0, 0, 3, 4, 0, 0, 0, 1}};
+    TestSurface s(16, 3, 3, 1);
+    s.Fill(0);
+    ASSERT_TRUE(Load(s, r.File()));
+    for (int x = 0; x < 3; ++x) {
+        EXPECT_EQ(Px(s, x, 2), G565(1));
+        EXPECT_EQ(Px(s, x, 1), G565(x < 2 ? 2 : 3));
+        EXPECT_EQ(Px(s, x, 0), G565(4));
+    }
+}
+
+// Some encoders also write each row's padding pixels before the end of line.
+TEST(BmpRle, PaddingPixelsBeforeEndOfLineDropped) {
+    Rle r{3, 2, TRGBA{0, 0, 0, 0}, {4, 1, 0, 0, 2, 2, 1, 9, 0, 0, 0, 1}};
+    TestSurface s(16, 3, 2, 1);
+    s.Fill(0);
+    ASSERT_TRUE(Load(s, r.File()));
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(Px(s, 2 - x, 1) , G565(1));
+    EXPECT_EQ(Px(s, 0, 0), G565(2));
+    EXPECT_EQ(Px(s, 2, 0), G565(9));
+}
+
+TEST(BmpRle, RunsWrapIntoNextRowBottomUp) {
+    Rle r{3, 2, TRGBA{0, 0, 0, 0}, {5, 6, 0, 1}};
+    TestSurface s(32, 3, 2, 4);
+    s.Fill(0);
+    ASSERT_TRUE(Load(s, r.File()));
+    EXPECT_EQ(Px(s, 2, 1), 0xFF626160u);
+    EXPECT_EQ(Px(s, 1, 0), 0xFF626160u);
+    EXPECT_EQ(Px(s, 2, 0), 0u);
+    EXPECT_TRUE(s.GuardsIntact());
+}
+
+TEST(BmpRle, TopDownNoWrapOnlyDeltaPainted) {
+    Bmp b;
+    b.w = 3;
+    b.h = -2;
+    b.compression = 1;
+    b.palette = Grey(16);
+    b.palette[0] = TRGBA{255, 0, 255, 0};
+    // A run past the row end is cut there; delta paints; end of line does not.
+    b.pixels = {5, 1, 0, 0, 0, 2, 1, 0, 1, 2, 0, 1};
+    TestSurface s(16, 3, 2, 6);
+    s.Fill(0);
+    ASSERT_TRUE(Load(s, b.Build()));
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(Px(s, x, 0), G565(1));
+    EXPECT_EQ(Px(s, 0, 1), 0xF81Fu);
+    EXPECT_EQ(Px(s, 1, 1), G565(2));
+    EXPECT_EQ(Px(s, 2, 1), 0u);  // end of bitmap paints nothing top-down
+    EXPECT_TRUE(s.GuardsIntact());
+}
+
+// Streams that say more than the surface holds stay inside it, on every
+// kind (the 8-bit kernel has no row wrap, so its runs pass the row end).
+class BmpRleBounds : public ::testing::TestWithParam<int> {};
+TEST_P(BmpRleBounds, NeverWritesOutside) {
+    const Bytes streams[] = {
+        {255, 1, 255, 2, 255, 3, 0, 1},              // runs past the last row
+        {0, 2, 200, 200, 255, 4, 0, 1},              // delta far past the end
+        {0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // end of line past the last row
+        {0, 255, 1, 2, 3, 4},                        // absolute block, stream cut
+        {0, 2, 250, 0, 9, 7, 0, 1},                  // delta right past the row end
+    };
+    for (const Bytes &st : streams) {
+        Rle r{5, 2, TRGBA{1, 2, 3, 0}, st};
+        r.stream.resize(st.size() + 300, 7);  // indices for the long block
+        TestSurface s(GetParam(), 5, 2, 3);
+        Load(s, r.File());
+        EXPECT_TRUE(s.GuardsIntact());
+        // Without a length the stream must end inside the buffer.
+        TestSurface t(GetParam(), 5, 2, 3);
+        Bytes f = r.File();
+        f.push_back(0);
+        f.push_back(1);
+        LoadBMP(t.desc, f.data());
+        EXPECT_TRUE(t.GuardsIntact());
+    }
+}
+INSTANTIATE_TEST_SUITE_P(Kinds, BmpRleBounds, ::testing::ValuesIn(kvtest::AllKinds()),
+                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
+
+TEST(BmpLength, InconsistentFilesRejected) {
+    Bmp b;
+    b.w = 2;
+    b.palette = Grey(4);
+    b.pixels = {1, 2, 0, 0};
+    const Bytes good = b.Build();
+    TestSurface s(32, 2, 1);
+    EXPECT_TRUE(Load(s, good));
+    Bytes f = good;
+    Put32(f, 46, 257);  // palette count above 256
+    EXPECT_FALSE(Load(s, f));
+    f = good;
+    Put32(f, 10, uint32_t(good.size() + 1));  // pixels past the end
+    EXPECT_FALSE(Load(s, f));
+    f = good;
+    Put32(f, 14, 124);  // header longer than the file
+    f.resize(100);
+    EXPECT_FALSE(Load(s, f));
+    f = good;
+    Put32(f, 14, 16);  // a size we cannot read
+    EXPECT_FALSE(Load(s, f));
+    TSurfDesc info;
+    EXPECT_FALSE(LoadInfoBMP(info, f.data(), long(f.size())));
+    TestSurface tall(32, 2, 2);  // surface taller than the file's rows
+    EXPECT_FALSE(Load(tall, good));
+    EXPECT_FALSE(LoadBMP(s.desc, nullptr, 10));
+}
+
+// Every cut of a small file: no crash, nothing outside the surface, false
+// where the pixels are not all there, and the full image whenever true.
+TEST(BmpDamaged, TruncatedAtEveryLength) {
+    for (const char *name : {"pil_p8_short.bmp", "im_rle8.bmp", "pil_rgb24.bmp"}) {
+        const Bytes full = ReadFile(name);
+        TestSurface ref(32, 23, 9, 4);
+        ASSERT_TRUE(Load(ref, full));
+        for (size_t n = 0; n < full.size(); ++n) {
+            Bytes cut(full.begin(), full.begin() + long(n));
+            TestSurface s(32, 23, 9, 4);
+            const bool ok = LoadBMP(s.desc, cut.data(), long(n));
+            ASSERT_TRUE(s.GuardsIntact()) << name << " " << n;
+            // The last row's padding and the codes after the last pixel
+            // are not needed.
+            if (n + 8 < full.size()) {
+                EXPECT_FALSE(ok) << name << " " << n;
+            }
+            if (ok) {
+                EXPECT_EQ(s.Pixels(), ref.Pixels()) << name << " " << n;
+            }
+            TSurfDesc info;
+            memset(&info, 0, sizeof info);
+            LoadInfoBMP(info, cut.data(), long(n));
+        }
+    }
+}
+
+// Bounded random damage over every fixture and kind: a few bytes changed,
+// header fields included, sometimes cut short.
+TEST(BmpDamaged, RandomMutations) {
+    Rng rng(4242);
+    int cases = 0;
+    for (int round = 0; round < 500; ++round)
+        for (const char *name : kFixtures) {
+            Bytes f = ReadFile(name);
+            // Header fields with values that change the decoding path.
+            static const size_t kFields[] = {0, 1, 10, 11, 14, 18, 19, 22, 25, 28, 30, 46, 47};
+            static const uint8_t kValues[] = {0, 1, 2, 3, 4, 8, 12, 16, 24, 32, 40, 124, 0x80, 0xFF};
+            if (rng.Chance(50))
+                f[kFields[rng.Range(0, 12)]] = kValues[rng.Range(0, 13)];
+            const int edits = rng.Range(0, 5);
+            for (int e = 0; e < edits; ++e) {
+                const size_t at = rng.Chance(40) ? size_t(rng.Range(0, 70)) : size_t(rng.Range(0, int(f.size()) - 1));
+                if (at < f.size()) f[at] = uint8_t(rng.Chance(30) ? (rng.Chance(50) ? 0 : 0xFF) : rng.U32());
+            }
+            if (rng.Chance(25)) f.resize(size_t(rng.Range(0, int(f.size()))));
+            const int kind = kvtest::AllKinds()[size_t(rng.Range(0, 6))];
+            TestSurface s(kind, rng.Range(1, 30), rng.Range(1, 14), rng.Range(0, 5));
+            Bytes copy = f;  // exact size: any read past it is caught under ASan
+            LoadBMP(s.desc, copy.data(), long(copy.size()));
+            ASSERT_TRUE(s.GuardsIntact()) << name << " round " << round;
+            TSurfDesc info;
+            memset(&info, 0, sizeof info);
+            LoadInfoBMP(info, copy.data(), long(copy.size()));
+            ++cases;
+        }
+    EXPECT_EQ(cases, 4500);
+}
+
+}  // namespace
