@@ -38,7 +38,7 @@ for h in "${harnesses[@]}"; do
     "$bin" "$reg"/* >/dev/null 2>&1 || { echo "$h fails on a kept regression input"; "$bin" "$reg"/* 2>&1 | tail -30; fail=1; continue; }
   fi
   echo "== $h: fuzzing ${secs}s"
-  if ! "$bin" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  if ! "$bin" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len=${FUZZ_MAX_LEN:-16384} -print_final_stats=1 \
       -artifact_prefix="$out/artifacts/$h/" "$corpus" > "$out/$h.log" 2>&1; then
     echo "$h: finding, see $out/$h.log and $out/artifacts/$h/"
     tail -40 "$out/$h.log"

@@ -24,7 +24,7 @@ struct Surface {
         static const unsigned kRMask[7] = {0, 0xF800, 0x7C00, 0x7C00, 0x0F00, 0, 0};
         static const unsigned kAMask[7] = {0, 0, 0, 0x8000, 0xF000, 0, 0};
         const int k = selector % 7;
-        if (w <= 0 || h <= 0 || (long long)w * h > (1 << 18)) w = 37, h = 23;
+        if (w <= 0 || h <= 0 || (long long)w * h > (1 << 16)) w = 37, h = 23;
         desc.width = w;
         desc.height = h;
         desc.bpp = kBpp[k];
