@@ -2,11 +2,20 @@
 // indices at the start of the surface's memory, then each kernel turns them
 // into pixels in place, from the last pixel backwards so that a wider pixel
 // never lands on an index not yet read.
+#include <stddef.h>
+
 #include "gif_decoder.h"
 #include "pixfmt.h"
 #include "surface.h"
 
 using namespace kv;
+
+#if defined(_WIN32) && !defined(_WIN64)
+// Callers allocate both records: their layout is part of the interface.
+static_assert(sizeof(CKVGIF) == 7 * 4, "CKVGIF is seven 32-bit words");
+static_assert(sizeof(RAW) == 261 * 4, "RAW is 261 32-bit words");
+static_assert(offsetof(RAW, palette) == 16 && offsetof(RAW, bits) == 260 * 4, "RAW word layout");
+#endif
 
 namespace {
 
