@@ -41,7 +41,7 @@ std::vector<uint8_t> EncodeGif(int w, int h, int frames) {
     ColorMapObject *map = GifMakeMapObject(256, colours);
     EGifPutScreenDesc(g, w, h, 8, 0, map);
     kvtest::Rng rng(42);
-    std::vector<GifPixelType> row(size_t(w));
+    std::vector<GifPixelType> row(static_cast<size_t>(w));
     for (int f = 0; f < frames; ++f) {
         EGifPutImageDesc(g, 0, 0, w, h, false, nullptr);
         for (int y = 0; y < h; ++y) {

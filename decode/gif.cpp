@@ -52,17 +52,18 @@ bool LoadGIFPacked(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
 bool LoadGIF_32(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
     if (!DecodeInto(s, gif, raw, 4)) return false;
     if (!raw.flag) return true;
+    uint32_t lut[256];
+    for (int i = 0; i < 256; ++i) lut[i] = PackEntry<Fmt32>(raw.palette[i]);
     const int w = s.width;
     for (int y = s.height - 1; y >= 0; --y) {
         const uint8_t *src = s.bits + static_cast<size_t>(y) * w;
         uint8_t *dst = Row(s, y);
         for (int x = w - 1; x >= 0; --x) {
-            // The fourth byte of the pixel stays as it was.
-            const unsigned char *e = raw.palette[src[x]];
+            // The fourth byte of the pixel stays as it was. The index is
+            // read before the word that may hold it is written.
+            const uint32_t c = lut[src[x]];
             uint8_t *p = dst + x * 4;
-            p[0] = e[2];
-            p[1] = e[1];
-            p[2] = e[0];
+            Store32(p, (Load32(p) & 0xFF000000u) | c);
         }
     }
     return true;

@@ -60,6 +60,16 @@ struct BitReader {
 
     // True when a code was read, false at the end of the data.
     inline bool Code(int size, int &code) {
+        if (held < size && !Refill(size)) return false;
+        code = static_cast<int>(acc & kMask[size]);
+        acc >>= size;
+        held -= size;
+        return true;
+    }
+
+    // Takes whole bytes while they fit the accumulator, opening the next
+    // sub-block when the current one is used up.
+    bool Refill(int size) {
         while (held < size) {
             if (blockLeft == 0) {
                 if (terminated || stream >= streamEnd) {
@@ -67,28 +77,23 @@ struct BitReader {
                     return false;
                 }
                 int n = *stream++;
+                const ptrdiff_t avail = streamEnd - stream;
+                if (n > avail) n = static_cast<int>(avail);
                 if (n == 0) {
                     terminated = true;
                     return false;
                 }
-                const ptrdiff_t avail = streamEnd - stream;
-                if (n > avail) n = static_cast<int>(avail);
                 block = stream;
                 stream += n;
                 blockLeft = n;
-                if (n == 0) {
-                    terminated = true;
-                    return false;
-                }
             }
-            lastByte = *block++;
-            --blockLeft;
-            acc |= static_cast<uint32_t>(lastByte) << held;
-            held += 8;
+            while (blockLeft > 0 && held <= 24) {
+                acc |= static_cast<uint32_t>(*block++) << held;
+                held += 8;
+                --blockLeft;
+            }
+            lastByte = block[-1];
         }
-        code = static_cast<int>(acc & kMask[size]);
-        acc >>= size;
-        held -= size;
         return true;
     }
 

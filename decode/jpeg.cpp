@@ -104,6 +104,18 @@ public:
     }
 
     void Row(const uint8_t *scan) override {
+        if (comps_ == 4 && t_.kind == kKind32) {
+            if (y_ < t_.height && t_.pitch > 0) {
+                const int n = outW_ < t_.width ? outW_ : t_.width;
+                for (int x = 0; x < n; ++x) {
+                    uint8_t *d = row_ + 4 * x;
+                    Store32(d, (Load32(d) & 0xFF000000u) | (Load32(scan + 4 * x) & 0x00FFFFFFu));
+                }
+                row_ += t_.pitch;
+            }
+            ++y_;
+            return;
+        }
         if (comps_ == 3 && t_.kind != kKind8) {
             if (y_ < t_.height && t_.pitch > 0) {
                 const int n = outW_ < t_.width ? outW_ : t_.width;

@@ -88,7 +88,9 @@ void Run(Decoder &d, RAW &rec, const JpegTarget &target, JpegRowSink &sink) {
     jpeg_read_header(&ci, TRUE);
     // Blue, green, red: the order of the converter and of the colour map.
     // Grey files are expanded to the same triples.
-    ci.out_color_space = JCS_EXT_BGR;
+    // 32-bit surfaces take four-byte rows, which the sink merges word by
+    // word with the bytes it keeps.
+    ci.out_color_space = (rec.flag2 && target.kind == 32) ? JCS_EXT_BGRX : JCS_EXT_BGR;
     if (!rec.flag2) {
         ci.quantize_colors = TRUE;
         ci.desired_number_of_colors = 256;
