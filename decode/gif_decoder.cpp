@@ -161,6 +161,89 @@ struct IndexSink {
     }
 };
 
+uint32_t g_where[kMaxCodes];  // where each code's string was last written
+
+// A frame that is not interlaced and fits the buffer as a whole: every
+// string already lies in the output, so a code's string is copied from
+// where it was written instead of walking its chain. The same table rules
+// as the general loop; once the frame is full the rest is skipped.
+void DecodeContiguous(BitReader &bits, uint8_t *buf, size_t total, int minSize, int &codeSize) {
+    const int clear = 1 << minSize, endCode = clear + 1, firstFree = clear + 2;
+    int limit = 1 << codeSize;
+    int next = firstFree;
+    size_t at = 0;                  // next output position
+    int prev = -1;
+    size_t prevAt = 0, prevLen = 0; // where and how long the previous string is
+    int code;
+    bool more = bits.Code(codeSize, code);
+    while (more && code != endCode && at < total) {
+        if (code == clear || prev < 0) {
+            if (code == clear) {
+                next = firstFree;
+                codeSize = minSize + 1;
+                limit = 1 << codeSize;
+                do {
+                    more = bits.Code(codeSize, code);
+                } while (more && code == clear);
+                if (!more || code == endCode) break;
+            }
+            if (code >= firstFree) code = 0;
+            prevAt = at;
+            prevLen = 1;
+            buf[at++] = static_cast<uint8_t>(code);
+            prev = code;
+            more = bits.Code(codeSize, code);
+            continue;
+        }
+        size_t len;
+        if (code < clear) {
+            len = 1;
+            buf[at] = static_cast<uint8_t>(code);
+        } else {
+            const uint8_t *src;
+            if (code >= next) {
+                // Not yet in the table (or damaged): the previous string and
+                // its first index, which the forward copy repeats.
+                code = next;
+                src = buf + prevAt;
+                len = prevLen + 1;
+            } else {
+                src = buf + g_where[code];
+                len = g_length[code];
+            }
+            if (len > total - at) len = total - at;
+            uint8_t *dst = buf + at;
+            for (size_t i = 0; i < len; ++i) dst[i] = src[i];
+        }
+        if (next < limit) {
+            g_where[next] = static_cast<uint32_t>(prevAt);
+            g_length[next] = static_cast<uint16_t>(prevLen + 1);
+            ++next;
+        }
+        if (next >= limit && codeSize < 12) {
+            ++codeSize;
+            limit <<= 1;
+        }
+        prevAt = at;
+        prevLen = len;
+        at += len;
+        prev = code;
+        more = bits.Code(codeSize, code);
+    }
+    if (more) bits.SkipRest();
+}
+
+int Finish(CKVGIF &gif, const BitReader &bits, int codeSize, int endCode) {
+    gif.stream = const_cast<unsigned char *>(bits.stream);
+    gif.blockPos = const_cast<unsigned char *>(bits.block);
+    gif.codeSize = codeSize;
+    gif.endCode = endCode;
+    gif.blockLeft = bits.blockLeft;
+    gif.bitsHeld = bits.held & 7;
+    gif.lastByte = bits.lastByte;
+    return kGifOk;
+}
+
 }  // namespace
 
 int GifOpen(unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &raw) {
@@ -261,7 +344,12 @@ int GifDecodeFrame(CKVGIF &gif, RAW &raw, uint8_t *buf, size_t cap) {
     bits.streamEnd = in.Cur() + in.Left();
     bits.block = nullptr;
     bits.blockLeft = 0;
-    IndexSink out(buf, cap, fw, fh, (flags & 0x40) != 0);
+    const bool interlaced = (flags & 0x40) != 0;
+    if (!interlaced && fw > 0 && fh > 0 && static_cast<size_t>(fw) * static_cast<size_t>(fh) <= cap) {
+        DecodeContiguous(bits, buf, static_cast<size_t>(fw) * static_cast<size_t>(fh), minSize, codeSize);
+        return Finish(gif, bits, codeSize, endCode);
+    }
+    IndexSink out(buf, cap, fw, fh, interlaced);
 
     int prev = -1;   // no previous string yet
     int first = 0;   // first index of the previous string
@@ -340,15 +428,7 @@ int GifDecodeFrame(CKVGIF &gif, RAW &raw, uint8_t *buf, size_t cap) {
         more = bits.Code(codeSize, code);
     }
     if (more) bits.SkipRest();
-
-    gif.stream = const_cast<unsigned char *>(bits.stream);
-    gif.blockPos = const_cast<unsigned char *>(bits.block);
-    gif.codeSize = codeSize;
-    gif.endCode = endCode;
-    gif.blockLeft = bits.blockLeft;
-    gif.bitsHeld = bits.held & 7;
-    gif.lastByte = bits.lastByte;
-    return kGifOk;
+    return Finish(gif, bits, codeSize, endCode);
 }
 
 size_t SurfaceBytes(const TSurfDesc &s, int bytesPerPixel) {
