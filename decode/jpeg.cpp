@@ -86,6 +86,17 @@ void StoreRow(int kind, const uint8_t *bgr, uint8_t *dst, int n) {
     }
 }
 
+// Blue, green, red of four-byte rows; each pixel's fourth byte stays.
+void MergeBGRX(uint8_t *__restrict dst, const uint8_t *__restrict bgrx, int n) {
+    for (int x = 0; x < n; ++x) {
+        uint32_t d, v;
+        memcpy(&d, dst + 4 * x, 4);
+        memcpy(&v, bgrx + 4 * x, 4);
+        d = (d & 0xFF000000u) | (v & 0x00FFFFFFu);
+        memcpy(dst + 4 * x, &d, 4);
+    }
+}
+
 class SurfaceSink : public JpegRowSink {
 public:
     void Start(const JpegTarget &t, int outWidth, int outHeight, int components) override {
@@ -107,10 +118,7 @@ public:
         if (comps_ == 4 && t_.kind == kKind32) {
             if (y_ < t_.height && t_.pitch > 0) {
                 const int n = outW_ < t_.width ? outW_ : t_.width;
-                for (int x = 0; x < n; ++x) {
-                    uint8_t *d = row_ + 4 * x;
-                    Store32(d, (Load32(d) & 0xFF000000u) | (Load32(scan + 4 * x) & 0x00FFFFFFu));
-                }
+                MergeBGRX(row_, scan, n);
                 row_ += t_.pitch;
             }
             ++y_;
