@@ -13,7 +13,8 @@ set(UTILS_SOURCES_PLAIN ${UTILS_SOURCES_ALL})
 list(FILTER UTILS_SOURCES_PLAIN EXCLUDE REGEX "_mmx\\.cpp$")
 
 # Libraries every build links; decoders add theirs here.
-set(UTILS_LINK_LIBS "")
+include(${CMAKE_CURRENT_LIST_DIR}/Jpeg.cmake)
+set(UTILS_LINK_LIBS utils_jpeg)
 
 function(utils_library name simd)
   if(simd)

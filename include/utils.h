@@ -152,6 +152,51 @@ UTILS_API bool LoadBMP(TSurfDesc &s, unsigned char *data, long length);
 // Decoders: GIF, JPEG, alpha planes, PGF
 // ---------------------------------------------------------------------------
 
+// GIF decoder state between frame calls. The caller owns it; on 32-bit
+// Windows it is seven 32-bit words.
+class CKVGIF {
+public:
+    unsigned char *stream;     // next unread byte of the stream; null: closed
+    unsigned char *blockPos;   // next unread byte of the current data sub-block
+    int codeSize;              // current LZW code width (3 to 12)
+    int endCode;               // end-of-information code of the current frame
+    int blockLeft;             // bytes not yet read in the current sub-block
+    int bitsHeld;              // unconsumed bits of lastByte
+    int lastByte;
+};
+
+// Decode record: 261 32-bit words on 32-bit Windows.
+struct RAW {
+    int width;                     // screen size after LoadInfoGIF, frame size after LoadGIF
+    int height;
+    int flag;                      // GIF: 1 = store colour tables; JPEG: palette given
+    int flag2;                     // GIF: cleared; JPEG: true colour
+    unsigned char palette[256][4]; // GIF: red, green, blue, 0
+    unsigned char *bits;           // index buffer
+};
+
+// GIF, one frame per LoadGIF. The forms with a length stop every later read
+// of the stream at its end; the others trust the stream to be complete.
+UTILS_API bool LoadInfoGIF(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw);
+UTILS_API bool LoadInfoGIF(TSurfDesc &s, unsigned char *data, long length, CKVGIF &gif, RAW &raw);
+UTILS_API bool LoadGIFNext(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw);
+UTILS_API bool LoadGIF(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw);
+UTILS_API bool LoadGIFEnd(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw);
+
+// GIF frames as 8-bit alpha planes: raw indices, colour tables skipped.
+UTILS_API bool LoadInfoGIFAlpha(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw);
+UTILS_API bool LoadInfoGIFAlpha(TSurfDesc &s, unsigned char *data, long length, CKVGIF &gif, RAW &raw);
+UTILS_API bool LoadGIFAlphaNext(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw);
+UTILS_API bool LoadGIFAlpha(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw);
+UTILS_API bool LoadGIFAlphaEnd(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw);
+
+// JPEG through libjpeg.
+UTILS_API bool LoadInfoJPG(TSurfDesc &s, unsigned char *data, long length);
+UTILS_API bool LoadJPG(TSurfDesc &s, unsigned char *data, long length);
+
+// PGF: reserved, never succeeds.
+UTILS_API bool LoadInfoPGF(TSurfDesc &s, unsigned char *data);
+UTILS_API bool LoadPGF(TSurfDesc &s, unsigned char *data);
 
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,150 @@
+// GIF frames into any pixel kind: the stream reader packs the frame's
+// indices at the start of the surface's memory, then each kernel turns them
+// into pixels in place, from the last pixel backwards so that a wider pixel
+// never lands on an index not yet read.
+#include <stddef.h>
+
+#include "gif_decoder.h"
+#include "pixfmt.h"
+#include "surface.h"
+
+using namespace kv;
+
+#if defined(_WIN32) && !defined(_WIN64)
+// Callers allocate both records: their layout is part of the interface.
+static_assert(sizeof(CKVGIF) == 7 * 4, "CKVGIF is seven 32-bit words");
+static_assert(sizeof(RAW) == 261 * 4, "RAW is 261 32-bit words");
+static_assert(offsetof(RAW, palette) == 16 && offsetof(RAW, bits) == 260 * 4, "RAW word layout");
+#endif
+
+namespace {
+
+// GIF colours carry no alpha: the 4444 nibble and the 1555 bit are 0.
+template <class F>
+uint32_t PackEntry(const unsigned char *e) {
+    return F::Pack(RGB8{e[0], e[1], e[2]});
+}
+
+bool DecodeInto(TSurfDesc &s, CKVGIF &gif, RAW &raw, int bytesPerPixel) {
+    raw.bits = s.bits;
+    if (!s.bits) return false;
+    if (!gif.stream) return false;
+    const size_t cap = SurfaceBytes(s, bytesPerPixel);
+    if (cap == 0) return false;
+    return GifDecodeFrame(gif, raw, s.bits, cap) == kGifOk;
+}
+
+template <class F>
+bool LoadGIFPacked(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
+    if (!DecodeInto(s, gif, raw, F::kBytes)) return false;
+    if (!raw.flag) return true;
+    uint32_t lut[256];
+    for (int i = 0; i < 256; ++i) lut[i] = PackEntry<F>(raw.palette[i]);
+    const int w = s.width;
+    for (int y = s.height - 1; y >= 0; --y) {
+        const uint8_t *src = s.bits + static_cast<size_t>(y) * w;
+        uint8_t *dst = Row(s, y);
+        for (int x = w - 1; x >= 0; --x) F::Store(dst + x * F::kBytes, lut[src[x]]);
+    }
+    return true;
+}
+
+bool LoadGIF_32(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
+    if (!DecodeInto(s, gif, raw, 4)) return false;
+    if (!raw.flag) return true;
+    uint32_t lut[256];
+    for (int i = 0; i < 256; ++i) lut[i] = PackEntry<Fmt32>(raw.palette[i]);
+    const int w = s.width;
+    for (int y = s.height - 1; y >= 0; --y) {
+        const uint8_t *src = s.bits + static_cast<size_t>(y) * w;
+        uint8_t *dst = Row(s, y);
+        for (int x = w - 1; x >= 0; --x) {
+            // The fourth byte of the pixel stays as it was. The index is
+            // read before the word that may hold it is written.
+            const uint32_t c = lut[src[x]];
+            uint8_t *p = dst + x * 4;
+            Store32(p, (Load32(p) & 0xFF000000u) | c);
+        }
+    }
+    return true;
+}
+bool LoadGIF_24(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt24>(s, gif, raw); }
+bool LoadGIF_565(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt565>(s, gif, raw); }
+bool LoadGIF_555(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt555>(s, gif, raw); }
+bool LoadGIF_4444(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt4444>(s, gif, raw); }
+
+bool LoadGIF_8Bits(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
+    if (!DecodeInto(s, gif, raw, 1)) return false;
+    if (s.palette) {
+        for (int i = 0; i < 256; ++i) {
+            TRGBA &p = s.palette[i];
+            p.b = raw.palette[i][2];
+            p.g = raw.palette[i][1];
+            p.r = raw.palette[i][0];
+            // Only entry 0 may be pure black.
+            if (i > 0 && p.b == 0 && p.g == 0 && p.r == 0) p.b = 1;
+        }
+    }
+    SpreadRows(s.bits, s.width, s.height, s.scanWidth);
+    return true;
+}
+
+bool InfoGIF(TSurfDesc &s, unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &raw,
+             int readColours) {
+    raw.flag2 = 0;
+    raw.bits = nullptr;
+    raw.flag = readColours;
+    const int r = GifOpen(data, length, unbounded, gif, raw);
+    if (r != kGifOk) GifClose(gif);
+    // Also on failure, as callers have always seen it.
+    s.width = raw.width;
+    s.height = raw.height;
+    s.bpp = 8;
+    return r == kGifOk;
+}
+
+}  // namespace
+
+bool LoadInfoGIF(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw) {
+    return InfoGIF(s, data, -1, true, gif, raw, 1);
+}
+bool LoadInfoGIF(TSurfDesc &s, unsigned char *data, long length, CKVGIF &gif, RAW &raw) {
+    return InfoGIF(s, data, length, false, gif, raw, 1);
+}
+bool LoadInfoGIFAlpha(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw) {
+    return InfoGIF(s, data, -1, true, gif, raw, 0);
+}
+bool LoadInfoGIFAlpha(TSurfDesc &s, unsigned char *data, long length, CKVGIF &gif, RAW &raw) {
+    return InfoGIF(s, data, length, false, gif, raw, 0);
+}
+
+bool LoadGIFNext(TSurfDesc &, unsigned char *, CKVGIF &gif, RAW &) { return GifNext(gif); }
+bool LoadGIFAlphaNext(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw) {
+    return LoadGIFNext(s, data, gif, raw);
+}
+
+bool LoadGIFEnd(TSurfDesc &, unsigned char *, CKVGIF &gif, RAW &) {
+    GifClose(gif);
+    return true;
+}
+bool LoadGIFAlphaEnd(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw) {
+    return LoadGIFEnd(s, data, gif, raw);
+}
+
+bool LoadGIF(TSurfDesc &s, unsigned char *, CKVGIF &gif, RAW &raw) {
+    if (s.bpp == 32) return LoadGIF_32(s, gif, raw);
+    if (s.bpp == 24) return LoadGIF_24(s, gif, raw);
+    const int kind = PixelKind(s);
+    if (kind == kKind8) return LoadGIF_8Bits(s, gif, raw);
+    if (kind == kKind565) return LoadGIF_565(s, gif, raw);
+    if (kind == kKind555 || kind == kKind1555) return LoadGIF_555(s, gif, raw);
+    if (kind == kKind4444) return LoadGIF_4444(s, gif, raw);
+    return false;
+}
+
+// Alpha planes: one byte per pixel whatever the surface's kind says.
+bool LoadGIFAlpha(TSurfDesc &s, unsigned char *, CKVGIF &gif, RAW &raw) {
+    if (!DecodeInto(s, gif, raw, 1)) return false;
+    SpreadRows(s.bits, s.width, s.height, s.scanWidth);
+    return true;
+}

@@ -1,0 +1,447 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "decode_util.h"
+#include "surface/pixfmt.h"
+#include "testsurf.h"
+
+using namespace kvtest;
+
+namespace {
+
+uint32_t Expected(int kind, const uint8_t *rgb) {
+    const kv::RGB8 c{rgb[0], rgb[1], rgb[2]};
+    switch (kind) {
+    case 16: return kv::Fmt565::Pack(c);
+    case 17:
+    case 18: return kv::Fmt555::Pack(c);
+    case 19: return kv::Fmt4444::Pack(c);
+    default: return kv::RGBColor(c);
+    }
+}
+
+uint32_t Stored(int kind, const uint8_t *p) {
+    switch (kind) {
+    case 32: return kv::Load32(p) & 0xFFFFFF;
+    case 24: return kv::Fmt24::Load(p);
+    default: return kv::Load16(p);
+    }
+}
+
+struct Decoded {
+    int frames = 0;
+    bool ok = true;
+};
+
+// The whole protocol through the length-aware entry; `each` sees every frame.
+template <class F>
+Decoded DecodeAll(std::vector<uint8_t> &file, TestSurface &s, F each, bool alpha = false) {
+    CKVGIF gif{};
+    RAW raw{};
+    Decoded d;
+    TSurfDesc info{};
+    const bool open = alpha ? LoadInfoGIFAlpha(info, file.data(), long(file.size()), gif, raw)
+                            : LoadInfoGIF(info, file.data(), long(file.size()), gif, raw);
+    if (!open) {
+        d.ok = false;
+        return d;
+    }
+    for (int guard = 0; guard < 1000 && LoadGIFNext(s.desc, file.data(), gif, raw); ++guard) {
+        const bool r = alpha ? LoadGIFAlpha(s.desc, file.data(), gif, raw) : LoadGIF(s.desc, file.data(), gif, raw);
+        d.ok = d.ok && r;
+        each(d.frames, raw);
+        ++d.frames;
+    }
+    EXPECT_TRUE(LoadGIFEnd(s.desc, file.data(), gif, raw));
+    return d;
+}
+
+const char *kFixtures[] = {"pal2", "pal4", "pal16", "pal128", "pal256", "still", "interlaced",
+                           "interlaced10", "lzw4096", "anim_local", "anim_global"};
+
+class GifFixture : public ::testing::TestWithParam<std::tuple<const char *, int>> {};
+
+TEST_P(GifFixture, MatchesTheIndependentDecoder) {
+    const std::string name = std::get<0>(GetParam());
+    const int kind = std::get<1>(GetParam());
+    std::vector<uint8_t> file = ReadFile(DataPath("gif/" + name + ".gif"));
+    GifRef ref;
+    ASSERT_TRUE(LoadGifRef(DataPath("gif/" + name + ".ref"), ref)) << name;
+
+    CKVGIF gif{};
+    RAW raw{};
+    TSurfDesc info{};
+    ASSERT_TRUE(LoadInfoGIF(info, file.data(), long(file.size()), gif, raw));
+    EXPECT_EQ(info.width, ref.width);
+    EXPECT_EQ(info.height, ref.height);
+    EXPECT_EQ(info.bpp, 8u);
+    LoadGIFEnd(info, file.data(), gif, raw);
+
+    TestSurface s(kind, ref.width, ref.height, 7);
+    const Decoded d = DecodeAll(file, s, [&](int f, RAW &r) {
+        ASSERT_LT(size_t(f), ref.frames.size());
+        EXPECT_EQ(r.width, ref.width);
+        const GifRef::Frame &fr = ref.frames[size_t(f)];
+        for (int y = 0; y < ref.height; ++y) {
+            const uint8_t *row = s.Row(y);
+            for (int x = 0; x < ref.width; ++x) {
+                const size_t i = size_t(y) * ref.width + x;
+                const uint8_t *rgb = &fr.rgb[3 * i];
+                if (kind == 8) {
+                    if (fr.hasIndices) {
+                        ASSERT_EQ(row[x], fr.indices[i]) << name << " frame " << f << " at " << x << "," << y;
+                    }
+                    const TRGBA &e = s.palette[row[x]];
+                    const bool black = rgb[0] == 0 && rgb[1] == 0 && rgb[2] == 0;
+                    ASSERT_EQ(e.r, rgb[0]);
+                    ASSERT_EQ(e.g, rgb[1]);
+                    ASSERT_EQ(e.b, black && row[x] != 0 ? 1 : rgb[2]);
+                } else {
+                    const int bpp = int(s.desc.bpp / 8);
+                    ASSERT_EQ(Stored(kind, row + x * bpp), Expected(kind, rgb))
+                        << name << " frame " << f << " at " << x << "," << y;
+                }
+            }
+        }
+    });
+    EXPECT_TRUE(d.ok);
+    EXPECT_EQ(size_t(d.frames), ref.frames.size());
+    EXPECT_TRUE(OuterGuardsIntact(s));
+}
+
+INSTANTIATE_TEST_SUITE_P(All, GifFixture, ::testing::Combine(::testing::ValuesIn(kFixtures), ::testing::ValuesIn(AllKinds())),
+                         [](const auto &i) { return std::string(std::get<0>(i.param)) + "_" + KindName(std::get<1>(i.param)); });
+
+TEST(Gif, AlphaPlaneHoldsTheRawIndicesAtThePitch) {
+    for (const char *name : {"still", "interlaced", "lzw4096"}) {
+        std::vector<uint8_t> file = ReadFile(DataPath(std::string("gif/") + name + ".gif"));
+        GifRef ref;
+        ASSERT_TRUE(LoadGifRef(DataPath(std::string("gif/") + name + ".ref"), ref));
+        // A 32-bit surface description: the alpha loader ignores the kind.
+        TestSurface s(32, ref.width, ref.height);
+        s.desc.bpp = 8;
+        s.desc.scanWidth = ref.width + 5;
+        const Decoded d = DecodeAll(file, s, [](int, RAW &) {}, true);
+        ASSERT_TRUE(d.ok);
+        for (int y = 0; y < ref.height; ++y)
+            for (int x = 0; x < ref.width; ++x)
+                ASSERT_EQ(s.desc.bits[y * s.desc.scanWidth + x], ref.frames[0].indices[size_t(y) * ref.width + x]) << name;
+        EXPECT_TRUE(OuterGuardsIntact(s));
+    }
+}
+
+TEST(Gif, AlphaInfoLeavesThePaletteWordsAlone) {
+    std::vector<uint8_t> file = ReadFile(DataPath("gif/still.gif"));
+    CKVGIF gif{};
+    RAW raw;
+    memset(&raw, 0x5A, sizeof raw);
+    TSurfDesc s{};
+    ASSERT_TRUE(LoadInfoGIFAlpha(s, file.data(), long(file.size()), gif, raw));
+    EXPECT_EQ(raw.flag, 0);
+    EXPECT_EQ(raw.flag2, 0);
+    EXPECT_EQ(raw.bits, nullptr);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(raw.palette[i][0], 0x5A);
+    EXPECT_EQ(s.width, 64);
+    EXPECT_EQ(s.bpp, 8u);
+}
+
+TEST(Gif, NoGlobalTableLeavesThePaletteAsTheCallerLeftIt) {
+    GifWriter g(2, 1);
+    CKVGIF gif{};
+    RAW raw;
+    memset(&raw, 0x33, sizeof raw);
+    TSurfDesc s{};
+    ASSERT_TRUE(LoadInfoGIF(s, g.bytes.data(), long(g.bytes.size()), gif, raw));
+    EXPECT_EQ(raw.flag, 1);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(raw.palette[i][1], 0x33);
+}
+
+TEST(Gif, TwoFrameProtocolAndTheClosedDecoder) {
+    GifWriter g(3, 2, 4);
+    g.Extension(0xF9, {4, 10, 0, 0});
+    g.Descriptor(3, 2);
+    g.LiteralFrame({0, 1, 2, 3, 2, 1}, 2);
+    g.Descriptor(3, 2);
+    g.LiteralFrame({3, 3, 3, 0, 0, 0}, 2);
+    g.Trailer();
+    CKVGIF gif{};
+    RAW raw{};
+    TestSurface s(8, 3, 2);
+    ASSERT_TRUE(LoadInfoGIF(s.desc, g.bytes.data(), gif, raw));  // the form without a length
+    ASSERT_TRUE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));
+    ASSERT_TRUE(LoadGIF(s.desc, g.bytes.data(), gif, raw));
+    EXPECT_EQ(s.Pixels(), (std::vector<uint8_t>{0, 1, 2, 3, 2, 1}));
+    EXPECT_EQ(raw.bits, s.desc.bits);
+    ASSERT_TRUE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));
+    ASSERT_TRUE(LoadGIF(s.desc, g.bytes.data(), gif, raw));
+    EXPECT_EQ(s.Pixels(), (std::vector<uint8_t>{3, 3, 3, 0, 0, 0}));
+    EXPECT_FALSE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));
+    EXPECT_FALSE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));  // stays at the trailer
+    EXPECT_TRUE(LoadGIFEnd(s.desc, g.bytes.data(), gif, raw));
+    EXPECT_EQ(gif.stream, nullptr);
+    EXPECT_FALSE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));
+    EXPECT_FALSE(LoadGIF(s.desc, g.bytes.data(), gif, raw));
+    EXPECT_TRUE(LoadGIFAlphaEnd(s.desc, g.bytes.data(), gif, raw));
+}
+
+TEST(Gif, HeaderFailures) {
+    CKVGIF gif{};
+    RAW raw{};
+    raw.width = 12;
+    raw.height = 34;
+    TSurfDesc s{};
+    std::vector<uint8_t> notGif = {'G', 'I', 'X', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, ';'};
+    EXPECT_FALSE(LoadInfoGIF(s, notGif.data(), long(notGif.size()), gif, raw));
+    // The size words of the record, which the failed call did not set.
+    EXPECT_EQ(s.width, 12);
+    EXPECT_EQ(s.height, 34);
+    EXPECT_EQ(s.bpp, 8u);
+    EXPECT_EQ(gif.stream, nullptr);
+    EXPECT_FALSE(LoadInfoGIF(s, nullptr, gif, raw));
+    EXPECT_FALSE(LoadInfoGIF(s, notGif.data(), 2, gif, raw));
+    // A global table cut off by the end.
+    GifWriter g(2, 2, 256);
+    EXPECT_FALSE(LoadInfoGIF(s, g.bytes.data(), 13 + 100, gif, raw));
+    EXPECT_EQ(gif.stream, nullptr);
+}
+
+// Decodes one crafted frame into an 8-bit surface of the frame's size.
+std::vector<uint8_t> DecodeCrafted(std::vector<uint8_t> &bytes, int w, int h, bool *ok = nullptr) {
+    CKVGIF gif{};
+    RAW raw{};
+    TestSurface s(8, w, h);
+    bool r = LoadInfoGIF(s.desc, bytes.data(), long(bytes.size()), gif, raw) && LoadGIFNext(s.desc, bytes.data(), gif, raw) &&
+             LoadGIF(s.desc, bytes.data(), gif, raw);
+    if (ok) *ok = r;
+    EXPECT_TRUE(s.GuardsIntact());
+    return s.Pixels();
+}
+
+TEST(Gif, MinimumCodeSize) {
+    for (int min : {1, 8, 9, 10, 12}) {
+        GifWriter g(2, 1);
+        g.Descriptor(2, 1);
+        g.LiteralFrame({1, 0}, min >= 2 && min <= 9 ? min : 8);
+        g.Trailer();
+        // The byte after the descriptor is the minimum code size.
+        g.bytes[13 + 10] = uint8_t(min);
+        bool ok;
+        const std::vector<uint8_t> px = DecodeCrafted(g.bytes, 2, 1, &ok);
+        EXPECT_EQ(ok, min == 8 || min == 9) << min;
+        if (ok) {
+            EXPECT_EQ(px, (std::vector<uint8_t>{1, 0}));
+        }
+    }
+}
+
+TEST(Gif, CodeAfterClearIsNotAddedTheNextIs) {
+    // min 2: clear 4, end 5, first free 6. "1" is not added; "2" adds 6 = 1,2
+    // and then 7 = 2,1, which takes the table to 8 codes: end is 4 bits.
+    GifWriter g(4, 1);
+    g.Descriptor(4, 1);
+    g.Byte(2);
+    CodeWriter cw;
+    cw.Put(4, 3);
+    cw.Put(1, 3);
+    cw.Put(2, 3);
+    cw.Put(6, 3);
+    cw.Put(5, 4);
+    g.Raw(cw.SubBlocks());
+    g.Trailer();
+    EXPECT_EQ(DecodeCrafted(g.bytes, 4, 1), (std::vector<uint8_t>{1, 2, 1, 2}));
+}
+
+TEST(Gif, CodeNotYetInTheTable) {
+    GifWriter g(5, 1);
+    g.Descriptor(5, 1);
+    g.Byte(2);
+    CodeWriter cw;
+    cw.Put(4, 3);
+    cw.Put(1, 3);
+    cw.Put(6, 3);  // 1,1
+    cw.Put(7, 3);  // 1,1,1 would overflow: the row holds 5
+    cw.Put(5, 4);
+    g.Raw(cw.SubBlocks());
+    g.Trailer();
+    EXPECT_EQ(DecodeCrafted(g.bytes, 5, 1), (std::vector<uint8_t>{1, 1, 1, 1, 1}));
+}
+
+TEST(Gif, InterlacedRowOrder) {
+    std::vector<uint8_t> idx;
+    for (int r = 0; r < 10; ++r)
+        for (int x = 0; x < 3; ++x) idx.push_back(uint8_t(r));
+    GifWriter g(3, 10);
+    g.Descriptor(3, 10, true);
+    g.LiteralFrame(idx, 4);
+    g.Trailer();
+    const std::vector<uint8_t> px = DecodeCrafted(g.bytes, 3, 10);
+    const int order[10] = {0, 8, 4, 2, 6, 1, 3, 5, 7, 9};
+    for (int k = 0; k < 10; ++k) EXPECT_EQ(px[size_t(order[k]) * 3], k) << "data row " << k;
+}
+
+TEST(Gif, ColoursNarrowedInto565AndTheBlackRule) {
+    GifWriter g(2, 1);
+    g.Descriptor(2, 1, false, 4);
+    // Local table: entry 3 is red 255, entry 2 black.
+    const size_t table = 13 + 10;
+    g.bytes[table + 9] = 255, g.bytes[table + 10] = 0, g.bytes[table + 11] = 0;
+    g.bytes[table + 6] = 0, g.bytes[table + 7] = 0, g.bytes[table + 8] = 0;
+    g.bytes[table + 0] = 0, g.bytes[table + 1] = 0, g.bytes[table + 2] = 0;
+    g.LiteralFrame({3, 2}, 2);
+    g.Trailer();
+    CKVGIF gif{};
+    RAW raw{};
+    TestSurface s(16, 2, 1);
+    TSurfDesc info{};
+    ASSERT_TRUE(LoadInfoGIF(info, g.bytes.data(), long(g.bytes.size()), gif, raw));
+    ASSERT_TRUE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));
+    ASSERT_TRUE(LoadGIF(s.desc, g.bytes.data(), gif, raw));
+    EXPECT_EQ(kv::Load16(s.desc.bits), 0xF800u);
+    EXPECT_EQ(kv::Load16(s.desc.bits + 2), 0u);
+
+    TestSurface p(8, 2, 1);
+    for (auto &e : p.palette) e = TRGBA{9, 9, 9, 0x77};
+    ASSERT_TRUE(LoadInfoGIF(p.desc, g.bytes.data(), long(g.bytes.size()), gif, raw));
+    ASSERT_TRUE(LoadGIFNext(p.desc, g.bytes.data(), gif, raw));
+    ASSERT_TRUE(LoadGIF(p.desc, g.bytes.data(), gif, raw));
+    EXPECT_EQ(p.palette[0].b, 0);  // entry 0 may stay black
+    EXPECT_EQ(p.palette[2].b, 1);
+    EXPECT_EQ(p.palette[3].r, 255);
+    EXPECT_EQ(p.palette[3].a, 0x77);  // fourth byte untouched
+}
+
+TEST(Gif, WithoutColoursOtherKindsKeepThePackedIndices) {
+    std::vector<uint8_t> file = ReadFile(DataPath("gif/pal16.gif"));
+    GifRef ref;
+    ASSERT_TRUE(LoadGifRef(DataPath("gif/pal16.ref"), ref));
+    TestSurface s(16, ref.width, ref.height, 3);
+    CKVGIF gif{};
+    RAW raw{};
+    TSurfDesc info{};
+    ASSERT_TRUE(LoadInfoGIFAlpha(info, file.data(), long(file.size()), gif, raw));
+    ASSERT_TRUE(LoadGIFNext(s.desc, file.data(), gif, raw));
+    ASSERT_TRUE(LoadGIF(s.desc, file.data(), gif, raw));
+    EXPECT_EQ(0, memcmp(s.desc.bits, ref.frames[0].indices.data(), ref.frames[0].indices.size()));
+}
+
+TEST(Gif, UnsupportedKindDecodesNothing) {
+    std::vector<uint8_t> file = ReadFile(DataPath("gif/pal4.gif"));
+    TestSurface s(8, 37, 19);
+    s.desc.bpp = 15;
+    s.Fill(0x11);
+    const Decoded d = DecodeAll(file, s, [](int, RAW &) {});
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(s.Pixels(), std::vector<uint8_t>(37 * 19, 0x11));
+}
+
+TEST(Gif, NullBitsFails) {
+    std::vector<uint8_t> file = ReadFile(DataPath("gif/pal4.gif"));
+    CKVGIF gif{};
+    RAW raw{};
+    TSurfDesc s{};
+    ASSERT_TRUE(LoadInfoGIF(s, file.data(), long(file.size()), gif, raw));
+    s.scanWidth = s.width;
+    ASSERT_TRUE(LoadGIFNext(s, file.data(), gif, raw));
+    EXPECT_FALSE(LoadGIF(s, file.data(), gif, raw));
+    EXPECT_FALSE(LoadGIFAlpha(s, file.data(), gif, raw));
+}
+
+// Frames bigger than the surface, more data than the frame holds, rows past
+// the end of an interlaced frame: every write stays in the surface.
+TEST(Gif, OversizedFramesStayInsideTheSurface) {
+    for (int kind : AllKinds()) {
+        for (bool il : {false, true}) {
+            GifWriter g(4, 4, 4);
+            g.Descriptor(50, 40, il);
+            std::vector<uint8_t> idx(50 * 40 + 300);
+            for (size_t i = 0; i < idx.size(); ++i) idx[i] = uint8_t(i % 4);
+            g.LiteralFrame(idx, 2);
+            g.Trailer();
+            TestSurface s(kind, 4, 4, 1);
+            CKVGIF gif{};
+            RAW raw{};
+            ASSERT_TRUE(LoadInfoGIF(s.desc, g.bytes.data(), long(g.bytes.size()), gif, raw));
+            ASSERT_TRUE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));
+            EXPECT_TRUE(LoadGIF(s.desc, g.bytes.data(), gif, raw));
+            EXPECT_TRUE(OuterGuardsIntact(s)) << KindName(kind);
+            EXPECT_FALSE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));
+        }
+    }
+}
+
+TEST(Gif, DamagedCodesAndLongChainsAreBounded) {
+    Rng rng(5);
+    for (int round = 0; round < 200; ++round) {
+        const int min = rng.Range(2, 8);
+        GifWriter g(16, 16);
+        g.Descriptor(16, 16, rng.Chance(50));
+        g.Byte(min);
+        CodeWriter cw;
+        int width = min + 1;
+        cw.Put(1 << min, width);
+        for (int i = 0; i < 3000; ++i) {
+            // Runs of one index build long chains; random codes damage them.
+            const int code = rng.Chance(70) ? ((1 << min) + 2 + i) % (1 << width) : rng.Range(0, (1 << width) - 1);
+            cw.Put(code, width);
+            if (width < 12 && i > (1 << width)) ++width;
+        }
+        g.Raw(cw.SubBlocks());
+        g.Trailer();
+        for (int kind : {8, 32}) {
+            TestSurface s(kind, 16, 16);
+            CKVGIF gif{};
+            RAW raw{};
+            TSurfDesc info{};
+            ASSERT_TRUE(LoadInfoGIF(info, g.bytes.data(), long(g.bytes.size()), gif, raw));
+            if (LoadGIFNext(s.desc, g.bytes.data(), gif, raw)) LoadGIF(s.desc, g.bytes.data(), gif, raw);
+            ASSERT_TRUE(OuterGuardsIntact(s)) << round;
+        }
+        // A whole frame is decoded by copying earlier output, a frame that
+        // does not fit (one row short here) by walking the code chains: the
+        // rows both hold must agree, damage included.
+        TestSurface whole(8, 16, 16), cut(8, 16, 15);
+        for (TestSurface *t : {&whole, &cut}) {
+            CKVGIF gif{};
+            RAW raw{};
+            TSurfDesc info{};
+            ASSERT_TRUE(LoadInfoGIF(info, g.bytes.data(), long(g.bytes.size()), gif, raw));
+            ASSERT_TRUE(LoadGIFNext(t->desc, g.bytes.data(), gif, raw));
+            LoadGIF(t->desc, g.bytes.data(), gif, raw);
+        }
+        if (!(g.bytes[13 + 9] & 0x40)) {
+            ASSERT_EQ(0, memcmp(whole.desc.bits, cut.desc.bits, 16 * 15)) << round;
+        }
+    }
+}
+
+// Every prefix of a file, and files with bytes changed, through the
+// length-aware entry: nothing is read past the end (ASan sees the copy's
+// exact size) and nothing written past the surface.
+TEST(Gif, TruncatedAndMutatedFiles) {
+    Rng rng(9);
+    for (const char *name : {"anim_local", "interlaced", "pal2", "lzw4096"}) {
+        const std::vector<uint8_t> file = ReadFile(DataPath(std::string("gif/") + name + ".gif"));
+        GifRef ref;
+        ASSERT_TRUE(LoadGifRef(DataPath(std::string("gif/") + name + ".ref"), ref));
+        const size_t step = file.size() > 3000 ? 97 : 7;
+        for (size_t n = 0; n < file.size(); n += step) {
+            std::vector<uint8_t> cut(file.begin(), file.begin() + n);
+            TestSurface s(n % 2 ? 24 : 8, ref.width, ref.height);
+            const Decoded d = DecodeAll(cut, s, [](int, RAW &) {});
+            EXPECT_LE(size_t(d.frames), ref.frames.size());
+            ASSERT_TRUE(OuterGuardsIntact(s)) << name << " cut at " << n;
+        }
+        for (int m = 0; m < 150; ++m) {
+            std::vector<uint8_t> bad = file;
+            const int changes = rng.Range(1, 8);
+            for (int c = 0; c < changes; ++c) bad[size_t(rng.Range(0, int(bad.size()) - 1))] = uint8_t(rng.U32());
+            TestSurface s(AllKinds()[size_t(m % 7)], rng.Range(1, ref.width), rng.Range(1, ref.height), m % 3);
+            DecodeAll(bad, s, [](int, RAW &) {});
+            DecodeAll(bad, s, [](int, RAW &) {}, true);
+            ASSERT_TRUE(OuterGuardsIntact(s)) << name << " mutation " << m;
+        }
+    }
+}
+
+}  // namespace

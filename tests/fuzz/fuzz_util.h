@@ -1,0 +1,43 @@
+// Surfaces for the harnesses: a kind from the input's first byte, the size
+// the file asks for when it is modest, else a small one (the decoders must
+// then keep to the surface on their own).
+#ifndef KORVANTE_FUZZ_UTIL_H
+#define KORVANTE_FUZZ_UTIL_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include <vector>
+
+#include "utils.h"
+
+namespace kvfuzz {
+
+struct Surface {
+    TSurfDesc desc{};
+    TRGBA palette[256];
+    std::vector<uint8_t> mem;
+
+    // selector: bits 0-2 the kind, bits 3-4 the row padding.
+    Surface(uint8_t selector, int w, int h) {
+        static const unsigned kBpp[7] = {8, 16, 16, 16, 16, 24, 32};
+        static const unsigned kRMask[7] = {0, 0xF800, 0x7C00, 0x7C00, 0x0F00, 0, 0};
+        static const unsigned kAMask[7] = {0, 0, 0, 0x8000, 0xF000, 0, 0};
+        const int k = selector % 7;
+        if (w <= 0 || h <= 0 || (long long)w * h > (1 << 16)) w = 37, h = 23;
+        desc.width = w;
+        desc.height = h;
+        desc.bpp = kBpp[k];
+        desc.rMask = kRMask[k];
+        desc.aMask = kAMask[k];
+        desc.transColor = 0xFFFFFFFFu;
+        desc.scanWidth = w * int(desc.bpp / 8) + ((selector >> 3) & 3);
+        mem.assign(size_t(desc.scanWidth) * h, 0x5A);
+        desc.bits = mem.data();
+        desc.palette = palette;
+    }
+};
+
+}  // namespace kvfuzz
+
+#endif
