@@ -23,6 +23,12 @@ inline __m64 MixLanes(__m64 s, __m64 d, __m64 w, __m64 c) {
     return _mm_srli_pi16(_mm_add_pi16(_mm_mullo_pi16(s, w), _mm_mullo_pi16(d, c)), 8);
 }
 
+// The same mean as d + floor((s - d) * w / 256), for w up to 255 given as
+// w << 7: pmulhw of 2 (s - d) by 128 w is exactly that floor.
+inline __m64 MixLanesHi(__m64 s, __m64 d, __m64 w7) {
+    return _mm_add_pi16(d, _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(s, d), 1), w7));
+}
+
 // Four R5G6B5 pixels mixed with per-lane weights w and complements c.
 inline __m64 Mix565(__m64 s, __m64 d, __m64 w, __m64 c) {
     const __m64 g6 = _mm_set1_pi16(0x3F), b5 = _mm_set1_pi16(0x1F);
@@ -46,12 +52,21 @@ inline uint32_t PixelWeight(uint32_t m, int scale) {
 
 void MixBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, uint32_t w) {
     const __m64 zero = _mm_setzero_si64();
-    const __m64 vw = _mm_set1_pi16(short(w)), vc = _mm_set1_pi16(short(256 - w));
+    const __m64 vw = _mm_set1_pi16(short(w << 7));
     int i = 0;
+    for (; i + 16 <= nbytes; i += 16) {
+        const __m64 S0 = Load64(s + i), D0 = Load64(d + i), S1 = Load64(s + i + 8), D1 = Load64(d + i + 8);
+        const __m64 a = MixLanesHi(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), vw);
+        const __m64 b = MixLanesHi(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), vw);
+        const __m64 c = MixLanesHi(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), vw);
+        const __m64 e = MixLanesHi(_mm_unpackhi_pi8(S1, zero), _mm_unpackhi_pi8(D1, zero), vw);
+        Store64(d + i, _mm_packs_pu16(a, b));
+        Store64(d + i + 8, _mm_packs_pu16(c, e));
+    }
     for (; i + 8 <= nbytes; i += 8) {
         const __m64 S = Load64(s + i), D = Load64(d + i);
-        const __m64 lo = MixLanes(_mm_unpacklo_pi8(S, zero), _mm_unpacklo_pi8(D, zero), vw, vc);
-        const __m64 hi = MixLanes(_mm_unpackhi_pi8(S, zero), _mm_unpackhi_pi8(D, zero), vw, vc);
+        const __m64 lo = MixLanesHi(_mm_unpacklo_pi8(S, zero), _mm_unpacklo_pi8(D, zero), vw);
+        const __m64 hi = MixLanesHi(_mm_unpackhi_pi8(S, zero), _mm_unpackhi_pi8(D, zero), vw);
         Store64(d + i, _mm_packs_pu16(lo, hi));
     }
     _mm_empty();
@@ -79,12 +94,34 @@ void ShiftBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level) {
 }
 
 void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
-    const __m64 vw = _mm_set1_pi16(short(w)), vc = _mm_set1_pi16(short(256 - w));
-    for (int x = 0; x < n; x += 4) Store64(d + 2 * x, Mix565(Load64(s + 2 * x), Load64(d + 2 * x), vw, vc));
+    const __m64 vw = _mm_set1_pi16(short(w << 7));
+    const __m64 g6 = _mm_set1_pi16(0x3F), b5 = _mm_set1_pi16(0x1F);
+    for (int x = 0; x < n; x += 4) {
+        const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
+        const __m64 r = MixLanesHi(_mm_srli_pi16(S, 11), _mm_srli_pi16(D, 11), vw);
+        const __m64 g = MixLanesHi(_mm_and_si64(_mm_srli_pi16(S, 5), g6), _mm_and_si64(_mm_srli_pi16(D, 5), g6), vw);
+        const __m64 b = MixLanesHi(_mm_and_si64(S, b5), _mm_and_si64(D, b5), vw);
+        Store64(d + 2 * x, _mm_or_si64(_mm_or_si64(_mm_slli_pi16(r, 11), _mm_slli_pi16(g, 5)), b));
+    }
     _mm_empty();
 }
 
 void ShiftGroupRow565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
+    if (level == 128) {
+        // Red and green: (s AND d) + ((s XOR d) >> 1) is the exact floor of
+        // the mean per channel once the bit each channel hands down is
+        // cleared; blue by its two truncated halves.
+        const __m64 rg = _mm_set1_pi16(short(0xFFE0)), rgHalf = _mm_set1_pi16(0x7BE0), bHalf = _mm_set1_pi16(0x0F);
+        for (int x = 0; x < n; x += 4) {
+            const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
+            const __m64 up = _mm_add_pi16(_mm_and_si64(_mm_and_si64(S, D), rg),
+                                          _mm_and_si64(_mm_srli_pi16(_mm_xor_si64(S, D), 1), rgHalf));
+            const __m64 lo = _mm_add_pi16(_mm_and_si64(_mm_srli_pi16(S, 1), bHalf), _mm_and_si64(_mm_srli_pi16(D, 1), bHalf));
+            Store64(d + 2 * x, _mm_or_si64(up, lo));
+        }
+        _mm_empty();
+        return;
+    }
     const __m64 g6 = _mm_set1_pi16(0x3F), b5 = _mm_set1_pi16(0x1F);
     for (int x = 0; x < n; x += 4) {
         const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
@@ -130,24 +167,55 @@ void AlphaRow565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int 
     _mm_empty();
 }
 
+// Weights of four alpha values in 16-bit lanes: keep (0), copy (256) or the
+// mix weight, with no branch per pixel.
+inline __m64 Weights4(uint32_t a4, int scale) {
+    const __m64 zero = _mm_setzero_si64();
+    __m64 m = _mm_unpacklo_pi8(_mm_cvtsi32_si64(int(a4)), zero);
+    if (scale < 0) {
+        // m + 1, but 0 stays 0 (255 becomes 256: a copy).
+        return _mm_add_pi16(_mm_add_pi16(m, _mm_set1_pi16(1)), _mm_cmpeq_pi16(m, zero));
+    }
+    m = _mm_srli_pi16(_mm_mullo_pi16(m, _mm_set1_pi16(short(scale))), 8);
+    // m', but 255 becomes 256.
+    return _mm_sub_pi16(m, _mm_cmpeq_pi16(m, _mm_set1_pi16(255)));
+}
+
+inline uint32_t Gather4(const uint8_t *a, int astep) {
+    if (astep == 1) {
+        uint32_t v;
+        memcpy(&v, a, 4);
+        return v;
+    }
+    return uint32_t(a[0]) | (uint32_t(a[astep]) << 8) | (uint32_t(a[2 * astep]) << 16) | (uint32_t(a[3 * astep]) << 24);
+}
+
 void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
     const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
     int x = 0;
-    for (; x + 2 <= n; x += 2) {
-        const uint32_t w0 = PixelWeight(a[astep * x], scale), w1 = PixelWeight(a[astep * (x + 1)], scale);
-        if ((w0 | w1) == 0) continue;
-        if ((w0 & w1) == 256) {
-            memcpy(d + 4 * x, s + 4 * x, 8);
+    for (; x + 4 <= n; x += 4) {
+        const uint32_t a4 = Gather4(a + astep * x, astep);
+        if (a4 == 0) continue;
+        if (a4 == 0xFFFFFFFFu && scale < 0) {
+            memcpy(d + 4 * x, s + 4 * x, 16);
             continue;
         }
-        const __m64 S = Load64(s + 4 * x), D = Load64(d + 4 * x);
-        const __m64 vw0 = _mm_set1_pi16(short(w0)), vw1 = _mm_set1_pi16(short(w1));
-        const __m64 lo = MixLanes(_mm_unpacklo_pi8(S, zero), _mm_unpacklo_pi8(D, zero), vw0, _mm_sub_pi16(full, vw0));
-        const __m64 hi = MixLanes(_mm_unpackhi_pi8(S, zero), _mm_unpackhi_pi8(D, zero), vw1, _mm_sub_pi16(full, vw1));
-        Store64(d + 4 * x, _mm_packs_pu16(lo, hi));
+        const __m64 w = Weights4(a4, scale);
+        const __m64 w01 = _mm_unpacklo_pi16(w, w), w23 = _mm_unpackhi_pi16(w, w);
+        const __m64 w0 = _mm_unpacklo_pi32(w01, w01), w1 = _mm_unpackhi_pi32(w01, w01);
+        const __m64 w2 = _mm_unpacklo_pi32(w23, w23), w3 = _mm_unpackhi_pi32(w23, w23);
+        const __m64 S0 = Load64(s + 4 * x), D0 = Load64(d + 4 * x);
+        const __m64 S1 = Load64(s + 4 * x + 8), D1 = Load64(d + 4 * x + 8);
+        const __m64 p0 = MixLanes(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), w0, _mm_sub_pi16(full, w0));
+        const __m64 p1 = MixLanes(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), w1, _mm_sub_pi16(full, w1));
+        const __m64 p2 = MixLanes(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), w2, _mm_sub_pi16(full, w2));
+        const __m64 p3 = MixLanes(_mm_unpackhi_pi8(S1, zero), _mm_unpackhi_pi8(D1, zero), w3, _mm_sub_pi16(full, w3));
+        Store64(d + 4 * x, _mm_packs_pu16(p0, p1));
+        Store64(d + 4 * x + 8, _mm_packs_pu16(p2, p3));
     }
-    if (x < n) {
+    for (; x < n; ++x) {
         const uint32_t w0 = PixelWeight(a[astep * x], scale);
+        if (w0 == 0) continue;
         uint32_t sp, dp;
         memcpy(&sp, s + 4 * x, 4);
         memcpy(&dp, d + 4 * x, 4);
