@@ -85,7 +85,10 @@ int RunDemo(const Args &a) {
         }
         html << "</tr>\n";
     }
-    html << "</table>\n</body></html>\n";
+    // Lets a headless browser report broken pictures through the title.
+    html << "</table>\n<script>window.addEventListener('load',function(){var b=0,n=0;"
+            "for(var i of document.images){n++;if(!i.complete||i.naturalWidth===0)b++;}"
+            "document.title='gallery: '+n+' images, '+b+' broken';});</script>\n</body></html>\n";
     printf("wrote %d pictures and %s/index.html\n", written, dir.c_str());
     return 0;
 }
