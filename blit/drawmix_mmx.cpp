@@ -98,10 +98,14 @@ void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
     const __m64 g6 = _mm_set1_pi16(0x3F), b5 = _mm_set1_pi16(0x1F);
     for (int x = 0; x < n; x += 4) {
         const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
-        const __m64 r = MixLanesHi(_mm_srli_pi16(S, 11), _mm_srli_pi16(D, 11), vw);
-        const __m64 g = MixLanesHi(_mm_and_si64(_mm_srli_pi16(S, 5), g6), _mm_and_si64(_mm_srli_pi16(D, 5), g6), vw);
-        const __m64 b = MixLanesHi(_mm_and_si64(S, b5), _mm_and_si64(D, b5), vw);
-        Store64(d + 2 * x, _mm_or_si64(_mm_or_si64(_mm_slli_pi16(r, 11), _mm_slli_pi16(g, 5)), b));
+        // Each channel's signed step floor((s - d) * w / 256) keeps it in
+        // range, so the steps add onto the packed destination without carries
+        // between channels.
+        const __m64 r = _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_srli_pi16(S, 11), _mm_srli_pi16(D, 11)), 1), vw);
+        const __m64 g = _mm_mulhi_pi16(
+            _mm_slli_pi16(_mm_sub_pi16(_mm_and_si64(_mm_srli_pi16(S, 5), g6), _mm_and_si64(_mm_srli_pi16(D, 5), g6)), 1), vw);
+        const __m64 b = _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_and_si64(S, b5), _mm_and_si64(D, b5)), 1), vw);
+        Store64(d + 2 * x, _mm_add_pi16(_mm_add_pi16(D, _mm_slli_pi16(r, 11)), _mm_add_pi16(_mm_slli_pi16(g, 5), b)));
     }
     _mm_empty();
 }
@@ -201,11 +205,24 @@ void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, i
             continue;
         }
         const __m64 w = Weights4(a4, scale);
+        const __m64 S0 = Load64(s + 4 * x), D0 = Load64(d + 4 * x);
+        const __m64 S1 = Load64(s + 4 * x + 8), D1 = Load64(d + 4 * x + 8);
+        const __m64 over255 = _mm_cmpgt_pi16(w, _mm_set1_pi16(255));
+        if (_mm_cvtsi64_si32(_mm_packs_pi16(over255, over255)) == 0) {
+            // No copy among the four: the one-multiply form, weights << 7.
+            const __m64 w7 = _mm_slli_pi16(w, 7);
+            const __m64 w01 = _mm_unpacklo_pi16(w7, w7), w23 = _mm_unpackhi_pi16(w7, w7);
+            const __m64 p0 = MixLanesHi(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), _mm_unpacklo_pi32(w01, w01));
+            const __m64 p1 = MixLanesHi(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), _mm_unpackhi_pi32(w01, w01));
+            const __m64 p2 = MixLanesHi(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), _mm_unpacklo_pi32(w23, w23));
+            const __m64 p3 = MixLanesHi(_mm_unpackhi_pi8(S1, zero), _mm_unpackhi_pi8(D1, zero), _mm_unpackhi_pi32(w23, w23));
+            Store64(d + 4 * x, _mm_packs_pu16(p0, p1));
+            Store64(d + 4 * x + 8, _mm_packs_pu16(p2, p3));
+            continue;
+        }
         const __m64 w01 = _mm_unpacklo_pi16(w, w), w23 = _mm_unpackhi_pi16(w, w);
         const __m64 w0 = _mm_unpacklo_pi32(w01, w01), w1 = _mm_unpackhi_pi32(w01, w01);
         const __m64 w2 = _mm_unpacklo_pi32(w23, w23), w3 = _mm_unpackhi_pi32(w23, w23);
-        const __m64 S0 = Load64(s + 4 * x), D0 = Load64(d + 4 * x);
-        const __m64 S1 = Load64(s + 4 * x + 8), D1 = Load64(d + 4 * x + 8);
         const __m64 p0 = MixLanes(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), w0, _mm_sub_pi16(full, w0));
         const __m64 p1 = MixLanes(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), w1, _mm_sub_pi16(full, w1));
         const __m64 p2 = MixLanes(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), w2, _mm_sub_pi16(full, w2));
