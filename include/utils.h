@@ -216,6 +216,43 @@ UTILS_API bool DrawBitmap(TSurfDesc &dst, TSurfDesc &src);
 // Blits: alpha mixing and masked drawing
 // ---------------------------------------------------------------------------
 
+// Mix table: two tables of 65,536 palette indices, indexed by an R5G6B5
+// colour; [1] serves destination pixels where x + y is even, [0] the odd ones.
+//
+// Level: 0 (destination) to 255 (source); 8-bit destinations take 256 too.
+// Higher levels count as the top level.
+UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, unsigned short level, TSurfDesc &src,
+                       const CPunto &srcPt, unsigned char (*const mixTable)[65536]);
+UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt,
+                       TSurfDesc &src, const CPunto &srcPt, unsigned char (*const mixTable)[65536]);
+// Alpha values scaled by level / 256 (256 leaves them as they are); not on
+// 8-bit destinations.
+UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt,
+                       TSurfDesc &src, const CPunto &srcPt, unsigned short level);
+// DrawBitmap of the background first, then the mix over it.
+UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, unsigned short level, TSurfDesc &src,
+                       const CPunto &srcPt, TSurfDesc &background, const CPunto &backgroundPt,
+                       unsigned char (*const mixTable)[65536]);
+UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt,
+                       TSurfDesc &src, const CPunto &srcPt, TSurfDesc &background, const CPunto &backgroundPt,
+                       unsigned char (*const mixTable)[65536]);
+UTILS_API bool DrawMix_8Bits(TSurfDesc &dst, const CRectangulo &rect, unsigned short level, TSurfDesc &src,
+                             const CPunto &srcPt, unsigned char (*const mixTable)[65536]);
+UTILS_API bool DrawMix_8Bits(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt,
+                             TSurfDesc &src, const CPunto &srcPt, unsigned char (*const mixTable)[65536]);
+
+// One colour (0xAARRGGBB; a palette colour's channels on 8 bits) laid over
+// the destination as strongly as the mask says.
+UTILS_API bool DrawMask(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CPunto &maskPt,
+                        unsigned long color, unsigned char (*const mixTable)[65536]);
+UTILS_API bool DrawMask_8Bits(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CPunto &maskPt,
+                              unsigned long color, unsigned char (*const mixTable)[65536]);
+// Mask values below 128 darken towards lu_gPaleta[0], from 128 up lighten
+// towards lu_gPaleta[255]; strength 256 reaches the targets at the extremes.
+UTILS_API bool DrawBiMask(TSurfDesc &dst, unsigned short strength, CRectangulo rect, TSurfDesc &mask,
+                          CPunto maskPt, unsigned char (*const mixTable)[65536]);
+UTILS_API bool DrawBiMask_8Bits(TSurfDesc &dst, unsigned short strength, CRectangulo rect, TSurfDesc &mask,
+                                CPunto maskPt, unsigned char (*const mixTable)[65536]);
 
 
 // ---------------------------------------------------------------------------

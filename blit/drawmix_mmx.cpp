@@ -1,0 +1,274 @@
+// MMX row kernels of the mixing operations. Each reproduces its plain loop
+// bit for bit: the weighted mean s * w + d * (256 - w) never exceeds
+// 255 * 256, so it fits an unsigned 16-bit lane and pmullw's low half is the
+// whole product.
+#include <mmintrin.h>
+#include <string.h>
+
+#include "blit/mix.h"
+
+namespace kv {
+
+namespace {
+
+inline __m64 Load64(const uint8_t *p) {
+    __m64 v;
+    memcpy(&v, p, 8);
+    return v;
+}
+inline void Store64(uint8_t *p, __m64 v) { memcpy(p, &v, 8); }
+
+// (s * w + d * c) >> 8 in 16-bit lanes.
+inline __m64 MixLanes(__m64 s, __m64 d, __m64 w, __m64 c) {
+    return _mm_srli_pi16(_mm_add_pi16(_mm_mullo_pi16(s, w), _mm_mullo_pi16(d, c)), 8);
+}
+
+// The same mean as d + floor((s - d) * w / 256), for w up to 255 given as
+// w << 7: pmulhw of 2 (s - d) by 128 w is exactly that floor.
+inline __m64 MixLanesHi(__m64 s, __m64 d, __m64 w7) {
+    return _mm_add_pi16(d, _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(s, d), 1), w7));
+}
+
+// Four R5G6B5 pixels mixed with per-lane weights w and complements c.
+inline __m64 Mix565(__m64 s, __m64 d, __m64 w, __m64 c) {
+    const __m64 g6 = _mm_set1_pi16(0x3F), b5 = _mm_set1_pi16(0x1F);
+    const __m64 r = MixLanes(_mm_srli_pi16(s, 11), _mm_srli_pi16(d, 11), w, c);
+    const __m64 g = MixLanes(_mm_and_si64(_mm_srli_pi16(s, 5), g6), _mm_and_si64(_mm_srli_pi16(d, 5), g6), w, c);
+    const __m64 b = MixLanes(_mm_and_si64(s, b5), _mm_and_si64(d, b5), w, c);
+    return _mm_or_si64(_mm_or_si64(_mm_slli_pi16(r, 11), _mm_slli_pi16(g, 5)), b);
+}
+
+inline uint32_t ScaledM(uint32_t m, int scale) { return scale < 0 ? m : (m * uint32_t(scale)) >> 8; }
+
+// Weight that reproduces keep (0), copy (256) and mix in one formula.
+inline uint32_t PixelWeight(uint32_t m, int scale) {
+    const uint32_t v = ScaledM(m, scale);
+    if (v == 0) return 0;
+    if (v == 255) return 256;
+    return scale < 0 ? v + 1 : v;
+}
+
+}  // namespace
+
+void MixBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, uint32_t w) {
+    const __m64 zero = _mm_setzero_si64();
+    const __m64 vw = _mm_set1_pi16(short(w << 7));
+    int i = 0;
+    for (; i + 16 <= nbytes; i += 16) {
+        const __m64 S0 = Load64(s + i), D0 = Load64(d + i), S1 = Load64(s + i + 8), D1 = Load64(d + i + 8);
+        const __m64 a = MixLanesHi(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), vw);
+        const __m64 b = MixLanesHi(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), vw);
+        const __m64 c = MixLanesHi(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), vw);
+        const __m64 e = MixLanesHi(_mm_unpackhi_pi8(S1, zero), _mm_unpackhi_pi8(D1, zero), vw);
+        Store64(d + i, _mm_packs_pu16(a, b));
+        Store64(d + i + 8, _mm_packs_pu16(c, e));
+    }
+    for (; i + 8 <= nbytes; i += 8) {
+        const __m64 S = Load64(s + i), D = Load64(d + i);
+        const __m64 lo = MixLanesHi(_mm_unpacklo_pi8(S, zero), _mm_unpacklo_pi8(D, zero), vw);
+        const __m64 hi = MixLanesHi(_mm_unpackhi_pi8(S, zero), _mm_unpackhi_pi8(D, zero), vw);
+        Store64(d + i, _mm_packs_pu16(lo, hi));
+    }
+    _mm_empty();
+    for (; i < nbytes; ++i) d[i] = uint8_t(MixCh(s[i], d[i], w));
+}
+
+void ShiftBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level) {
+    const __m64 half = _mm_set1_pi8(0x7F), quarter = _mm_set1_pi8(0x3F);
+    int i = 0;
+    for (; i + 8 <= nbytes; i += 8) {
+        const __m64 S = Load64(s + i), D = Load64(d + i);
+        __m64 r;
+        if (level == 192)
+            r = _mm_add_pi8(_mm_add_pi8(_mm_and_si64(_mm_srli_si64(S, 1), half), _mm_and_si64(_mm_srli_si64(S, 2), quarter)),
+                            _mm_and_si64(_mm_srli_si64(D, 2), quarter));
+        else if (level == 128)
+            r = _mm_add_pi8(_mm_and_si64(_mm_srli_si64(S, 1), half), _mm_and_si64(_mm_srli_si64(D, 1), half));
+        else
+            r = _mm_add_pi8(_mm_add_pi8(_mm_and_si64(_mm_srli_si64(D, 1), half), _mm_and_si64(_mm_srli_si64(D, 2), quarter)),
+                            _mm_and_si64(_mm_srli_si64(S, 2), quarter));
+        Store64(d + i, r);
+    }
+    _mm_empty();
+    for (; i < nbytes; ++i) d[i] = uint8_t(ShiftMix(s[i], d[i], level, 0x7F, 0x3F));
+}
+
+void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
+    const __m64 vw = _mm_set1_pi16(short(w << 7));
+    const __m64 g6 = _mm_set1_pi16(0x3F), b5 = _mm_set1_pi16(0x1F);
+    for (int x = 0; x < n; x += 4) {
+        const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
+        // Each channel's signed step floor((s - d) * w / 256) keeps it in
+        // range, so the steps add onto the packed destination without carries
+        // between channels.
+        const __m64 r = _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_srli_pi16(S, 11), _mm_srli_pi16(D, 11)), 1), vw);
+        const __m64 g = _mm_mulhi_pi16(
+            _mm_slli_pi16(_mm_sub_pi16(_mm_and_si64(_mm_srli_pi16(S, 5), g6), _mm_and_si64(_mm_srli_pi16(D, 5), g6)), 1), vw);
+        const __m64 b = _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_and_si64(S, b5), _mm_and_si64(D, b5)), 1), vw);
+        Store64(d + 2 * x, _mm_add_pi16(_mm_add_pi16(D, _mm_slli_pi16(r, 11)), _mm_add_pi16(_mm_slli_pi16(g, 5), b)));
+    }
+    _mm_empty();
+}
+
+void ShiftGroupRow565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
+    if (level == 128) {
+        // Red and green: (s AND d) + ((s XOR d) >> 1) is the exact floor of
+        // the mean per channel once the bit each channel hands down is
+        // cleared; blue by its two truncated halves.
+        const __m64 rg = _mm_set1_pi16(short(0xFFE0)), rgHalf = _mm_set1_pi16(0x7BE0), bHalf = _mm_set1_pi16(0x0F);
+        for (int x = 0; x < n; x += 4) {
+            const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
+            const __m64 up = _mm_add_pi16(_mm_and_si64(_mm_and_si64(S, D), rg),
+                                          _mm_and_si64(_mm_srli_pi16(_mm_xor_si64(S, D), 1), rgHalf));
+            const __m64 lo = _mm_add_pi16(_mm_and_si64(_mm_srli_pi16(S, 1), bHalf), _mm_and_si64(_mm_srli_pi16(D, 1), bHalf));
+            Store64(d + 2 * x, _mm_or_si64(up, lo));
+        }
+        _mm_empty();
+        return;
+    }
+    const __m64 g6 = _mm_set1_pi16(0x3F), b5 = _mm_set1_pi16(0x1F);
+    for (int x = 0; x < n; x += 4) {
+        const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
+        const __m64 sr = _mm_srli_pi16(S, 11), dr = _mm_srli_pi16(D, 11);
+        const __m64 sg = _mm_and_si64(_mm_srli_pi16(S, 5), g6), dg = _mm_and_si64(_mm_srli_pi16(D, 5), g6);
+        const __m64 sb = _mm_and_si64(S, b5), db = _mm_and_si64(D, b5);
+        __m64 r, g, b;
+        if (level == 192) {
+            r = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(sr, _mm_slli_pi16(sr, 1)), dr), 2);
+            g = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(sg, _mm_slli_pi16(sg, 1)), dg), 2);
+            b = _mm_add_pi16(_mm_add_pi16(_mm_srli_pi16(sb, 1), _mm_srli_pi16(sb, 2)), _mm_srli_pi16(db, 2));
+        } else if (level == 128) {
+            r = _mm_srli_pi16(_mm_add_pi16(sr, dr), 1);
+            g = _mm_srli_pi16(_mm_add_pi16(sg, dg), 1);
+            b = _mm_add_pi16(_mm_srli_pi16(sb, 1), _mm_srli_pi16(db, 1));
+        } else {
+            r = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(dr, _mm_slli_pi16(dr, 1)), sr), 2);
+            g = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(dg, _mm_slli_pi16(dg, 1)), sg), 2);
+            b = _mm_add_pi16(_mm_add_pi16(_mm_srli_pi16(db, 1), _mm_srli_pi16(db, 2)), _mm_srli_pi16(sb, 2));
+        }
+        Store64(d + 2 * x, _mm_or_si64(_mm_or_si64(_mm_slli_pi16(r, 11), _mm_slli_pi16(g, 5)), b));
+    }
+    _mm_empty();
+}
+
+void AlphaRow565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale) {
+    const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
+    const __m64 vscale = _mm_set1_pi16(short(scale < 0 ? 256 : scale));
+    for (int x = 0; x < n; x += 4) {
+        uint32_t a4;
+        memcpy(&a4, a + x, 4);
+        if (a4 == 0) continue;
+        __m64 w = _mm_unpacklo_pi8(_mm_cvtsi32_si64(int(a4)), zero);
+        if (scale >= 0) w = _mm_srli_pi16(_mm_mullo_pi16(w, vscale), 8);
+        // All four at 255 (after scaling): a plain copy, alpha bits included.
+        const __m64 is255 = _mm_cmpeq_pi16(w, _mm_set1_pi16(255));
+        if (_mm_cvtsi64_si32(_mm_packs_pi16(is255, is255)) == -1) {
+            memcpy(d + 2 * x, s + 2 * x, 8);
+            continue;
+        }
+        Store64(d + 2 * x, Mix565(Load64(s + 2 * x), Load64(d + 2 * x), w, _mm_sub_pi16(full, w)));
+    }
+    _mm_empty();
+}
+
+// Weights of four alpha values in 16-bit lanes: keep (0), copy (256) or the
+// mix weight, with no branch per pixel.
+inline __m64 Weights4(uint32_t a4, int scale) {
+    const __m64 zero = _mm_setzero_si64();
+    __m64 m = _mm_unpacklo_pi8(_mm_cvtsi32_si64(int(a4)), zero);
+    if (scale < 0) {
+        // m + 1, but 0 stays 0 (255 becomes 256: a copy).
+        return _mm_add_pi16(_mm_add_pi16(m, _mm_set1_pi16(1)), _mm_cmpeq_pi16(m, zero));
+    }
+    m = _mm_srli_pi16(_mm_mullo_pi16(m, _mm_set1_pi16(short(scale))), 8);
+    // m', but 255 becomes 256.
+    return _mm_sub_pi16(m, _mm_cmpeq_pi16(m, _mm_set1_pi16(255)));
+}
+
+inline uint32_t Gather4(const uint8_t *a, int astep) {
+    if (astep == 1) {
+        uint32_t v;
+        memcpy(&v, a, 4);
+        return v;
+    }
+    return uint32_t(a[0]) | (uint32_t(a[astep]) << 8) | (uint32_t(a[2 * astep]) << 16) | (uint32_t(a[3 * astep]) << 24);
+}
+
+void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+    const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
+    int x = 0;
+    for (; x + 4 <= n; x += 4) {
+        const uint32_t a4 = Gather4(a + astep * x, astep);
+        if (a4 == 0) continue;
+        if (a4 == 0xFFFFFFFFu && scale < 0) {
+            memcpy(d + 4 * x, s + 4 * x, 16);
+            continue;
+        }
+        const __m64 w = Weights4(a4, scale);
+        const __m64 S0 = Load64(s + 4 * x), D0 = Load64(d + 4 * x);
+        const __m64 S1 = Load64(s + 4 * x + 8), D1 = Load64(d + 4 * x + 8);
+        const __m64 over255 = _mm_cmpgt_pi16(w, _mm_set1_pi16(255));
+        if (_mm_cvtsi64_si32(_mm_packs_pi16(over255, over255)) == 0) {
+            // No copy among the four: the one-multiply form, weights << 7.
+            const __m64 w7 = _mm_slli_pi16(w, 7);
+            const __m64 w01 = _mm_unpacklo_pi16(w7, w7), w23 = _mm_unpackhi_pi16(w7, w7);
+            const __m64 p0 = MixLanesHi(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), _mm_unpacklo_pi32(w01, w01));
+            const __m64 p1 = MixLanesHi(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), _mm_unpackhi_pi32(w01, w01));
+            const __m64 p2 = MixLanesHi(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), _mm_unpacklo_pi32(w23, w23));
+            const __m64 p3 = MixLanesHi(_mm_unpackhi_pi8(S1, zero), _mm_unpackhi_pi8(D1, zero), _mm_unpackhi_pi32(w23, w23));
+            Store64(d + 4 * x, _mm_packs_pu16(p0, p1));
+            Store64(d + 4 * x + 8, _mm_packs_pu16(p2, p3));
+            continue;
+        }
+        const __m64 w01 = _mm_unpacklo_pi16(w, w), w23 = _mm_unpackhi_pi16(w, w);
+        const __m64 w0 = _mm_unpacklo_pi32(w01, w01), w1 = _mm_unpackhi_pi32(w01, w01);
+        const __m64 w2 = _mm_unpacklo_pi32(w23, w23), w3 = _mm_unpackhi_pi32(w23, w23);
+        const __m64 p0 = MixLanes(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), w0, _mm_sub_pi16(full, w0));
+        const __m64 p1 = MixLanes(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), w1, _mm_sub_pi16(full, w1));
+        const __m64 p2 = MixLanes(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), w2, _mm_sub_pi16(full, w2));
+        const __m64 p3 = MixLanes(_mm_unpackhi_pi8(S1, zero), _mm_unpackhi_pi8(D1, zero), w3, _mm_sub_pi16(full, w3));
+        Store64(d + 4 * x, _mm_packs_pu16(p0, p1));
+        Store64(d + 4 * x + 8, _mm_packs_pu16(p2, p3));
+    }
+    for (; x < n; ++x) {
+        const uint32_t w0 = PixelWeight(a[astep * x], scale);
+        if (w0 == 0) continue;
+        uint32_t sp, dp;
+        memcpy(&sp, s + 4 * x, 4);
+        memcpy(&dp, d + 4 * x, 4);
+        const __m64 vw = _mm_set1_pi16(short(w0));
+        const __m64 r = MixLanes(_mm_unpacklo_pi8(_mm_cvtsi32_si64(int(sp)), zero),
+                                 _mm_unpacklo_pi8(_mm_cvtsi32_si64(int(dp)), zero), vw, _mm_sub_pi16(full, vw));
+        const uint32_t o = uint32_t(_mm_cvtsi64_si32(_mm_packs_pu16(r, zero)));
+        memcpy(d + 4 * x, &o, 4);
+    }
+    _mm_empty();
+}
+
+void AlphaRow24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+    const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
+    for (int x = 0; x < n; ++x) {
+        const uint32_t w = PixelWeight(a[astep * x], scale);
+        if (w == 0) continue;
+        uint8_t *o = d + 3 * x;
+        const uint8_t *i = s + 3 * x;
+        if (w == 256) {
+            o[0] = i[0];
+            o[1] = i[1];
+            o[2] = i[2];
+            continue;
+        }
+        const uint32_t sp = uint32_t(i[0]) | (uint32_t(i[1]) << 8) | (uint32_t(i[2]) << 16);
+        const uint32_t dp = uint32_t(o[0]) | (uint32_t(o[1]) << 8) | (uint32_t(o[2]) << 16);
+        const __m64 vw = _mm_set1_pi16(short(w));
+        const __m64 r = MixLanes(_mm_unpacklo_pi8(_mm_cvtsi32_si64(int(sp)), zero),
+                                 _mm_unpacklo_pi8(_mm_cvtsi32_si64(int(dp)), zero), vw, _mm_sub_pi16(full, vw));
+        const uint32_t v = uint32_t(_mm_cvtsi64_si32(_mm_packs_pu16(r, zero)));
+        o[0] = uint8_t(v);
+        o[1] = uint8_t(v >> 8);
+        o[2] = uint8_t(v >> 16);
+    }
+    _mm_empty();
+}
+
+}  // namespace kv

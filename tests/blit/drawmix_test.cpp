@@ -1,0 +1,483 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <tuple>
+
+#include "mixref.h"
+#include "mixtable.h"
+#include "testsurf.h"
+
+using kvtest::Rng;
+using kvtest::TestSurface;
+using namespace mixref;
+
+namespace {
+
+const std::vector<int> kDeepKinds = {16, 17, 18, 19, 24, 32};
+unsigned char (*const kNoTable)[65536] = nullptr;
+
+std::string DeepName(const testing::TestParamInfo<std::tuple<int, int>> &i) {
+    return kvtest::KindName(std::get<0>(i.param)) + "_L" + std::to_string(std::get<1>(i.param));
+}
+
+// ---------------------------------------------------------------------------
+// Level form on 16-, 24- and 32-bit destinations
+// ---------------------------------------------------------------------------
+
+class MixLevel : public testing::TestWithParam<std::tuple<int, int>> {};
+
+// Expected pixel of the level form at column i of a row w pixels wide.
+uint32_t ExpectLevel(int kind, uint32_t s, uint32_t d, int level, int i, int w, bool palette) {
+    const bool is16 = kind < 24;
+    if (level > 255) level = 255;
+    const bool shift = level == 192 || level == 128 || level == 64;
+    const bool inGroup = i < (w & ~3);
+    if (shift) return Shift(kind, s, d, level, is16 && !palette && inGroup);
+    if (palette) return Mix(kind, s, d, is16 ? level + 1 : level);
+    if (is16 && inGroup && level == 255) return s;
+    return Mix(kind, s, d, level);
+}
+
+TEST_P(MixLevel, SameDepthSourceEveryPixelExact) {
+    const int kind = std::get<0>(GetParam()), level = std::get<1>(GetParam());
+    const int bytes = Bytes(kind);
+    Rng rng(kind * 1000 + level);
+    const int W = 11, H = 3;
+    TestSurface dst(kind, W, H, 3), src(kind, W + 2, H + 1, 1);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    TestSurface before(kind, W, H, 3);
+    before.SetPixels(dst.Pixels());
+    // Rows 7 pixels wide from column 2: a group of four and three more.
+    ASSERT_TRUE(DrawMix(*dst, CRectangulo(2, 0, 9, 3), (unsigned short)level, *src, CPunto(1, 1), kNoTable));
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const uint32_t d = Get(before, x, y, bytes);
+            const uint32_t want =
+                (x < 2 || x >= 9) ? d : ExpectLevel(kind, Get(src, x - 1, y + 1, bytes), d, level, x - 2, 7, false);
+            ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y;
+        }
+    EXPECT_TRUE(dst.GuardsIntact());
+}
+
+TEST_P(MixLevel, PaletteSourceEveryPixelExact) {
+    const int kind = std::get<0>(GetParam()), level = std::get<1>(GetParam());
+    const int bytes = Bytes(kind);
+    Rng rng(kind * 77 + level);
+    const int W = 9, H = 2;
+    TestSurface dst(kind, W, H, 2), src(8, W, H, 0);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    for (TRGBA &e : src.palette) e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
+    TestSurface before(kind, W, H, 2);
+    before.SetPixels(dst.Pixels());
+    ASSERT_TRUE(DrawMix(*dst, CRectangulo(0, 0, W, H), (unsigned short)level, *src, CPunto(0, 0), kNoTable));
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const uint32_t want = ExpectLevel(kind, FromEntry(kind, src.palette[src.Row(y)[x]]), Get(before, x, y, bytes),
+                                              level, x, W, true);
+            ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, MixLevel,
+                         testing::Combine(testing::ValuesIn(kDeepKinds),
+                                          testing::Values(0, 1, 64, 100, 128, 192, 254, 255, 256, 1000)),
+                         DeepName);
+
+TEST(MixLevel, HalfOn565GroupsAndRowEnds) {
+    TestSurface dst(16, 6, 1), src(16, 6, 1);
+    for (int x = 0; x < 6; ++x) Put(src, x, 0, 2, 0xFFFF), Put(dst, x, 0, 2, 0);
+    DrawMix(*dst, CRectangulo(0, 0, 6, 1), 128, *src, CPunto(), kNoTable);
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(Get(dst, x, 0, 2), 0x7BEFu);
+    for (int x = 0; x < 6; ++x) Put(src, x, 0, 2, 0x0821), Put(dst, x, 0, 2, 0x0821);
+    DrawMix(*dst, CRectangulo(0, 0, 6, 1), 128, *src, CPunto(), kNoTable);
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Get(dst, x, 0, 2), 0x0820u);
+    for (int x = 4; x < 6; ++x) EXPECT_EQ(Get(dst, x, 0, 2), 0x0000u);
+}
+
+TEST(MixLevel, FullLevelCopiesGroupsOnlyOn16Bits) {
+    for (int kind : {16, 17, 18, 19}) {
+        TestSurface dst(kind, 6, 2), src(kind, 6, 2);
+        src.Fill(0xFF);
+        dst.Fill(0);
+        DrawMix(*dst, CRectangulo(0, 0, 6, 2), 255, *src, CPunto(), kNoTable);
+        for (int y = 0; y < 2; ++y) {
+            for (int x = 0; x < 4; ++x) EXPECT_EQ(Get(dst, x, y, 2), 0xFFFFu) << kind;  // alpha bits too
+            for (int x = 4; x < 6; ++x) EXPECT_EQ(Get(dst, x, y, 2), Mix(kind, 0xFFFF, 0, 255)) << kind;
+        }
+    }
+    for (int kind : {24, 32}) {
+        TestSurface dst(kind, 3, 1), src(kind, 3, 1);
+        src.Fill(0xFF);
+        dst.Fill(0);
+        DrawMix(*dst, CRectangulo(0, 0, 3, 1), 255, *src, CPunto(), kNoTable);
+        for (uint8_t b : dst.Pixels()) EXPECT_EQ(b, 254);
+    }
+}
+
+TEST(MixLevel, PaletteSourceAtLevelZeroStillWeighsIn) {
+    TestSurface dst(16, 1, 1), src(8, 1, 1);
+    src.palette[3] = TRGBA{255, 255, 255, 0};
+    src.Row(0)[0] = 3;
+    Put(dst, 0, 0, 2, 0);
+    DrawMix(*dst, CRectangulo(0, 0, 1, 1), 0, *src, CPunto(), kNoTable);
+    // 31 / 256 and 63 / 256 floor to 0: no visible change yet, but 255 does.
+    EXPECT_EQ(Get(dst, 0, 0, 2), 0u);
+    DrawMix(*dst, CRectangulo(0, 0, 1, 1), 255, *src, CPunto(), kNoTable);
+    EXPECT_EQ(Get(dst, 0, 0, 2), 0xFFFFu);
+}
+
+TEST(MixLevel, PaletteLessSourceReadsTheModelPalette) {
+    TestSurface dst(32, 2, 1), src(8, 2, 1);
+    src.desc.palette = nullptr;
+    src.Row(0)[0] = 251;
+    src.Row(0)[1] = 5;
+    dst.Fill(0);
+    DrawMix(*dst, CRectangulo(0, 0, 2, 1), 128, *src, CPunto(), kNoTable);
+    EXPECT_EQ(Get(dst, 0, 0, 4), 0x007F7F7Fu);
+    EXPECT_EQ(Get(dst, 1, 0, 4), 0x0000007Fu);
+}
+
+// ---------------------------------------------------------------------------
+// Clipping, kinds and the blocks of other surfaces
+// ---------------------------------------------------------------------------
+
+class MixKinds : public testing::TestWithParam<int> {};
+
+TEST_P(MixKinds, ClippedDestinationMovesTheSourcePoint) {
+    const int kind = GetParam(), bytes = Bytes(kind);
+    Rng rng(kind);
+    // On 16 bits only a map of the destination's depth copies pixel by pixel.
+    const int akind = kind >= 16 && kind <= 19 ? kind : 8;
+    TestSurface dst(kind, 8, 5, 3), src(kind, 24, 20, 2), alpha(akind, 20, 20);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    alpha.Fill(255);
+    MarkedTable tab;
+    TestSurface before(kind, 8, 5, 3);
+    before.SetPixels(dst.Pixels());
+    // Starts 3 left of and 2 above the surface and ends past its right edge.
+    ASSERT_TRUE(DrawMix(*dst, CRectangulo(-3, -2, 12, 3), *alpha, CPunto(0, 0), *src, CPunto(10, 5), tab.t));
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 8; ++x) {
+            const uint32_t want = y < 3 ? Get(src, x + 13, y + 7, bytes) : Get(before, x, y, bytes);
+            ASSERT_EQ(Get(dst, x, y, bytes), want) << x << "," << y;
+        }
+    EXPECT_TRUE(dst.GuardsIntact());
+}
+
+TEST_P(MixKinds, SourceBlockIsCutAtTheSourceEdge) {
+    const int kind = GetParam(), bytes = Bytes(kind);
+    Rng rng(kind + 50);
+    const int akind = kind >= 16 && kind <= 19 ? kind : 8;
+    TestSurface dst(kind, 10, 4), src(kind, 6, 3), alpha(akind, 10, 4);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    alpha.Fill(255);
+    MarkedTable tab;
+    TestSurface before(kind, 10, 4);
+    before.SetPixels(dst.Pixels());
+    // The source has 6 x 3 pixels; the rest of the rectangle has no source.
+    EXPECT_TRUE(DrawMix(*dst, CRectangulo(0, 0, 10, 4), *alpha, CPunto(), *src, CPunto(), tab.t));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const uint32_t want = (x < 6 && y < 3) ? Get(src, x, y, bytes) : Get(before, x, y, bytes);
+            ASSERT_EQ(Get(dst, x, y, bytes), want) << x << "," << y;
+        }
+    // A source point before the source: the rectangle starts where it can.
+    before.SetPixels(dst.Pixels());
+    const unsigned short lvl = kind == 8 ? 256 : 255;
+    EXPECT_TRUE(DrawMix(*dst, CRectangulo(0, 0, 2, 1), lvl, *src, CPunto(-5, 0), tab.t));
+    EXPECT_EQ(dst.Pixels(), before.Pixels());
+}
+
+TEST_P(MixKinds, EmptyRectanglesDrawNothing) {
+    const int kind = GetParam();
+    TestSurface dst(kind, 4, 4), src(kind, 4, 4), alpha(8, 4, 4);
+    Rng rng(3);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    alpha.Randomize(rng);
+    MarkedTable tab;
+    const std::vector<uint8_t> before = dst.Pixels();
+    const CRectangulo empties[] = {{2, 0, 2, 4}, {4, 0, 9, 4}, {0, -5, 4, 0}, {3, 3, 1, 1}};
+    for (const CRectangulo &r : empties) {
+        EXPECT_TRUE(DrawMix(*dst, r, 100, *src, CPunto(), tab.t));
+        // The alpha-map 8-bit kernel alone reports an empty block as false.
+        EXPECT_EQ(DrawMix(*dst, r, *alpha, CPunto(), *src, CPunto(), tab.t), kind != 8);
+        EXPECT_EQ(DrawMix(*dst, r, *alpha, CPunto(), *src, CPunto(), (unsigned short)100), kind != 8);
+    }
+    EXPECT_EQ(dst.Pixels(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, MixKinds, testing::ValuesIn(kvtest::AllKinds()),
+                         [](const auto &i) { return kvtest::KindName(i.param); });
+
+TEST(MixKinds, UnknownFormatsReturnFalse) {
+    TestSurface src(32, 4, 4), alpha(8, 4, 4);
+    MarkedTable tab;
+    for (unsigned bpp : {15u, 4u, 0u}) {
+        TestSurface dst(32, 4, 4);
+        dst.desc.bpp = bpp;
+        dst.Fill(0x33);
+        EXPECT_FALSE(DrawMix(*dst, CRectangulo(0, 0, 4, 4), 10, *src, CPunto(), tab.t));
+        EXPECT_FALSE(DrawMix(*dst, CRectangulo(0, 0, 4, 4), *alpha, CPunto(), *src, CPunto(), tab.t));
+        EXPECT_FALSE(DrawMix(*dst, CRectangulo(0, 0, 4, 4), *alpha, CPunto(), *src, CPunto(), (unsigned short)9));
+        for (uint8_t b : dst.Pixels()) EXPECT_EQ(b, 0x33);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Alpha-map forms
+// ---------------------------------------------------------------------------
+
+struct AlphaCase {
+    int kind;
+    bool alpha8;    // else an alpha map of the destination's depth
+    bool palette;   // 8-bit source
+    int scale;      // -1: the alpha-map form, else the scaled form's level
+};
+
+class MixAlpha : public testing::TestWithParam<AlphaCase> {};
+
+uint32_t ExpectAlpha(const AlphaCase &c, uint32_t m, uint32_t s, uint32_t d, int i, int w, const uint8_t *rowAlpha,
+                     int aStep) {
+    const bool is16 = c.kind < 24;
+    auto sc = [&](uint32_t v) { return c.scale < 0 ? v : (v * uint32_t(c.scale > 256 ? 256 : c.scale)) >> 8; };
+    m = sc(m);
+    if (is16 && c.alpha8 && !c.palette) {
+        const int g = i & ~3;
+        if (i < (w & ~3)) {
+            bool all = true;
+            for (int k = 0; k < 4; ++k) all = all && sc(rowAlpha[(g + k) * aStep]) == 255;
+            if (all) return s;
+        }
+        return m == 0 ? d : Mix(c.kind, s, d, m);
+    }
+    if (m == 0) return d;
+    if (m == 255) return s;
+    if (is16) return Mix(c.kind, s, d, (c.alpha8 && c.palette) ? m + 2 : m + 1);
+    return Mix(c.kind, s, d, c.scale >= 0 ? m : m + 1);
+}
+
+TEST_P(MixAlpha, EveryPixelExact) {
+    const AlphaCase c = GetParam();
+    const int bytes = Bytes(c.kind);
+    // The scaled form on 24 and 32 bits reads an 8-bit map only.
+    const bool a8 = c.alpha8 || (c.scale >= 0 && c.kind >= 24);
+    Rng rng(c.kind * 31 + c.alpha8 * 7 + c.palette * 3 + c.scale);
+    const int W = 13, H = 4;
+    TestSurface dst(c.kind, W, H, 1), src(c.palette ? 8 : c.kind, W, H, 2), alpha(c.alpha8 ? 8 : c.kind, W, H, 3);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    alpha.Randomize(rng);
+    for (TRGBA &e : src.palette) e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
+    const int aStep = c.alpha8 ? 1 : bytes;
+    // Regions of 0 and of 255, a fully opaque group, and random values.
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            uint8_t &m = alpha.Row(y)[x * aStep];
+            if (y == 0) m = x < 6 ? 255 : 0;
+            else if (y == 1 && x < 8) m = 255;
+        }
+    TestSurface before(c.kind, W, H, 1);
+    before.SetPixels(dst.Pixels());
+    MarkedTable tab;
+    bool ok;
+    if (c.scale < 0) ok = DrawMix(*dst, CRectangulo(0, 0, W, H), *alpha, CPunto(), *src, CPunto(), tab.t);
+    else ok = DrawMix(*dst, CRectangulo(0, 0, W, H), *alpha, CPunto(), *src, CPunto(), (unsigned short)c.scale);
+    ASSERT_TRUE(ok);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const uint32_t s = c.palette ? FromEntry(c.kind, src.palette[src.Row(y)[x]]) : Get(src, x, y, bytes);
+            AlphaCase e = c;
+            e.alpha8 = a8;
+            const int step = a8 ? 1 : bytes;
+            const uint32_t want =
+                ExpectAlpha(e, alpha.Row(y)[x * step], s, Get(before, x, y, bytes), x, W, alpha.Row(y), step);
+            ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y;
+        }
+    EXPECT_TRUE(dst.GuardsIntact());
+}
+
+std::vector<AlphaCase> AlphaCases() {
+    std::vector<AlphaCase> v;
+    for (int kind : kDeepKinds)
+        for (int a8 = 0; a8 < 2; ++a8)
+            for (int pal = 0; pal < 2; ++pal)
+                for (int scale : {-1, 0, 100, 128, 255, 256, 300}) v.push_back({kind, a8 == 1, pal == 1, scale});
+    return v;
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, MixAlpha, testing::ValuesIn(AlphaCases()), [](const auto &i) {
+    const AlphaCase &c = i.param;
+    return kvtest::KindName(c.kind) + (c.alpha8 ? "_a8" : "_aDeep") + (c.palette ? "_pal" : "_same") +
+           (c.scale < 0 ? std::string("_plain") : "_scaled" + std::to_string(c.scale));
+});
+
+TEST(MixAlpha, OpaqueAndClearMapsOn24Bits) {
+    Rng rng(9);
+    TestSurface dst(24, 7, 3), src(24, 7, 3), alpha(8, 7, 3);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    const std::vector<uint8_t> before = dst.Pixels();
+    alpha.Fill(0);
+    DrawMix(*dst, CRectangulo(0, 0, 7, 3), *alpha, CPunto(), *src, CPunto(), kNoTable);
+    EXPECT_EQ(dst.Pixels(), before);
+    alpha.Fill(255);
+    DrawMix(*dst, CRectangulo(0, 0, 7, 3), *alpha, CPunto(), *src, CPunto(), kNoTable);
+    EXPECT_EQ(dst.Pixels(), src.Pixels());
+}
+
+TEST(MixAlpha, ScaledFullLevelEqualsPlainMapOn16Bits) {
+    for (int kind : {16, 17, 18, 19}) {
+        Rng rng(kind);
+        TestSurface a(kind, 9, 3), b(kind, 9, 3), src(kind, 9, 3), alpha(8, 9, 3);
+        a.Randomize(rng);
+        b.SetPixels(a.Pixels());
+        src.Randomize(rng);
+        alpha.Randomize(rng);
+        for (int x = 0; x < 4; ++x) alpha.Row(1)[x] = 255;
+        DrawMix(*a, CRectangulo(0, 0, 9, 3), *alpha, CPunto(), *src, CPunto(), kNoTable);
+        DrawMix(*b, CRectangulo(0, 0, 9, 3), *alpha, CPunto(), *src, CPunto(), (unsigned short)256);
+        EXPECT_EQ(a.Pixels(), b.Pixels()) << kind;
+    }
+}
+
+TEST(MixAlpha, ScaledHalfLevelTurns255Into127) {
+    TestSurface dst(32, 1, 1), src(32, 1, 1), alpha(8, 1, 1);
+    Put(src, 0, 0, 4, 0xFFFFFFFF);
+    Put(dst, 0, 0, 4, 0);
+    alpha.Row(0)[0] = 255;
+    DrawMix(*dst, CRectangulo(0, 0, 1, 1), *alpha, CPunto(), *src, CPunto(), (unsigned short)128);
+    EXPECT_EQ(Get(dst, 0, 0, 4), 0x7E7E7E7Eu);  // weight 127 on every byte
+}
+
+TEST(MixAlpha, ScaledFormHasNo8BitKernel) {
+    TestSurface dst(8, 4, 4), src(8, 4, 4), alpha(8, 4, 4);
+    alpha.Fill(255);
+    dst.Fill(1);
+    src.Fill(2);
+    EXPECT_FALSE(DrawMix(*dst, CRectangulo(0, 0, 4, 4), *alpha, CPunto(), *src, CPunto(), (unsigned short)256));
+    for (uint8_t b : dst.Pixels()) EXPECT_EQ(b, 1);
+}
+
+// ---------------------------------------------------------------------------
+// 8-bit destinations through the mix table
+// ---------------------------------------------------------------------------
+
+uint32_t MixKey(uint8_t si, uint8_t di, uint32_t w) {
+    const TRGBA &s = lu_gPaleta[si], &d = lu_gPaleta[di];
+    return Key565(Wm(s.r, d.r, w), Wm(s.g, d.g, w), Wm(s.b, d.b, w));
+}
+
+class Mix8Level : public testing::TestWithParam<int> {};
+
+TEST_P(Mix8Level, EveryPixelThroughTheTableInItsPhase) {
+    const int level = GetParam();
+    const uint32_t w = level > 256 ? 256 : level;
+    Rng rng(level + 5);
+    TestSurface dst(8, 9, 4, 2), src(8, 12, 6, 1);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    // The surfaces' own palettes play no part.
+    for (TRGBA &e : src.palette) e = TRGBA{1, 2, 3, 4};
+    TestSurface before(8, 9, 4, 2);
+    before.SetPixels(dst.Pixels());
+    MarkedTable tab;
+    ASSERT_TRUE(DrawMix(*dst, CRectangulo(1, 1, 8, 4), (unsigned short)level, *src, CPunto(2, 0), tab.t));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 9; ++x) {
+            const uint8_t d = before.Row(y)[x];
+            const uint8_t want = (x < 1 || x >= 8 || y < 1)
+                                     ? d
+                                     : tab.t[(x + y) % 2 == 0 ? 1 : 0][MixKey(src.Row(y - 1)[x + 1], d, w)];
+            ASSERT_EQ(dst.Row(y)[x], want) << x << "," << y;
+        }
+    EXPECT_TRUE(dst.GuardsIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, Mix8Level, testing::Values(0, 1, 128, 254, 255, 256, 257, 65535));
+
+TEST(Mix8, PhaseOneAtEvenPositions) {
+    TestSurface dst(8, 2, 2), src(8, 2, 2);
+    src.Fill(251);
+    dst.Fill(0);
+    MarkedTable tab;
+    DrawMix_8Bits(*dst, CRectangulo(0, 0, 2, 2), 256, *src, CPunto(), tab.t);
+    const uint32_t white = Key565(255, 255, 255);
+    EXPECT_EQ(dst.Row(0)[0], tab.t[1][white]);
+    EXPECT_EQ(dst.Row(0)[1], tab.t[0][white]);
+    EXPECT_EQ(dst.Row(1)[0], tab.t[0][white]);
+    EXPECT_EQ(dst.Row(1)[1], tab.t[1][white]);
+}
+
+TEST(Mix8, AlphaMapCopiesAtFullAndKeepsAtZero) {
+    Rng rng(17);
+    TestSurface dst(8, 7, 3), src(8, 7, 3), alpha(8, 7, 3);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    alpha.Randomize(rng);
+    for (int x = 0; x < 7; ++x) alpha.Row(0)[x] = 255, alpha.Row(1)[x] = 0;
+    TestSurface before(8, 7, 3);
+    before.SetPixels(dst.Pixels());
+    MarkedTable tab;
+    ASSERT_TRUE(DrawMix(*dst, CRectangulo(0, 0, 7, 3), *alpha, CPunto(), *src, CPunto(), tab.t));
+    for (int x = 0; x < 7; ++x) {
+        EXPECT_EQ(dst.Row(0)[x], src.Row(0)[x]);
+        EXPECT_EQ(dst.Row(1)[x], before.Row(1)[x]);
+        const uint32_t m = alpha.Row(2)[x];
+        const uint8_t d = before.Row(2)[x];
+        const uint8_t want = m == 0 ? d : m == 255 ? src.Row(2)[x] : tab.t[(x + 2) % 2 == 0][MixKey(src.Row(2)[x], d, m + 1)];
+        EXPECT_EQ(dst.Row(2)[x], want) << x;
+    }
+}
+
+TEST(Mix8, AlphaMapMustBe8Bit) {
+    TestSurface dst(8, 4, 2), src(8, 4, 2), alpha(16, 4, 2);
+    alpha.Fill(255);
+    dst.Fill(7);
+    MarkedTable tab;
+    EXPECT_FALSE(DrawMix_8Bits(*dst, CRectangulo(0, 0, 4, 2), *alpha, CPunto(), *src, CPunto(), tab.t));
+    EXPECT_FALSE(DrawMix(*dst, CRectangulo(0, 0, 4, 2), *alpha, CPunto(), *src, CPunto(), tab.t));
+    for (uint8_t b : dst.Pixels()) EXPECT_EQ(b, 7);
+}
+
+TEST(Mix8, MissingTableOrWrongDestinationIsRefused) {
+    TestSurface dst(8, 4, 2), src(8, 4, 2), alpha(8, 4, 2), deep(32, 4, 2);
+    dst.Fill(7);
+    deep.Fill(7);
+    alpha.Fill(100);
+    MarkedTable tab;
+    EXPECT_FALSE(DrawMix(*dst, CRectangulo(0, 0, 4, 2), 100, *src, CPunto(), kNoTable));
+    EXPECT_FALSE(DrawMix(*dst, CRectangulo(0, 0, 4, 2), *alpha, CPunto(), *src, CPunto(), kNoTable));
+    EXPECT_FALSE(DrawMix_8Bits(*deep, CRectangulo(0, 0, 4, 2), 100, *src, CPunto(), tab.t));
+    EXPECT_FALSE(DrawMix_8Bits(*deep, CRectangulo(0, 0, 4, 2), *alpha, CPunto(), *src, CPunto(), tab.t));
+    for (uint8_t b : dst.Pixels()) EXPECT_EQ(b, 7);
+    for (uint8_t b : deep.Pixels()) EXPECT_EQ(b, 7);
+}
+
+// With a table built from the model palette, full level keeps cube colours
+// and a half mix of black and white dithers to a mid grey on average.
+TEST(Mix8, BuiltTableOverTheModelPalette) {
+    static unsigned char table[2][65536];
+    mixtable::Build(lu_gPaleta, 252, table);
+    for (int i = 0; i < 252; ++i) {
+        const TRGBA &e = lu_gPaleta[i];
+        EXPECT_EQ(table[1][Key565(e.r, e.g, e.b)], i) << i;
+    }
+    TestSurface dst(8, 8, 8), src(8, 8, 8);
+    dst.Fill(0);
+    src.Fill(251);
+    DrawMix(*dst, CRectangulo(0, 0, 8, 8), 128, *src, CPunto(), table);
+    long sum = 0;
+    for (uint8_t b : dst.Pixels()) {
+        const TRGBA &e = lu_gPaleta[b];
+        sum += e.r + e.g + e.b;
+    }
+    // The two phases average to about 127 per channel.
+    EXPECT_NEAR(double(sum) / (64 * 3), 127.5, 12.0);
+}
+
+}  // namespace
