@@ -1,0 +1,256 @@
+// Scalers: BltStrech (nearest or bilinear), DrawStretch, StretchBitmap
+// (bilinear enlargement, box reduction) and the pixel doubler DrawDouble.
+#include <string.h>
+
+#include "pixfmt.h"
+#include "surface.h"
+
+using namespace kv;
+
+namespace {
+
+struct Span {
+    int dx, dy, dw, dh;  // clipped destination block
+    int sx, sy, sw, sh;  // clipped source block
+};
+
+bool ClipBoth(const TSurfDesc &d, CRectangulo dr, const TSurfDesc &s, CRectangulo sr, Span &o) {
+    if (!ClipRect(d, dr) || !ClipRect(s, sr)) return false;
+    o = Span{dr.left, dr.top, dr.right - dr.left, dr.bottom - dr.top,
+             sr.left, sr.top, sr.right - sr.left, sr.bottom - sr.top};
+    return true;
+}
+
+// Nearest neighbour: the step is a single-precision quotient and the running
+// positions are doubles (the sums stay exact, so every FPU agrees). Bytes is
+// what each pixel receives: 32-bit destinations keep their fourth byte.
+template <int Stride, int Bytes>
+void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+    // volatile: x87 must round the quotients to single precision too.
+    volatile float qx = float(b.sw) / float(b.dw), qy = float(b.sh) / float(b.dh);
+    const double stepX = qx, stepY = qy;
+    double fy = 0.0;
+    for (int y = 0; y < b.dh; ++y, fy += stepY) {
+        int row = int(fy);
+        if (row >= b.sh) row = b.sh - 1;  // float rounding of the step must not leave the block
+        uint8_t *dp = PixelAt(d, b.dx, b.dy + y);
+        const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
+        double fx = 0.0;
+        for (int x = 0; x < b.dw; ++x, fx += stepX) {
+            int col = int(fx);
+            if (col >= b.sw) col = b.sw - 1;
+            memcpy(dp + x * Stride, sp + col * Stride, Bytes);
+        }
+    }
+}
+
+// Bilinear in 16.16 with complements 0xFFFF - f, so a flat 255 comes out 254.
+// Neighbours past the last column or row of the source block are clamped to
+// it rather than read from outside.
+template <int Stride>
+void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+    // Exactly the truncation of sw / dw x 65536.0, without the FPU.
+    const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
+    const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
+    uint64_t y = 0;
+    for (int j = 0; j < b.dh; ++j, y += stepY) {
+        const int row = int(y >> 16);
+        const int rowDown = row + 1 < b.sh ? row + 1 : b.sh - 1;
+        const uint32_t fy = uint32_t(y & 0xFFFF), iy = 0xFFFF - fy;
+        const uint8_t *s0 = PixelAt(s, b.sx, b.sy + (row < b.sh ? row : b.sh - 1));
+        const uint8_t *s1 = PixelAt(s, b.sx, b.sy + rowDown);
+        uint8_t *dp = PixelAt(d, b.dx, b.dy + j);
+        uint64_t x = 0;
+        for (int i = 0; i < b.dw; ++i, x += stepX) {
+            int col = int(x >> 16);
+            if (col >= b.sw) col = b.sw - 1;
+            const int right = col + 1 < b.sw ? col + 1 : b.sw - 1;
+            const uint32_t fx = uint32_t(x & 0xFFFF), ix = 0xFFFF - fx;
+            const uint32_t wS = (ix * iy) >> 16, wSr = (fx * iy) >> 16;
+            const uint32_t wSd = (ix * fy) >> 16, wSdr = (fx * fy) >> 16;
+            const uint8_t *a = s0 + col * Stride, *ar = s0 + right * Stride;
+            const uint8_t *c = s1 + col * Stride, *cr = s1 + right * Stride;
+            for (int k = 0; k < 3; ++k)
+                dp[i * Stride + k] = uint8_t((a[k] * wS + ar[k] * wSr + c[k] * wSd + cr[k] * wSdr) >> 16);
+        }
+    }
+}
+
+bool BltStrech_32(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
+    if (filter) Bilinear<4>(d, s, b);
+    else Nearest<4, 3>(d, s, b);
+    return true;
+}
+bool BltStrech_24(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
+    if (filter) Bilinear<3>(d, s, b);
+    else Nearest<3, 3>(d, s, b);
+    return true;
+}
+// One kernel for the four 16-bit layouts; the filter is ignored.
+bool BltStrech_16(TSurfDesc &d, const Span &b, TSurfDesc &s) {
+    Nearest<2, 2>(d, s, b);
+    return true;
+}
+bool BltStrech_8Bits(TSurfDesc &d, const Span &b, TSurfDesc &s) {
+    Nearest<1, 1>(d, s, b);
+    return true;
+}
+
+}  // namespace
+
+bool BltStrech(TSurfDesc &d, CRectangulo dr, TSurfDesc &s, CRectangulo sr, bool filter) {
+    if (d.bpp != 32 && d.bpp != 24 && d.bpp != 16 && d.bpp != 8) return false;
+    Span b;
+    if (!ClipBoth(d, dr, s, sr, b)) return false;
+    // The source is read at the destination's pixel size: a source of
+    // another size would be read past its rows.
+    if (s.bpp != d.bpp) return false;
+    if (d.bpp == 32) return BltStrech_32(d, b, s, filter);
+    if (d.bpp == 24) return BltStrech_24(d, b, s, filter);
+    if (d.bpp == 16) return BltStrech_16(d, b, s);  // kinds 16 to 19 alike
+    return BltStrech_8Bits(d, b, s);
+}
+
+bool DrawStretch(TSurfDesc &d, CRectangulo const &dr, TSurfDesc &s, CRectangulo const &sr) {
+    return BltStrech(d, dr, s, sr, false);
+}
+
+bool DrawStretch(TSurfDesc &d, CRectangulo const &, TSurfDesc &, CRectangulo const &, unsigned char *) {
+    return d.bpp == 32 || d.bpp == 24 || d.bpp == 8;
+}
+
+namespace {
+
+// Enlarging, bilinear in 16.16; the last column and row stand in for the
+// neighbours beyond the source block.
+void StretchUp(const TSurfDesc &d, const CRectangulo &dr, const TSurfDesc &s, const CRectangulo &sr, int px) {
+    const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+    const int sw = sr.right - sr.left, sh = sr.bottom - sr.top;
+    const int64_t stepX = (int64_t(sw) * 65536) / dw, stepY = (int64_t(sh) * 65536) / dh;
+    int row = sr.top;
+    int64_t fy = 0;
+    for (int j = 0; j < dh; ++j) {
+        const int rowDown = row + 1 < sr.bottom ? row + 1 : sr.bottom - 1;
+        const uint8_t *s0 = s.bits + ptrdiff_t(row) * s.scanWidth, *s1 = s.bits + ptrdiff_t(rowDown) * s.scanWidth;
+        uint8_t *dp = d.bits + ptrdiff_t(dr.top + j) * d.scanWidth + ptrdiff_t(dr.left) * px;
+        int col = sr.left;
+        int64_t fx = 0;
+        for (int i = 0; i < dw; ++i) {
+            const int right = col + 1 < sr.right ? col + 1 : sr.right - 1;
+            for (int k = 0; k < 3; ++k) {
+                const int64_t S = int64_t(s0[col * px + k]) << 16, Sr = int64_t(s0[right * px + k]) << 16;
+                const int64_t Sd = int64_t(s1[col * px + k]) << 16, Sdr = int64_t(s1[right * px + k]) << 16;
+                const int64_t upper = S + (((Sr - S) * fx) >> 16);
+                const int64_t lower = Sd + (((Sdr - Sd) * fx) >> 16);
+                dp[i * px + k] = uint8_t((upper + (((lower - upper) * fy) >> 16)) >> 16);
+            }
+            fx += stepX;
+            if (fx >= 65536) {
+                fx -= 65536;
+                if (col + 1 < sr.right) ++col;
+            }
+        }
+        fy += stepY;
+        if (fy >= 65536) {
+            fy -= 65536;
+            if (row + 1 < sr.bottom) ++row;
+        }
+    }
+}
+
+// Reducing, box average with truncation. Sums are wide, so blocks of any
+// size average correctly (small blocks give the same bytes as 16-bit sums).
+void StretchDown(const TSurfDesc &d, const CRectangulo &dr, const TSurfDesc &s, const CRectangulo &sr, int px) {
+    const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+    const int sw = sr.right - sr.left, sh = sr.bottom - sr.top;
+    const int64_t stepX = (int64_t(sw) * 65536) / dw, stepY = (int64_t(sh) * 65536) / dh;
+    int64_t y0 = 0;
+    for (int j = 0; j < dh; ++j) {
+        const int64_t y1 = y0 + stepY;
+        const int ra = int(y0 >> 16), rb = int(y1 >> 16);
+        uint8_t *dp = d.bits + ptrdiff_t(dr.top + j) * d.scanWidth + ptrdiff_t(dr.left) * px;
+        int64_t x0 = 0;
+        for (int i = 0; i < dw; ++i) {
+            const int64_t x1 = x0 + stepX;
+            const int ca = int(x0 >> 16), cb = int(x1 >> 16);
+            uint64_t sum[3] = {0, 0, 0};
+            for (int r = ra; r < rb; ++r) {
+                const uint8_t *sp = s.bits + ptrdiff_t(sr.top + r) * s.scanWidth + ptrdiff_t(sr.left) * px;
+                for (int c = ca; c < cb; ++c)
+                    for (int k = 0; k < 3; ++k) sum[k] += sp[c * px + k];
+            }
+            const uint64_t n = uint64_t(rb - ra) * uint64_t(cb - ca);
+            for (int k = 0; k < 3; ++k) dp[i * px + k] = uint8_t(n ? sum[k] / n : 0);
+            x0 = x1;
+        }
+        y0 = y1;
+    }
+}
+
+}  // namespace
+
+bool StretchBitmap(TSurfDesc &d, CRectangulo dr, TSurfDesc &s, CRectangulo sr, int bpp, bool enable, bool) {
+    const CRectangulo d0 = dr;
+    if (!ClipRect(d, dr)) return true;
+    ClipRect(s, sr);
+    const int64_t sw = int64_t(sr.right) - sr.left, sh = int64_t(sr.bottom) - sr.top;
+    const int64_t W0 = int64_t(d0.right) - d0.left, H0 = int64_t(d0.bottom) - d0.top;
+    sr.left += int((int64_t(dr.left) - d0.left) * sw / W0);
+    sr.top += int((int64_t(dr.top) - d0.top) * sh / H0);
+    sr.right += int((int64_t(dr.right) - d0.right) * sw / W0);
+    sr.bottom += int((int64_t(dr.bottom) - d0.bottom) * sh / H0);
+    if (sr.left >= sr.right || sr.top >= sr.bottom) return true;
+    if (s.bpp != d.bpp) return false;
+    if (!enable) return true;
+    if (bpp != 24 && bpp != 32) return true;
+    const int px = bpp / 8;
+    // The pixel size applies to both surfaces: never step wider than they are.
+    if (px > int(d.bpp / 8)) return true;
+    const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+    const int w = sr.right - sr.left, h = sr.bottom - sr.top;
+    if (dw > w && dh > h) StretchUp(d, dr, s, sr, px);
+    else if (dw < w && dh < h) StretchDown(d, dr, s, sr, px);
+    return true;
+}
+
+namespace {
+
+// Every source pixel becomes a 2 x 2 block. Only pixels inside the
+// destination are written, each from the source pixel it doubles.
+template <int Bytes>
+void DrawDoubleBytes(TSurfDesc &d, TSurfDesc &s, const CPunto &at, const CRectangulo &r) {
+    const int w2 = (r.right - r.left) / 2 * 2, h2 = (r.bottom - r.top) / 2 * 2;
+    for (int y = 0; y < h2; ++y) {
+        const int64_t sy = (int64_t(r.top) + y - at.y) >> 1;
+        const uint8_t *sp = Row(s, int(sy));
+        uint8_t *dp = PixelAt(d, r.left, r.top + y);
+        if (y > 0 && ((int64_t(r.top) + y - at.y) & 1)) {
+            memcpy(dp, dp - d.scanWidth, size_t(w2) * Bytes);  // the row above, already doubled
+            continue;
+        }
+        for (int x = 0; x < w2; ++x) {
+            const int64_t sx = (int64_t(r.left) + x - at.x) >> 1;
+            memcpy(dp + x * Bytes, sp + sx * Bytes, Bytes);
+        }
+    }
+}
+
+void DrawDouble_32(TSurfDesc &d, TSurfDesc &s, const CPunto &at, const CRectangulo &r) {
+    DrawDoubleBytes<4>(d, s, at, r);
+}
+void DrawDouble_24(TSurfDesc &d, TSurfDesc &s, const CPunto &at, const CRectangulo &r) {
+    DrawDoubleBytes<3>(d, s, at, r);
+}
+
+}  // namespace
+
+bool DrawDouble(TSurfDesc &d, TSurfDesc &s, CPunto at) {
+    auto clampInt = [](int64_t v) { return int(v > 0x7FFFFFFF ? 0x7FFFFFFF : (v < -0x7FFFFFFF ? -0x7FFFFFFF : v)); };
+    CRectangulo r(at.x, at.y, clampInt(int64_t(at.x) + 2 * int64_t(s.width)),
+                  clampInt(int64_t(at.y) + 2 * int64_t(s.height)));
+    if (!ClipRect(d, r)) return false;
+    if (s.bpp != d.bpp) return false;  // the source is read at the destination's pixel size
+    if (d.bpp == 32) DrawDouble_32(d, s, at, r);
+    else if (d.bpp == 24) DrawDouble_24(d, s, at, r);
+    return false;
+}
