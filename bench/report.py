@@ -26,7 +26,7 @@ def medians(path):
         if len(parts) < 3:
             continue
         group, impl, size = parts[0], parts[1], parts[2]
-        t = b["real_time"]
+        t = b["cpu_time"]
         # Without repetitions there is one plain run per row.
         if b.get("run_type") == "aggregate" or (group, impl, size) not in out:
             out[(group, impl, size)] = t

@@ -24,22 +24,56 @@ bool ClipBoth(const TSurfDesc &d, CRectangulo dr, const TSurfDesc &s, CRectangul
 // Nearest neighbour: the step is a single-precision quotient and the running
 // positions are doubles (the sums stay exact, so every FPU agrees). Bytes is
 // what each pixel receives: 32-bit destinations keep their fourth byte.
+// Columns are mapped once per call into a small table walked in chunks.
+constexpr int kChunk = 4096;  // 16 KB of stack: one chunk covers any screen row
+
+template <int Stride, int Bytes>
+void NearestRow(uint8_t *dp, const uint8_t *sp, const int *cols, int n) {
+    if (Stride == 2) {
+        for (int x = 0; x < n; ++x) memcpy(dp + x * 2, sp + cols[x] * 2, 2);
+    } else if (Stride == 1) {
+        for (int x = 0; x < n; ++x) dp[x] = sp[cols[x]];
+    } else {
+        for (int x = 0; x < n; ++x) memcpy(dp + x * Stride, sp + cols[x] * Stride, Bytes);
+    }
+}
+
 template <int Stride, int Bytes>
 void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     // volatile: x87 must round the quotients to single precision too.
     volatile float qx = float(b.sw) / float(b.dw), qy = float(b.sh) / float(b.dh);
     const double stepX = qx, stepY = qy;
-    double fy = 0.0;
-    for (int y = 0; y < b.dh; ++y, fy += stepY) {
-        int row = int(fy);
-        if (row >= b.sh) row = b.sh - 1;  // float rounding of the step must not leave the block
-        uint8_t *dp = PixelAt(d, b.dx, b.dy + y);
-        const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
-        double fx = 0.0;
-        for (int x = 0; x < b.dw; ++x, fx += stepX) {
-            int col = int(fx);
-            if (col >= b.sw) col = b.sw - 1;
-            memcpy(dp + x * Stride, sp + col * Stride, Bytes);
+    int cols[kChunk];
+    uint32_t gathered[Stride == 4 ? kChunk : 1];
+    for (int x0 = 0; x0 < b.dw; x0 += kChunk) {
+        const int n = b.dw - x0 < kChunk ? b.dw - x0 : kChunk;
+        for (int i = 0; i < n; ++i) {
+            int col = int(double(x0 + i) * stepX);  // exact: the running sum of x0 + i steps
+            cols[i] = col < b.sw ? col : b.sw - 1;
+        }
+        double fy = 0.0;
+        int prevRow = -1;
+        for (int y = 0; y < b.dh; ++y, fy += stepY) {
+            int row = int(fy);
+            if (row >= b.sh) row = b.sh - 1;
+            uint8_t *dp = PixelAt(d, b.dx + x0, b.dy + y);
+            if (Stride == 4) {
+                // Each pixel keeps its own fourth byte, so a repeated source
+                // row is merged from the gathered copy, not copied whole.
+                if (row != prevRow) {
+                    const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
+                    for (int i = 0; i < n; ++i) gathered[i] = Load32(sp + cols[i] * 4) & 0x00FFFFFFu;
+                    prevRow = row;
+                }
+                for (int i = 0; i < n; ++i) Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | gathered[i]);
+                continue;
+            }
+            if (row == prevRow) {  // the same bytes as the row above
+                memcpy(dp, dp - d.scanWidth, size_t(n) * Stride);
+                continue;
+            }
+            NearestRow<Stride, Bytes>(dp, PixelAt(s, b.sx, b.sy + row), cols, n);
+            prevRow = row;
         }
     }
 }
