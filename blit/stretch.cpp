@@ -80,32 +80,70 @@ void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
 
 // Bilinear in 16.16 with complements 0xFFFF - f, so a flat 255 comes out 254.
 // Neighbours past the last column or row of the source block are clamped to
-// it rather than read from outside.
+// it rather than read from outside. Columns (and their fractions) are mapped
+// once per chunk.
+struct BilinearColumn {
+    int col, right;
+    uint32_t fx, ix;
+};
+
+// Blue and red of a pixel in two 32-bit lanes, green alone: each weighted sum
+// stays below 2^24 (the four weights add up to less than 65536), so the
+// lanes never carry into each other.
+inline uint64_t LanesBR(uint32_t p) { return (p & 0xFFu) | (uint64_t(p & 0xFF0000u) << 16); }
+
+template <int Stride>
+inline uint32_t LoadPx(const uint8_t *p) {
+    if (Stride == 4) return Load32(p);
+    return Fmt24::Load(p);
+}
+
 template <int Stride>
 void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     // Exactly the truncation of sw / dw x 65536.0, without the FPU.
     const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
     const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
-    uint64_t y = 0;
-    for (int j = 0; j < b.dh; ++j, y += stepY) {
-        const int row = int(y >> 16);
-        const int rowDown = row + 1 < b.sh ? row + 1 : b.sh - 1;
-        const uint32_t fy = uint32_t(y & 0xFFFF), iy = 0xFFFF - fy;
-        const uint8_t *s0 = PixelAt(s, b.sx, b.sy + (row < b.sh ? row : b.sh - 1));
-        const uint8_t *s1 = PixelAt(s, b.sx, b.sy + rowDown);
-        uint8_t *dp = PixelAt(d, b.dx, b.dy + j);
-        uint64_t x = 0;
-        for (int i = 0; i < b.dw; ++i, x += stepX) {
+    BilinearColumn cols[kChunk];
+    for (int x0 = 0; x0 < b.dw; x0 += kChunk) {
+        const int n = b.dw - x0 < kChunk ? b.dw - x0 : kChunk;
+        for (int i = 0; i < n; ++i) {
+            const uint64_t x = uint64_t(x0 + i) * stepX;
             int col = int(x >> 16);
             if (col >= b.sw) col = b.sw - 1;
-            const int right = col + 1 < b.sw ? col + 1 : b.sw - 1;
-            const uint32_t fx = uint32_t(x & 0xFFFF), ix = 0xFFFF - fx;
-            const uint32_t wS = (ix * iy) >> 16, wSr = (fx * iy) >> 16;
-            const uint32_t wSd = (ix * fy) >> 16, wSdr = (fx * fy) >> 16;
-            const uint8_t *a = s0 + col * Stride, *ar = s0 + right * Stride;
-            const uint8_t *c = s1 + col * Stride, *cr = s1 + right * Stride;
-            for (int k = 0; k < 3; ++k)
-                dp[i * Stride + k] = uint8_t((a[k] * wS + ar[k] * wSr + c[k] * wSd + cr[k] * wSdr) >> 16);
+            const uint32_t fx = uint32_t(x & 0xFFFF);
+            cols[i] = BilinearColumn{col * Stride, (col + 1 < b.sw ? col + 1 : b.sw - 1) * Stride, fx, 0xFFFF - fx};
+        }
+        for (int j = 0; j < b.dh; ++j) {
+            const uint64_t y = uint64_t(j) * stepY;
+            int row = int(y >> 16);
+            if (row >= b.sh) row = b.sh - 1;
+            const int rowDown = row + 1 < b.sh ? row + 1 : b.sh - 1;
+            const uint32_t fy = uint32_t(y & 0xFFFF), iy = 0xFFFF - fy;
+            const uint8_t *s0 = PixelAt(s, b.sx, b.sy + row);
+            const uint8_t *s1 = PixelAt(s, b.sx, b.sy + rowDown);
+            uint8_t *dp = PixelAt(d, b.dx + x0, b.dy + j);
+            for (int i = 0; i < n; ++i) {
+                const BilinearColumn &c = cols[i];
+                const uint32_t wS = (c.ix * iy) >> 16, wSr = (c.fx * iy) >> 16;
+                const uint32_t wSd = (c.ix * fy) >> 16, wSdr = (c.fx * fy) >> 16;
+                const uint32_t p0 = LoadPx<Stride>(s0 + c.col), p1 = LoadPx<Stride>(s0 + c.right);
+                const uint32_t p2 = LoadPx<Stride>(s1 + c.col), p3 = LoadPx<Stride>(s1 + c.right);
+                auto channel = [&](int shift) {
+                    return (((p0 >> shift) & 0xFF) * wS + ((p1 >> shift) & 0xFF) * wSr +
+                            ((p2 >> shift) & 0xFF) * wSd + ((p3 >> shift) & 0xFF) * wSdr) >> 16;
+                };
+                uint8_t *q = dp + i * Stride;
+#if UINTPTR_MAX > 0xFFFFFFFFu
+                // Two channels per 64-bit multiply where those are cheap.
+                const uint64_t br = LanesBR(p0) * wS + LanesBR(p1) * wSr + LanesBR(p2) * wSd + LanesBR(p3) * wSdr;
+                q[0] = uint8_t(uint32_t(br) >> 16);
+                q[2] = uint8_t(uint32_t(br >> 32) >> 16);
+#else
+                q[0] = uint8_t(channel(0));
+                q[2] = uint8_t(channel(16));
+#endif
+                q[1] = uint8_t(channel(8));
+            }
         }
     }
 }
