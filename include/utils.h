@@ -259,6 +259,20 @@ UTILS_API bool DrawBiMask_8Bits(TSurfDesc &dst, unsigned short strength, CRectan
 // Blits: stretching, doubling and rotation
 // ---------------------------------------------------------------------------
 
+// Scales a source rectangle onto a destination rectangle of the same format;
+// filter asks for bilinear sampling (24 and 32 bits only).
+UTILS_API bool BltStrech(TSurfDesc &dst, CRectangulo dstRect, TSurfDesc &src, CRectangulo srcRect, bool filter);
+UTILS_API bool DrawStretch(TSurfDesc &dst, CRectangulo const &dstRect, TSurfDesc &src, CRectangulo const &srcRect);
+// Does nothing: true on 8-, 24- and 32-bit destinations, false otherwise.
+UTILS_API bool DrawStretch(TSurfDesc &dst, CRectangulo const &dstRect, TSurfDesc &src, CRectangulo const &srcRect,
+                           unsigned char *table);
+// Bilinear enlargement or box-filtered reduction of 24- or 32-bit pixels.
+UTILS_API bool StretchBitmap(TSurfDesc &dst, CRectangulo dstRect, TSurfDesc &src, CRectangulo srcRect, int bpp,
+                             bool enable, bool unused);
+// Draws every source pixel as a 2 x 2 block at the point; always false.
+UTILS_API bool DrawDouble(TSurfDesc &dst, TSurfDesc &src, CPunto at);
+// Quarter and half turns (codes 0-3) with an optional mirror (+4).
+UTILS_API bool CreateRotated(TSurfDesc &dst, TSurfDesc &src, int turn);
 
 
 // ---------------------------------------------------------------------------
@@ -353,6 +367,16 @@ UTILS_API bool DoSuperponer(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &
 // Effects: fader, motion and brightness blur
 // ---------------------------------------------------------------------------
 
+// Mixes the source in with a level that falls from left to right.
+UTILS_API bool OpenFader(TSurfDesc &dst, CRectangulo const &rect, TSurfDesc &src, CPunto const &at, int position,
+                         int step, int hold);
+// Paint a colour through the source's first byte of each pixel, as an
+// intensity mask: once (white), or in passes shifted along a direction.
+UTILS_API bool FiltroMotionBlur(TSurfDesc &dst, TSurfDesc &src, CRectangulo const &rect, CPunto const &at,
+                                unsigned long color, int passes, float angle);
+UTILS_API bool FiltroBrilloBlur(TSurfDesc &dst, TSurfDesc &src, CRectangulo const &rect, CPunto const &at,
+                                unsigned long color, int passes, float angle);
+UTILS_API bool FiltroMotionMask(TSurfDesc &dst, TSurfDesc &src, CRectangulo const &rect, CPunto const &at, int weight);
 
 
 // ---------------------------------------------------------------------------

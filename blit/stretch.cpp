@@ -1,0 +1,328 @@
+// Scalers: BltStrech (nearest or bilinear), DrawStretch, StretchBitmap
+// (bilinear enlargement, box reduction) and the pixel doubler DrawDouble.
+#include <string.h>
+
+#include "pixfmt.h"
+#include "surface.h"
+
+using namespace kv;
+
+namespace {
+
+struct Span {
+    int dx, dy, dw, dh;  // clipped destination block
+    int sx, sy, sw, sh;  // clipped source block
+};
+
+bool ClipBoth(const TSurfDesc &d, CRectangulo dr, const TSurfDesc &s, CRectangulo sr, Span &o) {
+    if (!ClipRect(d, dr) || !ClipRect(s, sr)) return false;
+    o = Span{dr.left, dr.top, dr.right - dr.left, dr.bottom - dr.top,
+             sr.left, sr.top, sr.right - sr.left, sr.bottom - sr.top};
+    return true;
+}
+
+// Nearest neighbour: the step is a single-precision quotient and the running
+// positions are doubles (the sums stay exact, so every FPU agrees). Bytes is
+// what each pixel receives: 32-bit destinations keep their fourth byte.
+// Columns are mapped once per call into a small table walked in chunks.
+constexpr int kChunk = 4096;  // 16 KB of stack: one chunk covers any screen row
+
+template <int Stride, int Bytes>
+void NearestRow(uint8_t *dp, const uint8_t *sp, const int *cols, int n) {
+    if (Stride == 2) {
+        for (int x = 0; x < n; ++x) memcpy(dp + x * 2, sp + cols[x] * 2, 2);
+    } else if (Stride == 1) {
+        for (int x = 0; x < n; ++x) dp[x] = sp[cols[x]];
+    } else {
+        for (int x = 0; x < n; ++x) memcpy(dp + x * Stride, sp + cols[x] * Stride, Bytes);
+    }
+}
+
+template <int Stride, int Bytes>
+void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+    // volatile: x87 must round the quotients to single precision too.
+    volatile float qx = float(b.sw) / float(b.dw), qy = float(b.sh) / float(b.dh);
+    const double stepX = qx, stepY = qy;
+    int cols[kChunk];
+    uint32_t gathered[Stride == 4 ? kChunk : 1];
+    for (int x0 = 0; x0 < b.dw; x0 += kChunk) {
+        const int n = b.dw - x0 < kChunk ? b.dw - x0 : kChunk;
+        for (int i = 0; i < n; ++i) {
+            int col = int(double(x0 + i) * stepX);  // exact: the running sum of x0 + i steps
+            cols[i] = col < b.sw ? col : b.sw - 1;
+        }
+        double fy = 0.0;
+        int prevRow = -1;
+        for (int y = 0; y < b.dh; ++y, fy += stepY) {
+            int row = int(fy);
+            if (row >= b.sh) row = b.sh - 1;
+            uint8_t *dp = PixelAt(d, b.dx + x0, b.dy + y);
+            if (Stride == 4) {
+                // Each pixel keeps its own fourth byte, so a repeated source
+                // row is merged from the gathered copy, not copied whole.
+                if (row != prevRow) {
+                    const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
+                    for (int i = 0; i < n; ++i) gathered[i] = Load32(sp + cols[i] * 4) & 0x00FFFFFFu;
+                    prevRow = row;
+                }
+                for (int i = 0; i < n; ++i) Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | gathered[i]);
+                continue;
+            }
+            if (row == prevRow) {  // the same bytes as the row above
+                memcpy(dp, dp - d.scanWidth, size_t(n) * Stride);
+                continue;
+            }
+            NearestRow<Stride, Bytes>(dp, PixelAt(s, b.sx, b.sy + row), cols, n);
+            prevRow = row;
+        }
+    }
+}
+
+// Bilinear in 16.16 with complements 0xFFFF - f, so a flat 255 comes out 254.
+// Neighbours past the last column or row of the source block are clamped to
+// it rather than read from outside. Columns (and their fractions) are mapped
+// once per chunk.
+struct BilinearColumn {
+    int col, right;
+    uint32_t fx, ix;
+};
+
+// Blue and red of a pixel in two 32-bit lanes, green alone: each weighted sum
+// stays below 2^24 (the four weights add up to less than 65536), so the
+// lanes never carry into each other.
+inline uint64_t LanesBR(uint32_t p) { return (p & 0xFFu) | (uint64_t(p & 0xFF0000u) << 16); }
+
+template <int Stride>
+inline uint32_t LoadPx(const uint8_t *p) {
+    if (Stride == 4) return Load32(p);
+    return Fmt24::Load(p);
+}
+
+template <int Stride>
+void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+    // Exactly the truncation of sw / dw x 65536.0, without the FPU.
+    const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
+    const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
+    BilinearColumn cols[kChunk];
+    for (int x0 = 0; x0 < b.dw; x0 += kChunk) {
+        const int n = b.dw - x0 < kChunk ? b.dw - x0 : kChunk;
+        for (int i = 0; i < n; ++i) {
+            const uint64_t x = uint64_t(x0 + i) * stepX;
+            int col = int(x >> 16);
+            if (col >= b.sw) col = b.sw - 1;
+            const uint32_t fx = uint32_t(x & 0xFFFF);
+            cols[i] = BilinearColumn{col * Stride, (col + 1 < b.sw ? col + 1 : b.sw - 1) * Stride, fx, 0xFFFF - fx};
+        }
+        for (int j = 0; j < b.dh; ++j) {
+            const uint64_t y = uint64_t(j) * stepY;
+            int row = int(y >> 16);
+            if (row >= b.sh) row = b.sh - 1;
+            const int rowDown = row + 1 < b.sh ? row + 1 : b.sh - 1;
+            const uint32_t fy = uint32_t(y & 0xFFFF), iy = 0xFFFF - fy;
+            const uint8_t *s0 = PixelAt(s, b.sx, b.sy + row);
+            const uint8_t *s1 = PixelAt(s, b.sx, b.sy + rowDown);
+            uint8_t *dp = PixelAt(d, b.dx + x0, b.dy + j);
+            for (int i = 0; i < n; ++i) {
+                const BilinearColumn &c = cols[i];
+                const uint32_t wS = (c.ix * iy) >> 16, wSr = (c.fx * iy) >> 16;
+                const uint32_t wSd = (c.ix * fy) >> 16, wSdr = (c.fx * fy) >> 16;
+                const uint32_t p0 = LoadPx<Stride>(s0 + c.col), p1 = LoadPx<Stride>(s0 + c.right);
+                const uint32_t p2 = LoadPx<Stride>(s1 + c.col), p3 = LoadPx<Stride>(s1 + c.right);
+                auto channel = [&](int shift) {
+                    return (((p0 >> shift) & 0xFF) * wS + ((p1 >> shift) & 0xFF) * wSr +
+                            ((p2 >> shift) & 0xFF) * wSd + ((p3 >> shift) & 0xFF) * wSdr) >> 16;
+                };
+                uint8_t *q = dp + i * Stride;
+#if UINTPTR_MAX > 0xFFFFFFFFu
+                // Two channels per 64-bit multiply where those are cheap.
+                const uint64_t br = LanesBR(p0) * wS + LanesBR(p1) * wSr + LanesBR(p2) * wSd + LanesBR(p3) * wSdr;
+                q[0] = uint8_t(uint32_t(br) >> 16);
+                q[2] = uint8_t(uint32_t(br >> 32) >> 16);
+#else
+                q[0] = uint8_t(channel(0));
+                q[2] = uint8_t(channel(16));
+#endif
+                q[1] = uint8_t(channel(8));
+            }
+        }
+    }
+}
+
+bool BltStrech_32(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
+    if (filter) Bilinear<4>(d, s, b);
+    else Nearest<4, 3>(d, s, b);
+    return true;
+}
+bool BltStrech_24(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
+    if (filter) Bilinear<3>(d, s, b);
+    else Nearest<3, 3>(d, s, b);
+    return true;
+}
+// One kernel for the four 16-bit layouts; the filter is ignored.
+bool BltStrech_16(TSurfDesc &d, const Span &b, TSurfDesc &s) {
+    Nearest<2, 2>(d, s, b);
+    return true;
+}
+bool BltStrech_8Bits(TSurfDesc &d, const Span &b, TSurfDesc &s) {
+    Nearest<1, 1>(d, s, b);
+    return true;
+}
+
+}  // namespace
+
+bool BltStrech(TSurfDesc &d, CRectangulo dr, TSurfDesc &s, CRectangulo sr, bool filter) {
+    if (d.bpp != 32 && d.bpp != 24 && d.bpp != 16 && d.bpp != 8) return false;
+    Span b;
+    if (!ClipBoth(d, dr, s, sr, b)) return false;
+    // The source is read at the destination's pixel size: a source of
+    // another size would be read past its rows.
+    if (s.bpp != d.bpp) return false;
+    if (d.bpp == 32) return BltStrech_32(d, b, s, filter);
+    if (d.bpp == 24) return BltStrech_24(d, b, s, filter);
+    if (d.bpp == 16) return BltStrech_16(d, b, s);  // kinds 16 to 19 alike
+    return BltStrech_8Bits(d, b, s);
+}
+
+bool DrawStretch(TSurfDesc &d, CRectangulo const &dr, TSurfDesc &s, CRectangulo const &sr) {
+    return BltStrech(d, dr, s, sr, false);
+}
+
+bool DrawStretch(TSurfDesc &d, CRectangulo const &, TSurfDesc &, CRectangulo const &, unsigned char *) {
+    return d.bpp == 32 || d.bpp == 24 || d.bpp == 8;
+}
+
+namespace {
+
+// Enlarging, bilinear in 16.16; the last column and row stand in for the
+// neighbours beyond the source block.
+void StretchUp(const TSurfDesc &d, const CRectangulo &dr, const TSurfDesc &s, const CRectangulo &sr, int px) {
+    const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+    const int sw = sr.right - sr.left, sh = sr.bottom - sr.top;
+    const int64_t stepX = (int64_t(sw) * 65536) / dw, stepY = (int64_t(sh) * 65536) / dh;
+    int row = sr.top;
+    int64_t fy = 0;
+    for (int j = 0; j < dh; ++j) {
+        const int rowDown = row + 1 < sr.bottom ? row + 1 : sr.bottom - 1;
+        const uint8_t *s0 = s.bits + ptrdiff_t(row) * s.scanWidth, *s1 = s.bits + ptrdiff_t(rowDown) * s.scanWidth;
+        uint8_t *dp = d.bits + ptrdiff_t(dr.top + j) * d.scanWidth + ptrdiff_t(dr.left) * px;
+        int col = sr.left;
+        int64_t fx = 0;
+        for (int i = 0; i < dw; ++i) {
+            const int right = col + 1 < sr.right ? col + 1 : sr.right - 1;
+            for (int k = 0; k < 3; ++k) {
+                const int64_t S = int64_t(s0[col * px + k]) << 16, Sr = int64_t(s0[right * px + k]) << 16;
+                const int64_t Sd = int64_t(s1[col * px + k]) << 16, Sdr = int64_t(s1[right * px + k]) << 16;
+                const int64_t upper = S + (((Sr - S) * fx) >> 16);
+                const int64_t lower = Sd + (((Sdr - Sd) * fx) >> 16);
+                dp[i * px + k] = uint8_t((upper + (((lower - upper) * fy) >> 16)) >> 16);
+            }
+            fx += stepX;
+            if (fx >= 65536) {
+                fx -= 65536;
+                if (col + 1 < sr.right) ++col;
+            }
+        }
+        fy += stepY;
+        if (fy >= 65536) {
+            fy -= 65536;
+            if (row + 1 < sr.bottom) ++row;
+        }
+    }
+}
+
+// Reducing, box average with truncation. Sums are wide, so blocks of any
+// size average correctly (small blocks give the same bytes as 16-bit sums).
+void StretchDown(const TSurfDesc &d, const CRectangulo &dr, const TSurfDesc &s, const CRectangulo &sr, int px) {
+    const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+    const int sw = sr.right - sr.left, sh = sr.bottom - sr.top;
+    const int64_t stepX = (int64_t(sw) * 65536) / dw, stepY = (int64_t(sh) * 65536) / dh;
+    int64_t y0 = 0;
+    for (int j = 0; j < dh; ++j) {
+        const int64_t y1 = y0 + stepY;
+        const int ra = int(y0 >> 16), rb = int(y1 >> 16);
+        uint8_t *dp = d.bits + ptrdiff_t(dr.top + j) * d.scanWidth + ptrdiff_t(dr.left) * px;
+        int64_t x0 = 0;
+        for (int i = 0; i < dw; ++i) {
+            const int64_t x1 = x0 + stepX;
+            const int ca = int(x0 >> 16), cb = int(x1 >> 16);
+            uint64_t sum[3] = {0, 0, 0};
+            for (int r = ra; r < rb; ++r) {
+                const uint8_t *sp = s.bits + ptrdiff_t(sr.top + r) * s.scanWidth + ptrdiff_t(sr.left) * px;
+                for (int c = ca; c < cb; ++c)
+                    for (int k = 0; k < 3; ++k) sum[k] += sp[c * px + k];
+            }
+            const uint64_t n = uint64_t(rb - ra) * uint64_t(cb - ca);
+            for (int k = 0; k < 3; ++k) dp[i * px + k] = uint8_t(n ? sum[k] / n : 0);
+            x0 = x1;
+        }
+        y0 = y1;
+    }
+}
+
+}  // namespace
+
+bool StretchBitmap(TSurfDesc &d, CRectangulo dr, TSurfDesc &s, CRectangulo sr, int bpp, bool enable, bool) {
+    const CRectangulo d0 = dr;
+    if (!ClipRect(d, dr)) return true;
+    ClipRect(s, sr);
+    const int64_t sw = int64_t(sr.right) - sr.left, sh = int64_t(sr.bottom) - sr.top;
+    const int64_t W0 = int64_t(d0.right) - d0.left, H0 = int64_t(d0.bottom) - d0.top;
+    sr.left += int((int64_t(dr.left) - d0.left) * sw / W0);
+    sr.top += int((int64_t(dr.top) - d0.top) * sh / H0);
+    sr.right += int((int64_t(dr.right) - d0.right) * sw / W0);
+    sr.bottom += int((int64_t(dr.bottom) - d0.bottom) * sh / H0);
+    if (sr.left >= sr.right || sr.top >= sr.bottom) return true;
+    if (s.bpp != d.bpp) return false;
+    if (!enable) return true;
+    if (bpp != 24 && bpp != 32) return true;
+    const int px = bpp / 8;
+    // The pixel size applies to both surfaces: never step wider than they are.
+    if (px > int(d.bpp / 8)) return true;
+    const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+    const int w = sr.right - sr.left, h = sr.bottom - sr.top;
+    if (dw > w && dh > h) StretchUp(d, dr, s, sr, px);
+    else if (dw < w && dh < h) StretchDown(d, dr, s, sr, px);
+    return true;
+}
+
+namespace {
+
+// Every source pixel becomes a 2 x 2 block. Only pixels inside the
+// destination are written, each from the source pixel it doubles.
+template <int Bytes>
+void DrawDoubleBytes(TSurfDesc &d, TSurfDesc &s, const CPunto &at, const CRectangulo &r) {
+    const int w2 = (r.right - r.left) / 2 * 2, h2 = (r.bottom - r.top) / 2 * 2;
+    for (int y = 0; y < h2; ++y) {
+        const int64_t sy = (int64_t(r.top) + y - at.y) >> 1;
+        const uint8_t *sp = Row(s, int(sy));
+        uint8_t *dp = PixelAt(d, r.left, r.top + y);
+        if (y > 0 && ((int64_t(r.top) + y - at.y) & 1)) {
+            memcpy(dp, dp - d.scanWidth, size_t(w2) * Bytes);  // the row above, already doubled
+            continue;
+        }
+        for (int x = 0; x < w2; ++x) {
+            const int64_t sx = (int64_t(r.left) + x - at.x) >> 1;
+            memcpy(dp + x * Bytes, sp + sx * Bytes, Bytes);
+        }
+    }
+}
+
+void DrawDouble_32(TSurfDesc &d, TSurfDesc &s, const CPunto &at, const CRectangulo &r) {
+    DrawDoubleBytes<4>(d, s, at, r);
+}
+void DrawDouble_24(TSurfDesc &d, TSurfDesc &s, const CPunto &at, const CRectangulo &r) {
+    DrawDoubleBytes<3>(d, s, at, r);
+}
+
+}  // namespace
+
+bool DrawDouble(TSurfDesc &d, TSurfDesc &s, CPunto at) {
+    auto clampInt = [](int64_t v) { return int(v > 0x7FFFFFFF ? 0x7FFFFFFF : (v < -0x7FFFFFFF ? -0x7FFFFFFF : v)); };
+    CRectangulo r(at.x, at.y, clampInt(int64_t(at.x) + 2 * int64_t(s.width)),
+                  clampInt(int64_t(at.y) + 2 * int64_t(s.height)));
+    if (!ClipRect(d, r)) return false;
+    if (s.bpp != d.bpp) return false;  // the source is read at the destination's pixel size
+    if (d.bpp == 32) DrawDouble_32(d, s, at, r);
+    else if (d.bpp == 24) DrawDouble_24(d, s, at, r);
+    return false;
+}

@@ -1,0 +1,175 @@
+// Motion and brightness blur: one colour stamp, painted through a source
+// used as an intensity mask, once or in passes shifted along a direction.
+#include <math.h>
+
+#include "pixfmt.h"
+#include "surface.h"
+
+using namespace kv;
+
+namespace {
+
+// Strength of a stamp over intensity byte s. Weights above 256 saturate at
+// 255 (and negative ones at 0) instead of wrapping to a faint stamp.
+inline uint32_t Strength(uint32_t s, int weight) {
+    const int64_t a = (int64_t(s) * weight) >> 8;
+    return a < 0 ? 0 : (a > 255 ? 255 : uint32_t(a));
+}
+
+// Source columns [c0, c1) of a row that may be read. An 8-bit source allows
+// the whole stored row (its pitch); a source of the destination's size
+// allows its width. Rows outside the source read as strength 0.
+struct SourceRows {
+    const TSurfDesc *s;
+    int bytes;
+    int limit;
+};
+
+// The stamp for one kind: F is the destination trait; Mix blends one pixel
+// towards the converted colour at strength a (1 to 254).
+template <class F, class Mix>
+void Stamp(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at, uint32_t color, int weight,
+           Mix mix) {
+    CRectangulo r = rect;
+    CPunto p = at;
+    if (!ClipRectAndPoint(d, r, p)) return;
+    int sbytes;
+    int64_t limit;
+    if (s.bpp == d.bpp) {
+        sbytes = int(s.bpp / 8);
+        limit = s.width;
+    } else if (s.bpp == 8) {
+        sbytes = 1;
+        limit = s.scanWidth;
+    } else {
+        return;
+    }
+    const int w = r.right - r.left;
+    // Columns whose source x lies in [0, limit).
+    const int64_t c0 = p.x < 0 ? -int64_t(p.x) : 0;
+    const int64_t c1 = limit - int64_t(p.x) < w ? limit - int64_t(p.x) : w;
+    for (int y = r.top; y < r.bottom; ++y) {
+        const int64_t sy = int64_t(p.y) + (y - r.top);
+        if (sy < 0 || sy >= s.height) continue;
+        uint8_t *dp = Row(d, y) + ptrdiff_t(r.left) * F::kBytes;
+        const uint8_t *sp = s.bits + ptrdiff_t(sy) * s.scanWidth;
+        for (int64_t c = c0; c < c1; ++c) {
+            const uint32_t a = Strength(sp[(p.x + c) * sbytes], weight);
+            if (a == 0) continue;
+            uint8_t *q = dp + c * F::kBytes;
+            if (a == 255) F::Store(q, color);
+            else F::Store(q, mix(F::Load(q), a));
+        }
+    }
+}
+
+// 24 and 32 bits, per byte: floor((c * (a + 1) + d * (255 - a)) / 256).
+template <int Bytes>
+struct MixBytes {
+    uint32_t c;
+    uint32_t operator()(uint32_t dv, uint32_t a) const {
+        uint32_t out = 0;
+        for (int k = 0; k < Bytes; ++k) {
+            const uint32_t cb = (c >> (8 * k)) & 0xFF, db = (dv >> (8 * k)) & 0xFF;
+            out |= ((cb * (a + 1) + db * (255 - a)) >> 8) << (8 * k);
+        }
+        return out;
+    }
+};
+
+// 16-bit kinds, per native field: d + floor((c - d) * a / 256); alpha bits 0.
+template <class F>
+struct MixFields {
+    uint32_t c;
+    static uint32_t Field(uint32_t d, uint32_t c, uint32_t a) { return (d * (256 - a) + c * a) >> 8; }
+    uint32_t operator()(uint32_t dv, uint32_t a) const {
+        return (Field((dv & F::kRMask) >> F::kRShift, (c & F::kRMask) >> F::kRShift, a) << F::kRShift) |
+               (Field((dv & F::kGMask) >> F::kGShift, (c & F::kGMask) >> F::kGShift, a) << F::kGShift) |
+               (Field((dv & F::kBMask) >> F::kBShift, (c & F::kBMask) >> F::kBShift, a) << F::kBShift);
+    }
+};
+
+void FiltroStamp_32(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
+    const uint32_t col = uint32_t(c);  // all four bytes
+    Stamp<Fmt32>(d, r, s, p, col, weight, MixBytes<4>{col});
+}
+void FiltroStamp_24(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
+    const uint32_t col = uint32_t(c) & 0xFFFFFF;
+    Stamp<Fmt24>(d, r, s, p, col, weight, MixBytes<3>{col});
+}
+template <class F>
+void FiltroStamp16(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
+    const uint32_t col = F::Pack(ColorRGB(c));
+    Stamp<F>(d, r, s, p, col, weight, MixFields<F>{col});
+}
+void FiltroStamp_565(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int w) {
+    FiltroStamp16<Fmt565>(d, r, s, p, c, w);
+}
+void FiltroStamp_555(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int w) {
+    FiltroStamp16<Fmt555>(d, r, s, p, c, w);
+}
+void FiltroStamp_4444(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int w) {
+    FiltroStamp16<Fmt4444>(d, r, s, p, c, w);
+}
+
+void FiltroStamp(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
+    if (d.bpp == 32) return FiltroStamp_32(d, r, s, p, c, weight);
+    if (d.bpp == 24) return FiltroStamp_24(d, r, s, p, c, weight);
+    const int kind = PixelKind(d);
+    if (kind == kKind565) return FiltroStamp_565(d, r, s, p, c, weight);
+    if (kind == kKind555 || kind == kKind1555) return FiltroStamp_555(d, r, s, p, c, weight);
+    if (kind == kKind4444) return FiltroStamp_4444(d, r, s, p, c, weight);
+}
+
+// Point of pass t: the sum truncated towards zero.
+inline CPunto PassPoint(const CPunto &at, int t, double cs, double sn) {
+    return CPunto(int(trunc(at.x + t * cs)), int(trunc(at.y + t * sn)));
+}
+
+}  // namespace
+
+bool FiltroMotionMask(TSurfDesc &d, TSurfDesc &s, CRectangulo const &rect, CPunto const &at, int weight) {
+    CRectangulo r = rect;
+    if (!ClipRect(d, r)) return false;
+    FiltroStamp(d, r, s, at, 0x00FFFFFF, weight);
+    return true;
+}
+
+bool FiltroMotionBlur(TSurfDesc &d, TSurfDesc &s, CRectangulo const &rect, CPunto const &at, unsigned long color,
+                      int passes, float angle) {
+    CRectangulo r = rect;
+    if (!ClipRect(d, r)) return false;
+    // Limit the block to the source's size.
+    auto size = [](int a, int b) {
+        const int64_t v = int64_t(b) - a;
+        return v > 0x7FFFFFFF ? 0x7FFFFFFF : int(v);
+    };
+    CRectangulo cut(0, 0, size(rect.left, rect.right), size(rect.top, rect.bottom));
+    if (!ClipRect(s, cut)) return false;
+    if (r.right - r.left > cut.right) r.right = r.left + cut.right;
+    if (r.bottom - r.top > cut.bottom) r.bottom = r.top + cut.bottom;
+    if (r.left >= r.right || r.top >= r.bottom) return false;
+    const int n = passes < 0 ? 0 : passes & ~1;
+    if (n == 0) return true;
+    const int half = n / 2;
+    const int weight = 256 / half;
+    const double cs = cos(double(angle)), sn = sin(double(angle));
+    for (int k = n - 1; k >= 0; --k) FiltroStamp(d, r, s, PassPoint(at, k - half, cs, sn), color, weight);
+    return true;
+}
+
+bool FiltroBrilloBlur(TSurfDesc &d, TSurfDesc &s, CRectangulo const &rect, CPunto const &at, unsigned long color,
+                      int passes, float angle) {
+    CRectangulo r = rect;
+    if (!ClipRect(d, r)) return false;
+    const int n = passes < 0 ? 0 : passes & ~1;
+    if (n == 0) return true;
+    const int half = n / 2;
+    const double cs = cos(double(angle)), sn = sin(double(angle));
+    for (int k = n - 1; k >= 0; --k) {
+        const int t = k - half;
+        const int e = t == 0 ? 1 : 2 * (t < 0 ? -t : t);
+        FiltroStamp(d, r, s, PassPoint(at, t, cs, sn), color, 256 / e);
+    }
+    return true;
+}

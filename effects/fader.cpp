@@ -1,0 +1,142 @@
+// OpenFader: a wipe whose mixing level is constant down each column and
+// falls linearly from left to right.
+#include "pixfmt.h"
+#include "surface.h"
+
+using namespace kv;
+
+namespace {
+
+// The level is an 8-bit weight; position 0 (256) and ramps that would fall
+// below 0 are clamped rather than wrapping into nonsense.
+inline int ClampLevel(int64_t a) { return a < 0 ? 0 : (a > 255 ? 255 : int(a)); }
+
+// d + floor((s - d) * a / 256), floor towards minus infinity.
+inline uint32_t MixField(uint32_t d, uint32_t s, uint32_t a) { return (d * (256 - a) + s * a) >> 8; }
+
+// The ramp is anchored at the block's left edge after the destination clip;
+// columns whose source pixel lies outside the source are skipped.
+struct Block {
+    uint8_t *dst;        // pixel of column j0, first row
+    const uint8_t *src;  // its source pixel
+    int w;               // width after the destination clip: the ramp's frame
+    int j0, j1;          // columns drawn, within [0, w)
+    int h;
+    int start;
+    int hold;
+};
+
+bool Prepare(const TSurfDesc &d, const CRectangulo &rect, const TSurfDesc &s, const CPunto &at, int position,
+             int step, int hold, int bytes, Block &b) {
+    CRectangulo r0 = rect;
+    CPunto p0 = at;
+    if (!ClipRectAndPoint(d, r0, p0)) return false;
+    CRectangulo r = r0;
+    CPunto p = p0;
+    if (!ClipBlock(d, r, p, s)) return false;
+    b.w = r0.right - r0.left;
+    b.j0 = r.left - r0.left;
+    b.j1 = r.right - r0.left;
+    b.h = r.bottom - r.top;
+    b.dst = Row(d, r.top) + ptrdiff_t(r.left) * bytes;
+    b.src = Row(s, p.y) + ptrdiff_t(p.x) * bytes;
+    const int64_t mag = position < 0 ? -int64_t(position) : int64_t(position);
+    b.start = position > 0 ? 255 : ClampLevel(256 - mag * step);
+    b.hold = hold < 0 ? 0 : hold;
+    return true;
+}
+
+// 24 and 32 bits: every byte of the pixel (alpha included) is mixed.
+template <int Bytes>
+bool OpenFaderBytes(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at, int position, int step,
+                    int hold) {
+    Block b;
+    if (!Prepare(d, rect, s, at, position, step, hold, Bytes, b)) return true;
+    for (int y = 0; y < b.h; ++y) {
+        uint8_t *dp = b.dst + ptrdiff_t(y) * d.scanWidth;
+        const uint8_t *sp = b.src + ptrdiff_t(y) * s.scanWidth;
+        for (int j = b.j0; j < b.j1; ++j) {
+            const int64_t past = j > b.hold ? j - b.hold : 0;
+            const uint32_t a = uint32_t(ClampLevel(b.start - past * step));
+            const int o = (j - b.j0) * Bytes;
+            for (int k = 0; k < Bytes; ++k) dp[o + k] = uint8_t(MixField(dp[o + k], sp[o + k], a));
+        }
+    }
+    return true;
+}
+
+template <class F>
+inline uint32_t MixPixel16(uint32_t dv, uint32_t sv, uint32_t a) {
+    const uint32_t r = MixField((dv & F::kRMask) >> F::kRShift, (sv & F::kRMask) >> F::kRShift, a);
+    const uint32_t g = MixField((dv & F::kGMask) >> F::kGShift, (sv & F::kGMask) >> F::kGShift, a);
+    const uint32_t bl = MixField((dv & F::kBMask) >> F::kBShift, (sv & F::kBMask) >> F::kBShift, a);
+    return (r << F::kRShift) | (g << F::kGShift) | (bl << F::kBShift);  // alpha bits 0
+}
+
+// 16-bit kinds work in groups of four pixels that share one level, and a
+// fully open group is copied bit for bit: stored wipes depend on both. The
+// last w mod 4 pixels go one by one from the level of the last group; past
+// the hold the ramp keeps falling by step per pixel there.
+template <class F>
+bool OpenFader16(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at, int position, int step,
+                 int hold) {
+    Block b;
+    if (!Prepare(d, rect, s, at, position, step, hold, 2, b)) return true;
+    const int groups = b.w / 4;
+    const int holdGroups = b.hold / 4;
+    const int rampFrom = b.hold > groups * 4 ? b.hold : groups * 4;
+    auto groupLevel = [&](int g) {
+        const int64_t past = g > holdGroups ? g - holdGroups : 0;
+        return ClampLevel(b.start - past * 4 * int64_t(step));
+    };
+    const int lastGroupLevel = groups > 0 ? groupLevel(groups - 1) : b.start;
+    for (int y = 0; y < b.h; ++y) {
+        uint8_t *dp = b.dst + ptrdiff_t(y) * d.scanWidth;
+        const uint8_t *sp = b.src + ptrdiff_t(y) * s.scanWidth;
+        for (int j = b.j0; j < b.j1; ++j) {
+            const int o = 2 * (j - b.j0);
+            uint32_t a;
+            if (j < groups * 4) {
+                a = uint32_t(groupLevel(j / 4));
+                if (a == 255) {
+                    dp[o] = sp[o];
+                    dp[o + 1] = sp[o + 1];
+                    continue;
+                }
+            } else {
+                const int64_t past = j > rampFrom ? j - rampFrom : 0;
+                a = uint32_t(ClampLevel(lastGroupLevel - past * step));
+            }
+            Store16(dp + o, MixPixel16<F>(Load16(dp + o), Load16(sp + o), a));
+        }
+    }
+    return true;
+}
+
+bool OpenFader_32(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
+    return OpenFaderBytes<4>(d, r, s, p, pos, step, hold);
+}
+bool OpenFader_24(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
+    return OpenFaderBytes<3>(d, r, s, p, pos, step, hold);
+}
+bool OpenFader_565(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
+    return OpenFader16<Fmt565>(d, r, s, p, pos, step, hold);
+}
+bool OpenFader_555(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
+    return OpenFader16<Fmt555>(d, r, s, p, pos, step, hold);
+}
+bool OpenFader_4444(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
+    return OpenFader16<Fmt4444>(d, r, s, p, pos, step, hold);
+}
+
+}  // namespace
+
+bool OpenFader(TSurfDesc &d, CRectangulo const &r, TSurfDesc &s, CPunto const &p, int position, int step, int hold) {
+    if (d.bpp == 32) return OpenFader_32(d, r, s, p, position, step, hold);
+    if (d.bpp == 24) return OpenFader_24(d, r, s, p, position, step, hold);
+    const int kind = PixelKind(d);
+    if (kind == kKind565) return OpenFader_565(d, r, s, p, position, step, hold);
+    if (kind == kKind555 || kind == kKind1555) return OpenFader_555(d, r, s, p, position, step, hold);
+    if (kind == kKind4444) return OpenFader_4444(d, r, s, p, position, step, hold);
+    return false;
+}

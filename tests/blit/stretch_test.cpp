@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include "testsurf.h"
+
+using kvtest::TestSurface;
+
+namespace {
+
+class StretchKinds : public ::testing::TestWithParam<int> {};
+
+// Marks every source pixel with its own column in the first byte.
+void MarkColumns(TestSurface &s) {
+    const int b = int(s.desc.bpp / 8);
+    for (int y = 0; y < s.desc.height; ++y)
+        for (int x = 0; x < s.desc.width; ++x) s.Row(y)[x * b] = uint8_t(x);
+}
+
+TEST_P(StretchKinds, NearestHalvesAndDoubles) {
+    const int kind = GetParam(), b = int(kvtest::KindByNumber(kind).bpp / 8);
+    TestSurface s(kind, 100, 1, 3), d(kind, 50, 1, 1), d2(kind, 200, 1, 2);
+    MarkColumns(s);
+    ASSERT_TRUE(BltStrech(*d, CRectangulo(0, 0, 50, 1), *s, CRectangulo(0, 0, 100, 1), false));
+    for (int x = 0; x < 50; ++x) EXPECT_EQ(d.Row(0)[x * b], 2 * x) << x;
+    TestSurface s50(kind, 50, 1);
+    MarkColumns(s50);
+    ASSERT_TRUE(DrawStretch(*d2, CRectangulo(0, 0, 100, 1), *s50, CRectangulo(0, 0, 50, 1)));
+    for (int x = 0; x < 100; ++x) EXPECT_EQ(d2.Row(0)[x * b], x / 2) << x;
+    EXPECT_TRUE(d.GuardsIntact());
+    EXPECT_TRUE(d2.GuardsIntact());
+}
+
+TEST_P(StretchKinds, HalfOffTheSurfaceSqueezesTheWholeSource) {
+    const int kind = GetParam(), b = int(kvtest::KindByNumber(kind).bpp / 8);
+    TestSurface s(kind, 8, 1), d(kind, 4, 1, 2);
+    MarkColumns(s);
+    ASSERT_TRUE(BltStrech(*d, CRectangulo(0, 0, 8, 1), *s, CRectangulo(0, 0, 8, 1), false));
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(d.Row(0)[x * b], 2 * x);
+    EXPECT_TRUE(d.GuardsIntact());
+}
+
+TEST_P(StretchKinds, FilterOnlyMattersAbove16Bits) {
+    const int kind = GetParam();
+    kvtest::Rng rng(kind);
+    TestSurface s(kind, 7, 5), a(kind, 13, 9, 1), b(kind, 13, 9, 1);
+    s.Randomize(rng);
+    a.Fill(0);
+    b.Fill(0);
+    ASSERT_TRUE(BltStrech(*a, CRectangulo(0, 0, 13, 9), *s, CRectangulo(0, 0, 7, 5), true));
+    ASSERT_TRUE(BltStrech(*b, CRectangulo(0, 0, 13, 9), *s, CRectangulo(0, 0, 7, 5), false));
+    if (s.desc.bpp <= 16) EXPECT_EQ(a.Pixels(), b.Pixels());
+    else EXPECT_NE(a.Pixels(), b.Pixels());
+    EXPECT_TRUE(a.GuardsIntact());
+}
+
+TEST_P(StretchKinds, EmptyRectanglesAndMismatchedSourcesAreRefused) {
+    const int kind = GetParam();
+    TestSurface s(kind, 4, 4), d(kind, 4, 4);
+    EXPECT_FALSE(BltStrech(*d, CRectangulo(4, 0, 8, 4), *s, CRectangulo(0, 0, 4, 4), false));
+    EXPECT_FALSE(BltStrech(*d, CRectangulo(0, 0, 4, 4), *s, CRectangulo(0, 0, 0, 4), false));
+    TestSurface other(kind == 32 ? 24 : 32, 4, 4);
+    EXPECT_FALSE(BltStrech(*d, CRectangulo(0, 0, 4, 4), *other, CRectangulo(0, 0, 4, 4), false));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, StretchKinds, ::testing::ValuesIn(kvtest::AllKinds()),
+                         [](const auto &i) { return kvtest::KindName(i.param); });
+
+TEST(BltStrech, BilinearFlatWhiteComesOutOneDarkerAndKeepsByte3) {
+    TestSurface s(32, 5, 5), d(32, 9, 7, 4);
+    s.Fill(255);
+    d.Fill(0x11);
+    ASSERT_TRUE(BltStrech(*d, CRectangulo(0, 0, 9, 7), *s, CRectangulo(0, 0, 5, 5), true));
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 9; ++x) {
+            const uint8_t *p = d.Row(y) + x * 4;
+            EXPECT_EQ(p[0], 254);
+            EXPECT_EQ(p[2], 254);
+            EXPECT_EQ(p[3], 0x11);
+        }
+    EXPECT_TRUE(d.GuardsIntact());
+}
+
+TEST(BltStrech, BilinearDoesNotReadPastTheSourceBlock) {
+    // The block's right and lower neighbours are clamped to it: a bright
+    // column just outside the block must not leak in.
+    TestSurface s(24, 4, 4), d(24, 8, 8);
+    s.Fill(0);
+    for (int y = 0; y < 4; ++y) s.Row(y)[3 * 3] = s.Row(y)[3 * 3 + 1] = s.Row(y)[3 * 3 + 2] = 255;
+    for (int x = 0; x < 4; ++x) s.Row(3)[x * 3] = 255;
+    ASSERT_TRUE(BltStrech(*d, CRectangulo(0, 0, 8, 8), *s, CRectangulo(0, 0, 3, 3), true));
+    for (uint8_t v : d.Pixels()) EXPECT_EQ(v, 0);
+}
+
+TEST(DrawStretch, ByteTableFormIsANoOp) {
+    for (int kind : kvtest::AllKinds()) {
+        TestSurface d(kind, 3, 3), s(kind, 3, 3);
+        d.Fill(5);
+        unsigned char table[256] = {};
+        const bool r = DrawStretch(*d, CRectangulo(0, 0, 3, 3), *s, CRectangulo(0, 0, 3, 3), table);
+        EXPECT_EQ(r, kind == 8 || kind == 24 || kind == 32) << kind;
+        EXPECT_EQ(d.Pixels(), std::vector<uint8_t>(d.Pixels().size(), 5));
+    }
+}
+
+TEST(StretchBitmap, EnableAndShapeRules) {
+    TestSurface s(32, 10, 10), d(32, 20, 20);
+    s.Fill(200);
+    d.Fill(1);
+    EXPECT_TRUE(StretchBitmap(*d, CRectangulo(0, 0, 20, 20), *s, CRectangulo(0, 0, 10, 10), 32, false, false));
+    EXPECT_TRUE(StretchBitmap(*d, CRectangulo(0, 0, 20, 5), *s, CRectangulo(0, 0, 10, 10), 32, true, false));
+    EXPECT_EQ(d.Pixels(), std::vector<uint8_t>(d.Pixels().size(), 1));
+    TestSurface s24(24, 10, 10);
+    EXPECT_FALSE(StretchBitmap(*d, CRectangulo(0, 0, 20, 20), *s24, CRectangulo(0, 0, 10, 10), 32, true, false));
+    EXPECT_TRUE(StretchBitmap(*d, CRectangulo(30, 0, 40, 20), *s, CRectangulo(0, 0, 10, 10), 32, true, false));
+}
+
+TEST(StretchBitmap, ReductionAveragesBlocks) {
+    TestSurface s(24, 4, 4), d(24, 2, 2, 1);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            for (int k = 0; k < 3; ++k) s.Row(y)[x * 3 + k] = uint8_t(y * 4 + x + k);
+    ASSERT_TRUE(StretchBitmap(*d, CRectangulo(0, 0, 2, 2), *s, CRectangulo(0, 0, 4, 4), 24, true, false));
+    // Block (0,0): 0, 1, 4, 5 -> 2 (truncated 2.5).
+    EXPECT_EQ(d.Row(0)[0], 2);
+    EXPECT_EQ(d.Row(0)[1], 3);
+    EXPECT_EQ(d.Row(1)[3], (10 + 11 + 14 + 15) / 4);
+    EXPECT_TRUE(d.GuardsIntact());
+}
+
+TEST(StretchBitmap, LargeReductionsUseWideSums) {
+    TestSurface s(32, 600, 2), d(32, 1, 1);
+    s.Fill(255);
+    ASSERT_TRUE(StretchBitmap(*d, CRectangulo(0, 0, 1, 1), *s, CRectangulo(0, 0, 600, 2), 32, true, false));
+    EXPECT_EQ(d.Row(0)[0], 255);
+    EXPECT_EQ(d.Row(0)[2], 255);
+}
+
+TEST(StretchBitmap, EnlargementInterpolatesAndClampsAtTheEdge) {
+    TestSurface s(32, 2, 2), d(32, 4, 4, 8);
+    s.Fill(0);
+    s.Row(0)[4] = 200;  // pixel (1, 0), blue
+    d.Fill(0x33);
+    ASSERT_TRUE(StretchBitmap(*d, CRectangulo(0, 0, 4, 4), *s, CRectangulo(0, 0, 2, 2), 32, true, false));
+    // Step 0.5: columns at x = 0, 0.5, 0 (of column 1), 0.5 (clamped).
+    EXPECT_EQ(d.Row(0)[0], 0);
+    EXPECT_EQ(d.Row(0)[4], 100);
+    EXPECT_EQ(d.Row(0)[8], 200);
+    EXPECT_EQ(d.Row(0)[12], 200);
+    EXPECT_EQ(d.Row(0)[3], 0x33);  // the fourth byte is left alone
+    EXPECT_TRUE(d.GuardsIntact());
+}
+
+TEST(StretchBitmap, PixelSizeWiderThanTheSurfacesDrawsNothing) {
+    TestSurface s(16, 4, 4), d(16, 8, 8);
+    s.Fill(9);
+    d.Fill(1);
+    EXPECT_TRUE(StretchBitmap(*d, CRectangulo(0, 0, 8, 8), *s, CRectangulo(0, 0, 4, 4), 32, true, false));
+    EXPECT_EQ(d.Pixels(), std::vector<uint8_t>(d.Pixels().size(), 1));
+    EXPECT_TRUE(d.GuardsIntact());
+}
+
+TEST(DrawDouble, DoublesAndAlwaysReportsFalse) {
+    TestSurface s(32, 3, 2), d(32, 10, 6, 4);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) s.Row(y)[x * 4] = uint8_t(10 * y + x + 1);
+    d.Fill(0);
+    EXPECT_FALSE(DrawDouble(*d, *s, CPunto(0, 0)));
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) EXPECT_EQ(d.Row(y)[x * 4], 10 * (y / 2) + x / 2 + 1) << x << "," << y;
+    EXPECT_EQ(d.Row(0)[6 * 4], 0);
+    EXPECT_EQ(d.Row(4)[0], 0);
+    EXPECT_TRUE(d.GuardsIntact());
+}
+
+TEST(DrawDouble, OddClippedWidthLeavesTheLastColumn) {
+    TestSurface s(24, 3, 2), d(24, 5, 4);
+    s.Fill(7);
+    d.Fill(0);
+    DrawDouble(*d, *s, CPunto(0, 0));
+    for (int y = 0; y < 4; ++y) {
+        EXPECT_EQ(d.Row(y)[3 * 3], 7);
+        EXPECT_EQ(d.Row(y)[4 * 3], 0);
+    }
+}
+
+TEST(DrawDouble, PointsLeftOrAboveWriteOnlyInside) {
+    TestSurface s(32, 3, 3), d(32, 4, 4, 4);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) s.Row(y)[x * 4] = uint8_t(10 * y + x + 1);
+    d.Fill(0);
+    DrawDouble(*d, *s, CPunto(-1, -3));
+    // Destination (0, 0) doubles source ((0 + 1) / 2, (0 + 3) / 2) = (0, 1).
+    EXPECT_EQ(d.Row(0)[0], 11);
+    EXPECT_EQ(d.Row(0)[4], 12);
+    EXPECT_EQ(d.Row(1)[0], 21);
+    EXPECT_TRUE(d.GuardsIntact());
+}
+
+}  // namespace

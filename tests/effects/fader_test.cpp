@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include "testsurf.h"
+
+using kvtest::TestSurface;
+
+namespace {
+
+// One-row fader over a destination of 0 and a source of 0xFF bytes.
+std::vector<uint8_t> FadeRow(int kind, int w, int position, int step, int hold, int left = 0) {
+    TestSurface d(kind, w, 1, 3), s(kind, w + 8, 1, 5);
+    d.Fill(0);
+    s.Fill(0xFF);
+    EXPECT_TRUE(OpenFader(*d, CRectangulo(left, 0, w, 1), *s, CPunto(0, 0), position, step, hold));
+    EXPECT_TRUE(d.GuardsIntact());
+    return d.Pixels();
+}
+
+TEST(OpenFader, RampOn32Bits) {
+    auto px = FadeRow(32, 4, -1, 1, 0);
+    // Levels 255, 254, 253, 252: 255 over 0 gives level - 1, all four bytes.
+    for (int j = 0; j < 4; ++j)
+        for (int k = 0; k < 4; ++k) EXPECT_EQ(px[j * 4 + k], 254 - j) << j;
+}
+
+TEST(OpenFader, HoldKeepsTheStartLevel) {
+    auto px = FadeRow(32, 6, -1, 1, 3);
+    for (int j = 0; j < 4; ++j) EXPECT_EQ(px[j * 4], 254) << j;
+    EXPECT_EQ(px[4 * 4], 253);
+    EXPECT_EQ(px[5 * 4], 252);
+}
+
+TEST(OpenFader, PositiveStepTwoOn24And32) {
+    for (int kind : {24, 32}) {
+        auto px = FadeRow(kind, 3, 9, 2, 0);
+        const int b = kind / 8;
+        EXPECT_EQ(px[0], 254);
+        EXPECT_EQ(px[b], 252);
+        EXPECT_EQ(px[2 * b], 250);
+    }
+}
+
+TEST(OpenFader, SixteenBitGroupsCopyWhenFullyOpen) {
+    TestSurface d(16, 6, 1), s(16, 6, 1);
+    d.Fill(0);
+    s.Fill(0xFF);
+    ASSERT_TRUE(OpenFader(*d, CRectangulo(0, 0, 6, 1), *s, CPunto(0, 0), 5, 1, 10));
+    auto px = d.Pixels();
+    for (int j = 0; j < 4; ++j) EXPECT_EQ(px[2 * j] | (px[2 * j + 1] << 8), 0xFFFF) << j;  // copied whole
+    // The remainder is mixed at 255: 31 over 0 gives 30, 63 gives 62.
+    const unsigned v = px[8] | (px[9] << 8);
+    EXPECT_EQ(v >> 11, 30u);
+    EXPECT_EQ((v >> 5) & 63, 62u);
+    EXPECT_EQ(v & 31, 30u);
+}
+
+TEST(OpenFader, SixteenBitGroupsStepByFour) {
+    for (int kind : {16, 17, 18, 19}) {
+        TestSurface d(kind, 12, 1), s(kind, 12, 1);
+        d.Fill(0);
+        s.Fill(0xFF);
+        ASSERT_TRUE(OpenFader(*d, CRectangulo(0, 0, 12, 1), *s, CPunto(0, 0), 3, 2, 0));
+        auto px = d.Pixels();
+        auto blue = [&](int j) { return (px[2 * j] | (px[2 * j + 1] << 8)) & (kind == 19 ? 0xF : 0x1F); };
+        const int maxB = kind == 19 ? 15 : 31;
+        // Groups at 255 (copied), 247, 239.
+        EXPECT_EQ(px[0] | (px[1] << 8), 0xFFFF) << kind;
+        for (int j = 4; j < 8; ++j) EXPECT_EQ(blue(j), maxB * 247 / 256) << kind;
+        for (int j = 8; j < 12; ++j) EXPECT_EQ(blue(j), maxB * 239 / 256) << kind;
+        // Mixed pixels write the alpha bits as 0.
+        const int alphaBits = kind == 18 ? 0x80 : (kind == 19 ? 0xF0 : 0);
+        EXPECT_EQ(px[9] & alphaBits, 0);
+    }
+}
+
+TEST(OpenFader, ClippedBlockStartsItsRampAtTheFirstVisibleColumn) {
+    TestSurface d(32, 4, 1), s(32, 8, 1);
+    d.Fill(0);
+    for (int x = 0; x < 8; ++x) s.Row(0)[x * 4] = uint8_t(x * 16 + 15);
+    ASSERT_TRUE(OpenFader(*d, CRectangulo(-4, 0, 4, 1), *s, CPunto(0, 0), -1, 1, 0));
+    auto px = d.Pixels();
+    // Column 0 of the destination reads source column 4, at level 255.
+    EXPECT_EQ(px[0], (4 * 16 + 15) * 255 / 256);
+    EXPECT_EQ(px[4], (5 * 16 + 15) * 254 / 256);
+}
+
+TEST(OpenFader, LevelsAreClamped) {
+    // Position 0 would start at 256, a steep ramp would fall below 0.
+    auto px = FadeRow(32, 3, 0, 1, 0);
+    EXPECT_EQ(px[0], 254);
+    auto steep = FadeRow(32, 4, -1, 200, 0);
+    EXPECT_EQ(steep[0], 55);  // start 56
+    EXPECT_EQ(steep[4], 0);   // 56 - 200: clamped to 0, not wrapped
+    EXPECT_EQ(steep[12], 0);
+}
+
+TEST(OpenFader, EightBitsAndUnknownKindsAreRefused) {
+    TestSurface d(8, 4, 1), s(8, 4, 1);
+    d.Fill(7);
+    EXPECT_FALSE(OpenFader(*d, CRectangulo(0, 0, 4, 1), *s, CPunto(0, 0), 1, 1, 0));
+    EXPECT_EQ(d.Pixels(), std::vector<uint8_t>(4, 7));
+}
+
+TEST(OpenFader, SourceBlockOutsideItsSurfaceIsNotRead) {
+    TestSurface d(24, 8, 3), s(24, 4, 2);
+    d.Fill(0);
+    s.Fill(0xFF);
+    ASSERT_TRUE(OpenFader(*d, CRectangulo(0, 0, 8, 3), *s, CPunto(-2, 0), 1, 0, 0));
+    auto px = d.Pixels();
+    EXPECT_EQ(px[0], 0);           // source column -2
+    EXPECT_EQ(px[2 * 3], 254);     // source column 0
+    EXPECT_EQ(px[6 * 3], 0);       // source column 4: past the source
+    EXPECT_EQ(px[2 * 8 * 3 + 6], 0);  // row 2: past the source
+    EXPECT_TRUE(d.GuardsIntact());
+}
+
+}  // namespace
