@@ -452,6 +452,66 @@ TEST(Resources, DialogBitmapAndIcon)
     FreeLibrary(m);
 }
 
+std::string g_shot;
+
+void SaveScreenArea(HWND window, const std::string& path)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(mem, old);
+    BITMAPINFOHEADER bi = {};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = h;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    const DWORD stride = (DWORD(w) * 3 + 3) & ~3u;
+    std::string pixels(stride * DWORD(h), '\0');
+    GetDIBits(mem, bmp, 0, UINT(h), &pixels[0], reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi;
+    fh.bfSize = fh.bfOffBits + DWORD(pixels.size());
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    f.write(reinterpret_cast<const char*>(&bi), sizeof bi);
+    f.write(pixels.data(), std::streamsize(pixels.size()));
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+// Not a check: with UPDATER_SCREENSHOT=file.bmp it photographs the dialog
+// half way through a big file, the program held still meanwhile.
+TEST_F(E2E, Screenshot)
+{
+    char path[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("UPDATER_SCREENSHOT", path, MAX_PATH))
+        GTEST_SKIP() << "UPDATER_SCREENSHOT not set";
+    g_shot = path;
+    std::string map = olds["data\\mappa.dat"];
+    map[10] ^= 1;
+    Files news = {{"data\\mappa.dat", map}, {"korvante.exe", Random(48 << 20, 7)}, {"leggimi.txt", "1.1"}};
+    MakeKit(news);
+    Session s;
+    s.press = Press::Install;
+    s.duringPatch = [](HWND dialog, HANDLE thread) {
+        SuspendThread(thread);
+        Sleep(300);
+        SaveScreenArea(dialog, g_shot);
+        ResumeThread(thread);
+    };
+    Run(s);
+    ExpectGame(With(AfterSetUp(), news));
+    EXPECT_TRUE(fs::exists(g_shot));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
