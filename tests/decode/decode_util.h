@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "surface/pixfmt.h"
 #include "testsurf.h"
 
 namespace kvtest {
@@ -24,6 +25,27 @@ inline std::vector<uint8_t> ReadFile(const std::string &path) {
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) v.insert(v.end(), buf, buf + n);
     fclose(f);
     return v;
+}
+
+// The pixel a true-colour decoder should store for an 8-bit RGB triple, and
+// the pixel it did store (without the fourth byte of 32-bit pixels).
+inline uint32_t Expected(int kind, const uint8_t *rgb) {
+    const kv::RGB8 c{rgb[0], rgb[1], rgb[2]};
+    switch (kind) {
+    case 16: return kv::Fmt565::Pack(c);
+    case 17:
+    case 18: return kv::Fmt555::Pack(c);
+    case 19: return kv::Fmt4444::Pack(c);
+    default: return kv::RGBColor(c);
+    }
+}
+
+inline uint32_t Stored(int kind, const uint8_t *p) {
+    switch (kind) {
+    case 32: return kv::Load32(p) & 0xFFFFFF;
+    case 24: return kv::Fmt24::Load(p);
+    default: return kv::Load16(p);
+    }
 }
 
 inline std::string DataPath(const std::string &rel) { return std::string(UTILS_TEST_DATA) + "/" + rel; }

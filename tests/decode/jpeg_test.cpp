@@ -64,25 +64,6 @@ bool Reference(const std::vector<uint8_t> &file, RefImage &out, const TRGBA *map
     return true;
 }
 
-uint32_t Expected(int kind, const uint8_t *rgb) {
-    const kv::RGB8 c{rgb[0], rgb[1], rgb[2]};
-    switch (kind) {
-    case 16: return kv::Fmt565::Pack(c);
-    case 17:
-    case 18: return kv::Fmt555::Pack(c);
-    case 19: return kv::Fmt4444::Pack(c);
-    default: return kv::RGBColor(c);
-    }
-}
-
-uint32_t Stored(int kind, const uint8_t *p) {
-    switch (kind) {
-    case 32: return kv::Load32(p) & 0xFFFFFF;
-    case 24: return kv::Fmt24::Load(p);
-    default: return kv::Load16(p);
-    }
-}
-
 const char *kJpegs[] = {"base444", "base420", "prog420", "grey", "thumb", "comment"};
 
 class JpegFixture : public ::testing::TestWithParam<std::tuple<const char *, int>> {};
