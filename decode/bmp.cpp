@@ -28,10 +28,11 @@ struct BmpHeader {
     uint32_t compression;
     uint32_t colours;    // file palette entries, 1 to 256 (information header, 8 bits)
     bool topDown;
+    bool alpha;          // read as a plane of 8-bit values whatever the depth
     bool Paletted() const { return bitCount == 8; }
     bool Triples() const { return bitCount >= 17; }
     bool Rle() const { return info && compression == 1 && Paletted(); }
-    bool FilePalette() const { return info && bitCount == 8; }
+    bool FilePalette() const { return info && bitCount == 8 && !alpha; }
 };
 
 // The two-argument forms know no length: their reader ends at the top of
@@ -44,7 +45,8 @@ Reader Unbounded(const uint8_t *p) {
 // Reads the headers. With a length (bounded) the file must be consistent:
 // a header as long as its size field, a known header size, a palette of at
 // most 256 entries inside the buffer, pixel data starting inside it.
-bool ParseHeader(Reader &rd, bool bounded, BmpHeader &h) {
+bool ParseHeader(Reader &rd, bool bounded, BmpHeader &h, bool alpha = false) {
+    h.alpha = alpha;
     rd.Seek(0);
     const uint8_t m0 = rd.U8(), m1 = rd.U8();
     rd.Seek(10);
@@ -73,6 +75,7 @@ bool ParseHeader(Reader &rd, bool bounded, BmpHeader &h) {
         h.topDown = false;
     }
     if (rd.Failed()) return false;
+    if (alpha) h.bitCount = 8;
     h.pixels = (m0 == 'K' && m1 == 'V') ? 54 : offset;
     if (h.FilePalette()) {
         if (h.colours == 0) h.colours = 256;
@@ -95,8 +98,11 @@ bool RowsFit(const BmpHeader &h, size_t length, int64_t w, int64_t rows) {
     if (w <= 0 || rows <= 0 || h.Rle() || !(h.Paletted() || h.Triples())) return true;
     const int64_t rowBytes = h.Paletted() ? w : 3 * w;
     const int64_t stride = (rowBytes + 3) & ~int64_t(3);
-    const int64_t need = int64_t(h.pixels) + stride * (rows - 1) + rowBytes;
-    return need <= int64_t(length);
+    // Sizes up to 2^31 rows of 3 x 2^31 bytes: compare by division, the
+    // product would overflow.
+    if (int64_t(h.pixels) > int64_t(length) || rowBytes > int64_t(length) - int64_t(h.pixels)) return false;
+    const int64_t room = int64_t(length) - int64_t(h.pixels) - rowBytes;
+    return rows - 1 <= room / stride;
 }
 
 // Working palette: the file's entries (fourth byte 0, entries past the
@@ -417,7 +423,73 @@ bool Info(TSurfDesc &s, Reader &rd, bool bounded, size_t length) {
     return true;
 }
 
+// Alpha planes: the pixel data taken as raw 8-bit values, no palette, no
+// background and no row wrap in RLE8.
+bool LoadAlpha(TSurfDesc &s, unsigned char *data, Reader &rd, bool bounded, size_t length) {
+    BmpHeader h;
+    if (!ParseHeader(rd, bounded, h, true)) return false;
+    if (bounded && !RowsFit(h, length, s.width, s.height)) return false;
+    const int w = s.width, rows = s.height;
+    if (w <= 0 || rows <= 0) return true;
+    if (!s.bits) return false;
+    if (h.Rle()) {
+        TRGBA unused[256];
+        return DecodeRle<To8>(s, rd, h, unused);
+    }
+    // Rows are copied with their padding, but never past the row's own
+    // pitch: a narrow pitch would otherwise spill into the next row, or
+    // past the last one.
+    const size_t stride = (size_t(w) + 3) & ~size_t(3);
+    const size_t pitch = size_t(s.scanWidth < 0 ? -int64_t(s.scanWidth) : int64_t(s.scanWidth));
+    const size_t n = stride < pitch ? stride : pitch;
+    size_t at = h.pixels;
+    for (int r = 0; r < rows; ++r, at += stride) {
+        size_t m = n;
+        if (bounded) {
+            if (at >= length) break;
+            if (m > length - at) m = length - at;  // the last row's padding may be missing
+        }
+        memcpy(DestRow(s, h, r), data + at, m);
+    }
+    return true;
+}
+
+bool AlphaInfo(TSurfDesc &s, Reader &rd, bool bounded, size_t length) {
+    BmpHeader h;
+    if (!ParseHeader(rd, bounded, h, true)) return false;
+    const int64_t rows = h.height < 0 ? -h.height : h.height;
+    if (bounded && !RowsFit(h, length, h.width, rows)) return false;
+    s.width = int(h.width);
+    s.height = int(uint32_t(rows));
+    s.bpp = 8;
+    return true;
+}
+
 }  // namespace
+
+bool LoadInfoBMPAlpha(TSurfDesc &s, unsigned char *data) {
+    Reader rd = Unbounded(data);
+    AlphaInfo(s, rd, false, 0);
+    return true;
+}
+
+bool LoadInfoBMPAlpha(TSurfDesc &s, unsigned char *data, long length) {
+    if (!data || length < 0) return false;
+    Reader rd(data, size_t(length));
+    return AlphaInfo(s, rd, true, size_t(length));
+}
+
+bool LoadBMPAlpha(TSurfDesc &s, unsigned char *data) {
+    Reader rd = Unbounded(data);
+    LoadAlpha(s, data, rd, false, 0);
+    return true;
+}
+
+bool LoadBMPAlpha(TSurfDesc &s, unsigned char *data, long length) {
+    if (!data || length < 0) return false;
+    Reader rd(data, size_t(length));
+    return LoadAlpha(s, data, rd, true, size_t(length));
+}
 
 bool LoadInfoBMP(TSurfDesc &s, unsigned char *data) {
     Reader rd = Unbounded(data);

@@ -147,6 +147,14 @@ UTILS_API bool LoadBMP(TSurfDesc &s, unsigned char *data);
 UTILS_API bool LoadInfoBMP(TSurfDesc &s, unsigned char *data, long length);
 UTILS_API bool LoadBMP(TSurfDesc &s, unsigned char *data, long length);
 
+// 8-bit bitmaps as alpha planes: the pixel values written as they are into
+// a surface of one byte per pixel, every colour table ignored. The info
+// forms report bpp 8 whatever the file's depth.
+UTILS_API bool LoadInfoBMPAlpha(TSurfDesc &s, unsigned char *data);
+UTILS_API bool LoadBMPAlpha(TSurfDesc &s, unsigned char *data);
+UTILS_API bool LoadInfoBMPAlpha(TSurfDesc &s, unsigned char *data, long length);
+UTILS_API bool LoadBMPAlpha(TSurfDesc &s, unsigned char *data, long length);
+
 
 // ---------------------------------------------------------------------------
 // Decoders: GIF, JPEG, alpha planes, PGF

@@ -4,6 +4,8 @@
 # then fuzzing from the fixtures named by the harness's "// seeds: DIR" line
 # (tests/data/DIR, each file once per pixel kind). A crash fails the script
 # and leaves its input in build/fuzz/artifacts/NAME/.
+# FUZZ_CORPUS=DIR keeps the growing corpora there (default build/fuzz/corpus);
+# FUZZ_RUNS=N stops each harness after N executions if that comes first.
 # Usage: fuzz.sh [SECONDS] [HARNESS...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,11 +23,11 @@ fail=0
 for h in "${harnesses[@]}"; do
   bin=$out/$h
   seeds=$(sed -n 's|^// seeds: *||p' "$top/tests/fuzz/$h.cpp" | head -1)
-  corpus=$out/corpus/$h
+  corpus=${FUZZ_CORPUS:-$out/corpus}/$h
   mkdir -p "$corpus" "$out/artifacts/$h"
   if [ -n "$seeds" ] && [ -d "$top/tests/data/$seeds" ]; then
     for f in "$top/tests/data/$seeds"/*; do
-      case $f in *.ref) continue ;; esac
+      case $f in *.ref|*.ppm) continue ;; esac
       for k in 0 1 2 3 4 5 6 13; do
         s=$corpus/seed-$k-$(basename "$f")
         [ -e "$s" ] || { printf "\\x$(printf %02x $k)" > "$s"; cat "$f" >> "$s"; }
@@ -38,7 +40,7 @@ for h in "${harnesses[@]}"; do
     "$bin" "$reg"/* >/dev/null 2>&1 || { echo "$h fails on a kept regression input"; "$bin" "$reg"/* 2>&1 | tail -30; fail=1; continue; }
   fi
   echo "== $h: fuzzing ${secs}s"
-  if ! "$bin" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len=${FUZZ_MAX_LEN:-16384} -print_final_stats=1 \
+  if ! "$bin" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len=${FUZZ_MAX_LEN:-16384} -print_final_stats=1 ${FUZZ_RUNS:+-runs=$FUZZ_RUNS} \
       -artifact_prefix="$out/artifacts/$h/" "$corpus" > "$out/$h.log" 2>&1; then
     echo "$h: finding, see $out/$h.log and $out/artifacts/$h/"
     tail -40 "$out/$h.log"

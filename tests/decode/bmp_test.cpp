@@ -418,6 +418,12 @@ TEST(BmpLength, InconsistentFilesRejected) {
     EXPECT_FALSE(Load(s, f));
     TSurfDesc info;
     EXPECT_FALSE(LoadInfoBMP(info, f.data(), long(f.size())));
+    f = good;
+    Put32(f, 18, 0x7FFFFFFF);  // rows x stride far past 64 bits of bytes
+    Put32(f, 22, 0x7FFFFFFF);
+    Put16(f, 28, 24);
+    EXPECT_FALSE(LoadInfoBMP(info, f.data(), long(f.size())));
+    EXPECT_FALSE(LoadInfoBMPAlpha(info, f.data(), long(f.size())));
     TestSurface tall(32, 2, 2);  // surface taller than the file's rows
     EXPECT_FALSE(Load(tall, good));
     EXPECT_FALSE(LoadBMP(s.desc, nullptr, 10));
@@ -480,6 +486,121 @@ TEST(BmpDamaged, RandomMutations) {
             ++cases;
         }
     EXPECT_EQ(cases, 4500);
+}
+
+// Alpha planes: raw values, whatever the palette and the depth field say.
+bool LoadA(TestSurface &s, Bytes f) { return LoadBMPAlpha(s.desc, f.data(), long(f.size())); }
+
+TEST(BmpAlpha, BottomUpRawValuesPaletteIgnored) {
+    Bmp b;
+    b.w = 3;
+    b.h = 2;
+    b.palette = Grey(16);
+    b.pixels = {0, 128, 255, 0xEE, 9, 8, 7, 0xEE};
+    TestSurface s(8, 3, 2, 1);
+    for (TRGBA &e : s.palette) e = TRGBA{1, 2, 3, 4};
+    const Bytes f = b.Build();
+    TSurfDesc info;
+    memset(&info, 0, sizeof info);
+    ASSERT_TRUE(LoadInfoBMPAlpha(info, const_cast<uint8_t *>(f.data()), long(f.size())));
+    EXPECT_EQ(info.width, 3);
+    EXPECT_EQ(info.height, 2);
+    EXPECT_EQ(info.bpp, 8u);
+    ASSERT_TRUE(LoadA(s, f));
+    EXPECT_EQ(s.Pixels(), (Bytes{9, 8, 7, 0, 128, 255}));
+    EXPECT_EQ(s.palette[5].r, 3);  // never touched
+    EXPECT_EQ(s.Row(0)[3], 0xEE);  // the row's padding comes along
+}
+
+// The depth field is not consulted: a 24-bit file is read as 8-bit rows,
+// and the info form reports 8 bits.
+TEST(BmpAlpha, AnyDepthReadAsEightBits) {
+    Bmp b;
+    b.w = 2;
+    b.h = -2;
+    b.bpp = 24;
+    b.kv = true;
+    b.pixels = {1, 2, 3, 4, 5, 6, 7, 8};
+    Bytes f = b.Build();
+    Put32(f, 10, 999);  // ignored under "KV"
+    TSurfDesc info;
+    memset(&info, 0, sizeof info);
+    ASSERT_TRUE(LoadInfoBMPAlpha(info, f.data()));
+    EXPECT_EQ(info.bpp, 8u);
+    EXPECT_EQ(info.height, 2);
+    TestSurface s(8, 2, 2);
+    ASSERT_TRUE(LoadBMPAlpha(s.desc, f.data()));
+    EXPECT_EQ(s.Pixels(), (Bytes{1, 2, 5, 6}));
+}
+
+// Rows are copied with their padding when the pitch holds it, and cut at
+// the pitch when it does not.
+TEST(BmpAlpha, PaddedRowsStayInsideThePitch) {
+    Bmp b;
+    b.w = 5;
+    b.h = -2;
+    b.pixels = {1, 2, 3, 4, 5, 0xA, 0xB, 0xC, 6, 7, 8, 9, 10, 0xD, 0xE, 0xF};
+    const Bytes f = b.Build();
+    for (int pitch : {8, 6, 5}) {
+        Bytes mem(size_t(pitch) * 2 + 16, 0x33);
+        TSurfDesc s;
+        memset(&s, 0, sizeof s);
+        s.width = 5;
+        s.height = 2;
+        s.bpp = 8;
+        s.scanWidth = pitch;
+        s.bits = mem.data();
+        ASSERT_TRUE(LoadBMPAlpha(s, const_cast<uint8_t *>(f.data()), long(f.size())));
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < pitch; ++x)
+                EXPECT_EQ(mem[size_t(y * pitch + x)], b.pixels[size_t(y * 8 + x)]) << pitch << " " << x;
+        for (size_t i = size_t(pitch) * 2; i < mem.size(); ++i) EXPECT_EQ(mem[i], 0x33) << pitch;
+    }
+}
+
+// RLE8 planes: no background paint whatever entry 0 is, no row wrap; the
+// stream's raw values.
+TEST(BmpAlpha, RleRawNoFillNoWrap) {
+    Rle r{4, 2, TRGBA{255, 0, 255, 0}, {1, 3, 0, 0, 0, 2, 2, 0, 1, 5, 0, 1}};
+    TestSurface s(8, 4, 2, 2);
+    s.Fill(0x11);
+    ASSERT_TRUE(LoadA(s, r.File()));
+    EXPECT_EQ(s.Pixels(), (Bytes{0x11, 0x11, 5, 0x11, 3, 0x11, 0x11, 0x11}));
+    // A run longer than the row ends at the row: nothing wraps.
+    Rle wide{3, 2, TRGBA{0, 0, 0, 0}, {5, 9, 0, 0, 1, 4, 0, 1}};
+    s.Fill(0x11);
+    TestSurface t(8, 3, 2, 1);
+    t.Fill(0x11);
+    ASSERT_TRUE(LoadA(t, wide.File()));
+    EXPECT_EQ(t.Pixels(), (Bytes{4, 0x11, 0x11, 9, 9, 9}));
+    EXPECT_TRUE(t.GuardsIntact());
+}
+
+// Damaged alpha files, cut and mutated: never outside the surface.
+TEST(BmpAlpha, DamagedFilesStayInside) {
+    Rng rng(99);
+    for (int round = 0; round < 300; ++round)
+        for (const char *name : kFixtures) {
+            Bytes f = ReadFile(name);
+            const int edits = rng.Range(0, 6);
+            for (int e = 0; e < edits; ++e) {
+                const size_t at = rng.Chance(40) ? size_t(rng.Range(0, 60)) : size_t(rng.Range(0, int(f.size()) - 1));
+                if (at < f.size()) f[at] = uint8_t(rng.U32());
+            }
+            if (rng.Chance(40)) f.resize(size_t(rng.Range(0, int(f.size()))));
+            TSurfDesc info;
+            memset(&info, 0, sizeof info);
+            LoadInfoBMPAlpha(info, f.data(), long(f.size()));
+            TestSurface s(8, rng.Range(1, 30), rng.Range(1, 14), rng.Range(3, 5));
+            LoadBMPAlpha(s.desc, f.data(), long(f.size()));
+            // Padding may be taken by the row copy, never past the pitch.
+            const size_t end = size_t(s.desc.scanWidth) * size_t(s.desc.height);
+            const std::vector<uint8_t> &m = s.Memory();
+            for (int g = 0; g < TestSurface::kGuardBytes; ++g) {
+                ASSERT_EQ(m[size_t(g)], TestSurface::kGuard) << name;
+                ASSERT_EQ(m[size_t(TestSurface::kGuardBytes) + end + size_t(g)], TestSurface::kGuard) << name;
+            }
+        }
 }
 
 }  // namespace

@@ -39,6 +39,20 @@ std::unique_ptr<Image> DecodeBmp(std::vector<unsigned char> &file, int kind, con
     return img;
 }
 
+// The file's 8-bit values as an alpha plane, shown as grey.
+std::unique_ptr<Image> DecodeBmpAlpha(std::vector<unsigned char> &file, const std::string &what) {
+    TSurfDesc info;
+    memset(&info, 0, sizeof info);
+    if (!LoadInfoBMPAlpha(info, file.data(), long(file.size())))
+        throw Failure(what + ": not a BMP file this library reads, or damaged");
+    if (info.width <= 0 || info.height <= 0 || info.width > 16384 || info.height > 16384)
+        throw Failure(what + ": unsupported size " + std::to_string(info.width) + "x" + std::to_string(info.height));
+    std::unique_ptr<Image> img(new Image(8, info.width, info.height));
+    GreyPalette(*img);
+    if (!LoadBMPAlpha(img->desc, file.data(), long(file.size()))) throw Failure(what + ": damaged BMP file");
+    return img;
+}
+
 // The nearest entry of the model palette's colour cube.
 unsigned long CubeIndex(uint32_t rgb) {
     const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
@@ -82,14 +96,18 @@ void ParsePoint(const std::string &s, CPunto &p) {
 int RunBmp(const Args &a) {
     const std::string in = a.Pos(0, "input BMP file");
     std::vector<unsigned char> f = ReadFile(in);
-    std::unique_ptr<Image> img = DecodeBmp(f, ParseFormat(a.Get("format", "32")), in);
+    const int kind = ParseFormat(a.Get("format", a.Has("alpha") ? "8" : "32"));
+    std::unique_ptr<Image> img = a.Has("alpha") ? DecodeBmpAlpha(f, in) : DecodeBmp(f, kind, in);
+    if (a.Has("alpha") && kind != 8) img = InFormat(*img, kind);
     WritePng(img->desc, a.Pos(1, "output PNG file"));
     return 0;
 }
 
 const CommandRegistrar bmp_cmd({"bmp", "decode a BMP file into any format and write it as PNG",
-                                "surftool bmp IN.bmp OUT.png [--format 8|565|555|1555|4444|24|32]\n"
-                                "  8-bit (plain or RLE8) and 24-bit files; format 8 takes 8-bit files only.",
+                                "surftool bmp IN.bmp OUT.png [--format 8|565|555|1555|4444|24|32] [--alpha]\n"
+                                "  8-bit (plain or RLE8) and 24-bit files; format 8 takes 8-bit files only.\n"
+                                "  --alpha reads the pixel values as an 8-bit alpha plane (LoadBMPAlpha),\n"
+                                "  shown as grey, then brought to --format.",
                                 RunBmp});
 
 int RunDrawBitmap(const Args &a) {
@@ -207,6 +225,29 @@ bool Make24(int kind, std::unique_ptr<Image> &out) {
     out = DecodeBmp(f, kind, "24-bit card");
     return true;
 }
+// An alpha plane: a radial ramp stored as RLE8 over a palette that the
+// alpha loader ignores.
+bool MakeAlphaPlane(int kind, std::unique_ptr<Image> &out) {
+    const int w = 256, h = 160;
+    std::vector<unsigned char> b = BmpHeader(w, h, 8, 1, 1024);
+    for (int y = h - 1; y >= 0; --y) {
+        for (int x = 0; x < w; x += 4) {
+            const int dx = x - w / 2, dy = y - h / 2;
+            const int d = dx * dx + dy * dy;
+            b.push_back(4);
+            b.push_back(uint8_t(d >= 6400 ? 0 : 255 - d * 255 / 6400));
+        }
+        b.push_back(0);
+        b.push_back(0);
+    }
+    b.push_back(0);
+    b.push_back(1);
+    std::unique_ptr<Image> plane = DecodeBmpAlpha(b, "alpha plane");
+    out = kind == 8 ? std::move(plane) : InFormat(*plane, kind);
+    return true;
+}
+const GalleryRegistrar alpha_entry({"LoadBMPAlpha (values as alpha)", "decode", MakeAlphaPlane});
+
 const GalleryRegistrar bmp24_entry({"LoadBMP (24-bit top-down file)", "decode", Make24});
 
 }  // namespace

@@ -9,12 +9,6 @@
 namespace surftool {
 namespace {
 
-// A grey palette, so 8-bit planes (masks, shadows) show as coverage.
-void GreyPalette(Image &img) {
-    for (int i = 0; i < 256; ++i) img.palette[i] = TRGBA{uint8_t(i), uint8_t(i), uint8_t(i), 0};
-    img.desc.palette = img.palette;
-}
-
 // The picture in any format; 8 bits as grey levels.
 std::unique_ptr<Image> InFormat(const TSurfDesc &src, int kind) {
     std::unique_ptr<Image> img(new Image(kind, src.width, src.height));

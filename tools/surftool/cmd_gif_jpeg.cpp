@@ -18,10 +18,6 @@ std::vector<uint8_t> ReadAll(const std::string &path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-void GreyPalette(Image &img) {
-    for (int i = 0; i < 256; ++i) img.palette[i] = TRGBA{uint8_t(i), uint8_t(i), uint8_t(i), 0};
-}
-
 // Decodes every frame; `each` gets the surface after each one.
 template <class F>
 int DecodeGifFrames(std::vector<uint8_t> &file, int kind, bool alpha, F each) {

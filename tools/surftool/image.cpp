@@ -74,6 +74,11 @@ uint32_t ReadRGB(const TSurfDesc &s, int x, int y) {
     return uint32_t(v) & 0xFFFFFF;
 }
 
+void GreyPalette(Image &img) {
+    for (int i = 0; i < 256; ++i) img.palette[i] = TRGBA{uint8_t(i), uint8_t(i), uint8_t(i), 0};
+    img.desc.palette = img.palette;
+}
+
 void WritePng(const TSurfDesc &s, const std::string &path) {
     FILE *f = fopen(path.c_str(), "wb");
     if (!f) throw Failure("cannot write " + path);

@@ -59,6 +59,8 @@ uint32_t ReadRGB(const TSurfDesc &s, int x, int y);
 void WritePng(const TSurfDesc &s, const std::string &path);
 // Reads any PNG into a new 32-bit image.
 std::unique_ptr<Image> ReadPng(const std::string &path);
+// A grey palette, so 8-bit planes (alpha, masks, shadows) show as coverage.
+void GreyPalette(Image &img);
 
 // A test card in any format: colour bars, ramps, a grid and a circle.
 void DrawTestCard(Image &img);
