@@ -120,6 +120,10 @@ public:
                 const int n = outW_ < t_.width ? outW_ : t_.width;
                 MergeBGRX(row_, scan, n);
                 row_ += t_.pitch;
+                // The merge must read what the row holds: ask for the next
+                // row now, while the codec works on its pixels.
+                if (y_ + 1 < t_.height)
+                    for (size_t off = 0; off < size_t(n) * 4; off += 64) __builtin_prefetch(row_ + off, 1);
             }
             ++y_;
             return;
