@@ -38,6 +38,27 @@ struct Surface {
     }
 };
 
+// A bitmap through a length-aware info and load pair, on a surface the size
+// the file reports or (selector bit 5) one off by (dw, dh) from it.
+template <class Info, class Load>
+void BitmapCase(const uint8_t *data, size_t size, uint8_t kindMask, int dw, int dh, Info info, Load load) {
+    if (size < 1) return;
+    const uint8_t selector = data[0];
+    std::vector<uint8_t> file(data + 1, data + size);
+    TSurfDesc d{};
+    int w = 0, h = 0;
+    if (info(d, file.data(), long(file.size()))) {
+        w = d.width;
+        h = d.height;
+    }
+    if (selector & 0x20) {
+        w += dw;
+        h += dh;
+    }
+    Surface s(uint8_t(selector & kindMask), w, h);
+    load(s.desc, file.data(), long(file.size()));
+}
+
 }  // namespace kvfuzz
 
 #endif
