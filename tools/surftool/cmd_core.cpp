@@ -19,7 +19,7 @@ int RunCreate(const Args &a) {
     if (pattern == "card") {
         DrawTestCard(img);
     } else if (pattern == "fill") {
-        const unsigned long c = strtoul(a.Get("color", "0").c_str(), nullptr, 0);
+        const unsigned long c = a.Colour("color", 0);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) SetPixel(img.desc, x, y, c);
     } else {
