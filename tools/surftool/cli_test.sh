@@ -37,7 +37,7 @@ head -c 300 "$data/jpeg/base420.jpg" > cut.jpg
 # --help for every command, and the families that must be there.
 commands=$("$tool" --help | awk '/^commands:/{c=1;next} c&&NF{print $1}')
 for family in bmp gif jpeg convert drawbitmap mix mask blend drawcard floodfill filter stretch rotate; do
-  echo "$commands" | grep -q -x "$family" || bad "no command '$family'"
+  grep -q -x "$family" <<<"$commands" || bad "no command '$family'"
 done
 for c in $commands; do
   run "$c" --help
