@@ -112,7 +112,8 @@ const CommandRegistrar blend_cmd(
      "  pixels equal to the key (black when no --key is given) are skipped;\n"
      "  --key is a pixel value in the chosen format. With a mask, its grey level\n"
      "  is the weight (0 keeps the base). --at and --mask-at give the layer and\n"
-     "  mask pixels under the base's top-left corner.",
+     "  mask pixels under the base's top-left corner; the blend covers the base as\n"
+     "  far as the layer and mask reach from there.",
      RunBlend});
 
 // Gallery: the test card as base and a layer of a diagonal ramp with soft
