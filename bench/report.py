@@ -81,15 +81,28 @@ def ratio(pair):
     return pair[0] / pair[1]
 
 
-def cpu_model(default="?"):
+def cpuinfo():
+    """Model name and physical core count from /proc/cpuinfo, when there is one."""
+    model, cores = None, set()
     try:
         with open("/proc/cpuinfo") as f:
+            phys = core = None
             for line in f:
-                if line.startswith("model name"):
-                    return line.split(":", 1)[1].strip()
+                key, _, value = (x.strip() for x in line.partition(":"))
+                if key == "model name" and model is None:
+                    model = value
+                elif key == "physical id":
+                    phys = value
+                elif key == "core id":
+                    core = value
+                elif not key and core is not None:
+                    cores.add((phys, core))
+                    phys = core = None
+            if core is not None:
+                cores.add((phys, core))
     except OSError:
         pass
-    return default
+    return model, len(cores) or None
 
 
 def plain_table(builds, rows):
@@ -104,12 +117,14 @@ def plain_table(builds, rows):
     return lines
 
 
-def markdown(builds, rows, context, rerun, cpu, build_type):
+def markdown(builds, rows, context, rerun, cpu, cores, build_type):
     names = [b for b, _ in builds]
     out = ["# Benchmarks", ""]
     out.append("Each kernel of the library (\"ours\") against a peer that does the same job, both measured in "
                "the same process on the same pixels. The ratio is our median time over the peer's: below 1 we are "
-               "faster. " + ", ".join(f"`{b}`" for b in names) + " are the library's builds.")
+               "faster. The columns are the library's builds: " + ", ".join(f"`{b}`" for b in names) + ". "
+               "Peers named memcpy, memset, load-loop and store-loop only move the pixels: they are a floor, "
+               "not a rival.")
     out.append("")
     if rerun:
         out += ["Rerun (writes this file):", "", "```sh", rerun, "```", ""]
@@ -120,7 +135,8 @@ def markdown(builds, rows, context, rerun, cpu, build_type):
     out.append("|---|---|")
     out.append(f"| date | {context.get('date', '?')} |")
     out.append(f"| processor | {cpu} |")
-    out.append(f"| logical CPUs | {context.get('num_cpus', '?')} at {context.get('mhz_per_cpu', '?')} MHz |")
+    out.append(f"| cores | {cores or '?'} physical, {context.get('num_cpus', '?')} logical, "
+               f"at {context.get('mhz_per_cpu', '?')} MHz |")
     if caches:
         out.append(f"| caches | {caches} |")
     out.append(f"| host | {context.get('host_name', '?')}, load average "
@@ -184,8 +200,9 @@ def main(argv):
         builds.append((build, m))
     rows = collect(builds)
     if "markdown" in opts:
-        lines = markdown(builds, rows, context, opts.get("rerun", ""), opts.get("cpu") or cpu_model(),
-                         opts.get("build-type") or "?")
+        model, cores = cpuinfo()
+        lines = markdown(builds, rows, context, opts.get("rerun", ""), opts.get("cpu") or model or "?",
+                         None if "cpu" in opts else cores, opts.get("build-type") or "?")
     else:
         lines = plain_table(builds, rows)
         if context:
