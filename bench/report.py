@@ -175,6 +175,12 @@ def markdown(builds, rows, context, rerun, cpu, cores, build_type):
     out.append("")
     out.append("Times are CPU time per call, the median over the repetitions; the peer's time is from the first "
                "build's run. A dash means that build has no such kernel.")
+    load, ncpu = (context.get("load_avg") or [0])[0], context.get("num_cpus") or 0
+    if ncpu and load > ncpu:
+        out.append("")
+        out.append(f"The machine was busy with other work when the run began (load {load:.2f} on {ncpu} CPUs): "
+                   "CPU times suffer less from that than wall times, and ours and the peer shared the same "
+                   "conditions, but read differences of a few per cent with care.")
     return out
 
 

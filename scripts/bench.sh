@@ -44,5 +44,8 @@ mkdir -p "$(dirname "$page")"
   echo
   echo "Both runs took $((took / 60)) min $((took % 60)) s$([ -n "$filter" ] && echo ", benchmarks matching \`$filter\`")" \
        "at commit $(git rev-parse --short HEAD 2>/dev/null || echo unknown)."
+  if [ -n "${BENCH_MIN_TIME:-}" ]; then
+    echo "Each repetition ran for at least $BENCH_MIN_TIME s instead of Google Benchmark's default 0.5 s."
+  fi
 } > "$page"
 echo "wrote $page in ${took}s"
