@@ -55,8 +55,13 @@ std::unique_ptr<Image> MaskFrom(Image &src) {
     return out;
 }
 
-void ParsePoint(const std::string &s, CPunto &p) {
-    if (sscanf(s.c_str(), "%d,%d", &p.x, &p.y) != 2) throw Failure("bad point '" + s + "' (want X,Y)");
+// The blend modes read the layer and mask without clipping them: the
+// rectangle must stay inside every image it reads from `at` on.
+void FitInside(CRectangulo &r, const TSurfDesc &img, const CPunto &at, const char *what) {
+    if (at.x < 0 || at.y < 0 || at.x >= img.width || at.y >= img.height)
+        throw Failure(std::string(what) + " lies outside its image");
+    r.right = std::min(r.right, img.width - at.x);
+    r.bottom = std::min(r.bottom, img.height - at.y);
 }
 
 int RunBlend(const Args &a) {
@@ -67,26 +72,26 @@ int RunBlend(const Args &a) {
     std::unique_ptr<Image> base = InFormat(*base32, kind);
     const bool colourForm = a.Has("color");
     if (colourForm && !a.Has("mask")) throw Failure("--color needs --mask");
-    CPunto at, maskAt;
-    if (a.Has("at")) ParsePoint(a.Get("at"), at);
-    if (a.Has("mask-at")) ParsePoint(a.Get("mask-at"), maskAt);
-    // The rectangle covers the base from its corner; the call clips it.
-    const CRectangulo rect(0, 0, base->desc.width, base->desc.height);
+    const CPunto at = a.Point("at"), maskAt = a.Point("mask-at");
+    const unsigned long colour = a.Colour("color", 0), key = a.Colour("key", 0);
+    // The rectangle covers the base from its corner, as far as the layer and mask reach.
+    CRectangulo rect(0, 0, base->desc.width, base->desc.height);
 
     std::unique_ptr<Image> layer, mask;
     if (!colourForm) {
         std::unique_ptr<Image> layer32 = ReadPng(a.Pos(1, "layer PNG file"));
         layer = InFormat(*layer32, kind);
-        if (a.Has("key")) layer->desc.transColor = uint32_t(strtoul(a.Get("key").c_str(), nullptr, 0));
+        if (a.Has("key")) layer->desc.transColor = uint32_t(key);
+        FitInside(rect, layer->desc, at, "--at");
     }
     if (a.Has("mask")) {
         std::unique_ptr<Image> mask32 = ReadPng(a.Get("mask"));
         mask = MaskFrom(*mask32);
+        FitInside(rect, mask->desc, maskAt, "--mask-at");
     }
     bool ok;
     if (colourForm) {
-        const unsigned long c = strtoul(a.Get("color").c_str(), nullptr, 0);
-        ok = m.colour(base->desc, rect, c, mask->desc, maskAt);
+        ok = m.colour(base->desc, rect, colour, mask->desc, maskAt);
     } else if (mask) {
         ok = m.masked(base->desc, rect, layer->desc, at, mask->desc, maskAt);
     } else {
@@ -107,7 +112,8 @@ const CommandRegistrar blend_cmd(
      "  pixels equal to the key (black when no --key is given) are skipped;\n"
      "  --key is a pixel value in the chosen format. With a mask, its grey level\n"
      "  is the weight (0 keeps the base). --at and --mask-at give the layer and\n"
-     "  mask pixels under the base's top-left corner.",
+     "  mask pixels under the base's top-left corner; the blend covers the base as\n"
+     "  far as the layer and mask reach from there.",
      RunBlend});
 
 // Gallery: the test card as base and a layer of a diagonal ramp with soft

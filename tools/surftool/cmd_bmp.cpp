@@ -89,10 +89,6 @@ uint32_t KeyFor(int kind, unsigned long rgb) {
     return kind == 24 || kind == 32 ? (v & 0xFFFFFF) : v;
 }
 
-void ParsePoint(const std::string &s, CPunto &p) {
-    if (sscanf(s.c_str(), "%d,%d", &p.x, &p.y) != 2) throw Failure("bad point '" + s + "' (want X,Y)");
-}
-
 int RunBmp(const Args &a) {
     const std::string in = a.Pos(0, "input BMP file");
     std::vector<unsigned char> f = ReadFile(in);
@@ -115,10 +111,11 @@ int RunDrawBitmap(const Args &a) {
     std::unique_ptr<Image> dst = ReadAny(a.Pos(0, "destination image (PNG or BMP)"), kind);
     std::unique_ptr<Image> src = ReadAny(a.Pos(1, "source image (PNG or BMP)"), kind);
     const std::string out = a.Pos(2, "output PNG file");
-    CPunto at, from;
-    if (a.Has("at")) ParsePoint(a.Get("at"), at);
-    if (a.Has("from")) ParsePoint(a.Get("from"), from);
-    if (a.Has("key")) src->desc.transColor = KeyFor(kind, strtoul(a.Get("key").c_str(), nullptr, 0));
+    const CPunto at = a.Point("at"), from = a.Point("from");
+    // The source is read from --from on without clipping.
+    if (from.x < 0 || from.y < 0 || from.x >= src->desc.width || from.y >= src->desc.height)
+        throw Failure("--from lies outside the source image");
+    if (a.Has("key")) src->desc.transColor = KeyFor(kind, a.Colour("key", 0));
     const CRectangulo r(at.x, at.y, at.x + src->desc.width - from.x, at.y + src->desc.height - from.y);
     if (!DrawBitmap(dst->desc, r, src->desc, from)) throw Failure("DrawBitmap does not support this format");
     WritePng(dst->desc, out);

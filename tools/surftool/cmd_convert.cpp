@@ -41,7 +41,7 @@ int RunConvert(const Args &a) {
     const std::string out = a.Pos(1, "output PNG file");
     const int mode = a.Int("mode", 2);
     if (mode < 1 || mode > 4) throw Failure("--mode must be 1 (key only), 2 (nearest), 3 (truncated) or 4 (model)");
-    if (a.Has("key")) img->desc.transColor = uint32_t(strtoul(a.Get("key").c_str(), nullptr, 0));
+    if (a.Has("key")) img->desc.transColor = uint32_t(a.Colour("key", 0));
     // An intermediate format first, to see one conversion after another.
     if (a.Has("from")) img = ConvertTo(*img, ParseFormat(a.Get("from")), mode, a.Get("palette"));
     std::unique_ptr<Image> res = ConvertTo(*img, ParseFormat(a.Get("format", "565")), mode, a.Get("palette"));

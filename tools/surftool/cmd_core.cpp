@@ -3,7 +3,11 @@
 #include <stdio.h>
 #include <sys/stat.h>
 
+#include <string.h>
+
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "tool.h"
@@ -19,7 +23,7 @@ int RunCreate(const Args &a) {
     if (pattern == "card") {
         DrawTestCard(img);
     } else if (pattern == "fill") {
-        const unsigned long c = strtoul(a.Get("color", "0").c_str(), nullptr, 0);
+        const unsigned long c = a.Colour("color", 0);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) SetPixel(img.desc, x, y, c);
     } else {
@@ -69,8 +73,18 @@ int RunDemo(const Args &a) {
             "<h1>utils gallery</h1>\n<table>\n<tr><th>operation</th>";
     for (int k : AllFormats()) html << "<th>" << FormatName(k) << "</th>";
     html << "</tr>\n";
+    // Families in the library's own order, from the surface core to the filters.
+    static const char *const kFamilies[] = {"surface", "convert", "decode", "blit", "draw", "effects", "filters"};
+    auto rank = [](const GalleryEntry &e) {
+        const auto *end = std::end(kFamilies);
+        return std::find_if(std::begin(kFamilies), end, [&](const char *f) { return !strcmp(f, e.family); }) -
+               std::begin(kFamilies);
+    };
+    std::vector<GalleryEntry> entries = Gallery();
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&](const GalleryEntry &a, const GalleryEntry &b) { return rank(a) < rank(b); });
     int written = 0;
-    for (const GalleryEntry &e : Gallery()) {
+    for (const GalleryEntry &e : entries) {
         html << "<tr><th>" << HtmlEscape(e.operation) << "</th>";
         for (int k : AllFormats()) {
             std::unique_ptr<Image> img;

@@ -119,10 +119,6 @@ const CommandRegistrar card_cmd({"drawcard", "draw the drawing test card: fills,
                                  "surftool drawcard [--format 8|565|555|1555|4444|24|32] [--size WxH] OUT.png",
                                  RunDrawCard});
 
-void ParsePoint(const std::string &s, int &x, int &y) {
-    if (sscanf(s.c_str(), "%d,%d", &x, &y) != 2) throw Failure("bad point '" + s + "' (want X,Y)");
-}
-
 int RunFlood(const Args &a) {
     std::unique_ptr<Image> src = ReadPng(a.Pos(0, "input PNG file"));
     const int kind = ParseFormat(a.Get("format", "32"));
@@ -131,13 +127,12 @@ int RunFlood(const Args &a) {
     Image img(kind, w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) SetPixel(img.desc, x, y, ReadRGB(src->desc, x, y));
-    int x = 0, y = 0;
-    ParsePoint(a.Need("at"), x, y);
+    const CPunto seed = ParsePoint(a.Need("at"), "--at");
+    const int x = seed.x, y = seed.y;
     if (x < 0 || y < 0 || x >= w || y >= h) throw Failure("the seed lies outside the image");
-    const unsigned long tol = strtoul(a.Get("tolerance", "0").c_str(), nullptr, 0);
-    const unsigned long fill = strtoul(a.Get("fill", "0xFF0000").c_str(), nullptr, 0);
-    const unsigned long ref =
-        a.Has("ref") ? strtoul(a.Get("ref").c_str(), nullptr, 0) : (ReadRGB(img.desc, x, y) & 0xFFFFFF);
+    const unsigned long tol = a.Colour("tolerance", 0);
+    const unsigned long fill = a.Colour("fill", 0xFF0000);
+    const unsigned long ref = a.Has("ref") ? a.Colour("ref", 0) : (ReadRGB(img.desc, x, y) & 0xFFFFFF);
     std::vector<uint8_t> bits(size_t(w) * h, 0);
     TSurfDesc mask = {};
     mask.width = w;

@@ -40,8 +40,6 @@ std::unique_ptr<Image> Sprite(int kind, int w, int h) {
     return img;
 }
 
-unsigned long ParseColour(const std::string &s) { return strtoul(s.c_str(), nullptr, 0) & 0xFFFFFFFFul; }
-
 // Applies one named filter to img; the result may be a new image (masks,
 // shadows). Throws for unknown names and bad numbers.
 std::unique_ptr<Image> Apply(const std::string &op, std::unique_ptr<Image> img, const Args &a) {
@@ -63,21 +61,21 @@ std::unique_ptr<Image> Apply(const std::string &op, std::unique_ptr<Image> img, 
         ok = FiltroMask(d, s, int(idx));
     } else if (op == "antialias") ok = DoAntiAlias(d, all, scratch.desc, 0);
     else if (op == "antialias2") ok = DoAntiAlias2(d, all, scratch.desc, 0);
-    else if (op == "antialias-bmp") ok = DoAntiAliasBMP(d, uint16_t(a.Int("level", 256)));
-    else if (op == "factor") ok = DoFactor(d, uint16_t(a.Int("factor", 160)));
+    else if (op == "antialias-bmp") ok = DoAntiAliasBMP(d, uint16_t(a.Int("level", 256, 0, 65535)));
+    else if (op == "factor") ok = DoFactor(d, uint16_t(a.Int("factor", 160, 0, 65535)));
     else if (op == "gradient") {
-        const unsigned long from = ParseColour(a.Get("from", "0x000000")), to = ParseColour(a.Get("to", "0xFFFFFF"));
+        const unsigned long from = a.Colour("from", 0x000000), to = a.Colour("to", 0xFFFFFF);
         ok = DoGradient(d, from, to);
     } else if (op == "mask" || op == "shadow") {
-        if (a.Has("key")) d.transColor = uint32_t(ParseColour(a.Get("key")));
+        if (a.Has("key")) d.transColor = uint32_t(a.Colour("key", 0));
         std::unique_ptr<Image> plane(new Image(8, d.width, d.height));
         GreyPalette(*plane);
-        ok = CreateMask(plane->desc, d, uint16_t(a.Int("level", 256)));
+        ok = CreateMask(plane->desc, d, uint16_t(a.Int("level", 256, 0, 65535)));
         if (ok && op == "shadow") {
             std::unique_ptr<Image> sh(new Image(8, d.width, d.height));
             GreyPalette(*sh);
-            ok = CreateShadow(sh->desc, plane->desc, uint8_t(a.Int("decay", 12)), uint8_t(a.Int("limit", 160)),
-                              uint16_t(a.Int("level", 256)));
+            ok = CreateShadow(sh->desc, plane->desc, uint8_t(a.Int("decay", 12, 0, 255)),
+                              uint8_t(a.Int("limit", 160, 0, 255)), uint16_t(a.Int("level", 256, 0, 65535)));
             plane.swap(sh);
         }
         if (!ok) throw Failure(op + " does not support format " + FormatName(img->kind));

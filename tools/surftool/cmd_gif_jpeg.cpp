@@ -50,8 +50,9 @@ int RunGif(const Args &a) {
         snprintf(num, sizeof num, "_%03d.png", f);
         WritePng(img.desc, prefix + num);
     });
+    if (n == 0) throw Failure("no frame could be decoded: damaged or empty GIF");
     printf("%d frame%s\n", n, n == 1 ? "" : "s");
-    return n > 0 ? 0 : 1;
+    return 0;
 }
 
 const CommandRegistrar gif_cmd({"gif", "decode every frame of a GIF (or its alpha planes) to numbered PNGs",
@@ -60,20 +61,23 @@ const CommandRegistrar gif_cmd({"gif", "decode every frame of a GIF (or its alph
                                 "  8-bit alpha planes (raw indices, shown as grey)",
                                 RunGif});
 
-std::unique_ptr<Image> DecodeJpeg(std::vector<uint8_t> &file, int kind) {
+std::unique_ptr<Image> DecodeJpeg(std::vector<uint8_t> &file, int kind, bool strict = false) {
     TSurfDesc info{};
     if (!LoadInfoJPG(info, file.data(), long(file.size()))) throw Failure("no JPEG frame header");
     if (info.width <= 0 || info.height <= 0 || info.width > 16384 || info.height > 16384)
         throw Failure("unusable image size");
     // Pitch rounded up to 4, which is also how the 8-bit path lays its rows.
     std::unique_ptr<Image> img(new Image(kind, info.width, info.height));
-    if (!LoadJPG(img->desc, file.data(), long(file.size()))) fprintf(stderr, "warning: the codec reported an error\n");
+    if (!LoadJPG(img->desc, file.data(), long(file.size()))) {
+        if (strict) throw Failure("the codec stopped on an error: damaged or unsupported JPEG");
+        fprintf(stderr, "warning: the codec reported an error\n");
+    }
     return img;
 }
 
 int RunJpeg(const Args &a) {
     std::vector<uint8_t> file = ReadAll(a.Pos(0, "input JPEG file"));
-    std::unique_ptr<Image> img = DecodeJpeg(file, ParseFormat(a.Get("format", "32")));
+    std::unique_ptr<Image> img = DecodeJpeg(file, ParseFormat(a.Get("format", "32")), true);
     WritePng(img->desc, a.Pos(1, "output PNG file"));
     return 0;
 }

@@ -126,6 +126,9 @@ int RunMask(const Args &a) {
     const std::string out = a.Pos(2, "output PNG");
     std::unique_ptr<Image> dst = InFormat(in->desc, kind);
     std::unique_ptr<Image> mask = Plane(maskIn->desc);
+    // The mask is read under every destination pixel, unclipped.
+    if (mask->desc.width < dst->desc.width || mask->desc.height < dst->desc.height)
+        throw Failure("the mask is smaller than the image");
     const CRectangulo r(0, 0, dst->desc.width, dst->desc.height);
     bool ok;
     if (a.Has("bimask")) {
@@ -133,7 +136,7 @@ int RunMask(const Args &a) {
         if (strength < 0 || strength > 65535) throw Failure("--strength wants 0 to 65535");
         ok = DrawBiMask(dst->desc, (unsigned short)strength, r, mask->desc, CPunto(), ModelTable());
     } else {
-        const unsigned long color = strtoul(a.Get("color", "0xFF0000").c_str(), nullptr, 0);
+        const unsigned long color = a.Colour("color", 0xFF0000);
         ok = DrawMask(dst->desc, r, mask->desc, CPunto(), color, ModelTable());
     }
     if (!ok) throw Failure("no masked drawing in format " + a.Get("format", "32"));

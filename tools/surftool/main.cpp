@@ -1,6 +1,11 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <ctype.h>
+#include <errno.h>
+
+#include <algorithm>
+#include <new>
 #include <cstdlib>
 
 #include "tool.h"
@@ -63,6 +68,45 @@ int Args::Int(const std::string &key, int def) const {
     return int(v);
 }
 
+int Args::Int(const std::string &key, int def, int lo, int hi) const {
+    const int v = Int(key, def);
+    if (v < lo || v > hi)
+        throw Failure("--" + key + " wants " + std::to_string(lo) + " to " + std::to_string(hi) + ", not " +
+                      std::to_string(v));
+    return v;
+}
+
+unsigned long ParseColour(const std::string &s, const std::string &what) {
+    char *end = nullptr;
+    errno = 0;
+    const unsigned long long v = strtoull(s.c_str(), &end, 0);
+    if (s.empty() || !isxdigit(static_cast<unsigned char>(s[0])) || *end || errno || v > 0xFFFFFFFFull)
+        throw Failure(what + " wants a 32-bit value such as 0xRRGGBB, not '" + s + "'");
+    return static_cast<unsigned long>(v);
+}
+
+unsigned long Args::Colour(const std::string &key, unsigned long def) const {
+    return Has(key) ? ParseColour(Get(key), "--" + key) : def;
+}
+
+CPunto ParsePoint(const std::string &s, const std::string &what) {
+    int x = 0, y = 0, used = 0;
+    if (sscanf(s.c_str(), "%d,%d%n", &x, &y, &used) != 2 || size_t(used) != s.size() ||
+        x < -1000000 || x > 1000000 || y < -1000000 || y > 1000000)
+        throw Failure(what + " wants a point X,Y, not '" + s + "'");
+    return CPunto(x, y);
+}
+
+CPunto Args::Point(const std::string &key) const { return Has(key) ? ParsePoint(Get(key), "--" + key) : CPunto(); }
+
+std::vector<std::string> Args::Unknown(const std::vector<std::string> &known) const {
+    std::vector<std::string> out;
+    for (const auto &kv : opts_)
+        if (kv.first != "help" && std::find(known.begin(), known.end(), kv.first) == known.end())
+            out.push_back(kv.first);
+    return out;
+}
+
 std::string Args::Pos(size_t i, const char *what) const {
     if (i >= pos_.size()) throw Failure(std::string("missing argument: ") + what);
     return pos_[i];
@@ -71,6 +115,19 @@ std::string Args::Pos(size_t i, const char *what) const {
 }  // namespace surftool
 
 using namespace surftool;
+
+// Every "--name" that a command's usage text mentions is an option it takes.
+static std::vector<std::string> OptionsOf(const char *usage) {
+    std::vector<std::string> v;
+    for (const char *p = strstr(usage, "--"); p; p = strstr(p, "--")) {
+        p += 2;
+        const char *q = p;
+        while (isalnum(static_cast<unsigned char>(*q)) || *q == '-') ++q;
+        if (q > p) v.push_back(std::string(p, size_t(q - p)));
+        p = q;
+    }
+    return v;
+}
 
 static void Usage(FILE *f) {
     fprintf(f, "usage: surftool COMMAND [options]   (surftool COMMAND --help for details)\n\ncommands:\n");
@@ -90,7 +147,16 @@ int main(int argc, char **argv) {
                 printf("%s\n\n%s\n", c.summary, c.usage);
                 return 0;
             }
+            const std::vector<std::string> unknown = args.Unknown(OptionsOf(c.usage));
+            if (!unknown.empty()) {
+                fprintf(stderr, "surftool %s: unknown option --%s (surftool %s --help)\n", c.name, unknown[0].c_str(),
+                        c.name);
+                return 2;
+            }
             return c.run(args);
+        } catch (const std::bad_alloc &) {
+            fprintf(stderr, "surftool %s: out of memory\n", c.name);
+            return 1;
         } catch (const std::exception &e) {
             fprintf(stderr, "surftool %s: %s\n", c.name, e.what());
             return 1;

@@ -27,6 +27,14 @@ public:
     std::string Get(const std::string &key, const std::string &def = "") const;
     std::string Need(const std::string &key) const;
     int Int(const std::string &key, int def) const;
+    // The same, refused outside lo .. hi.
+    int Int(const std::string &key, int def, int lo, int hi) const;
+    // A colour or pixel value: 32 bits, decimal or 0x hexadecimal.
+    unsigned long Colour(const std::string &key, unsigned long def) const;
+    // "X,Y"; (0, 0) when the option is absent.
+    CPunto Point(const std::string &key) const;
+    // Options that are not in the list, for refusing them.
+    std::vector<std::string> Unknown(const std::vector<std::string> &known) const;
     const std::vector<std::string> &Positional() const { return pos_; }
     std::string Pos(size_t i, const char *what) const;
 
@@ -47,6 +55,10 @@ public:
 private:
     std::vector<uint8_t> mem_;
 };
+
+// Strict number parsing for option values; `what` names the value in errors.
+unsigned long ParseColour(const std::string &s, const std::string &what);
+CPunto ParsePoint(const std::string &s, const std::string &what);
 
 // Formats by name: 8, 565, 555, 1555, 4444, 24, 32.
 int ParseFormat(const std::string &name);
