@@ -135,6 +135,11 @@ expect_ok drawbitmap card.png small.png out.png --at 5,5 --from 2,2 --key 0xFF00
 expect_ok mix card.png small.png out.png --x -10 --y -4 --level 200
 expect_ok mask card.png card.png out.png --color 0x00FF00
 expect_ok filter shadow card.png out.png --decay 20
+# A flag before the file names leaves them positional.
+expect_ok bmp --alpha "$data/bmp/im_rle8.bmp" out.png
+[ "$(png_size out.png)" = 23x9 ] || bad "bmp --alpha gave $(png_size out.png)"
+expect_ok bmp "$data/bmp/pil_rgb24.bmp" out.png --alpha --format 4444
+expect_ok gif --alpha "$data/gif/still.gif" prefix
 expect_ok rotate --in card.png out.png --turn 3
 [ "$(png_size out.png)" = 40x64 ] || bad "rotate --turn 3 of 64x40 gave $(png_size out.png)"
 expect_ok rotate --in card.png out.png --turn 6 --format 565

@@ -28,7 +28,7 @@ const std::vector<Command> &Commands() { return CommandList(); }
 GalleryRegistrar::GalleryRegistrar(const GalleryEntry &e) { GalleryList().push_back(e); }
 const std::vector<GalleryEntry> &Gallery() { return GalleryList(); }
 
-Args::Args(int argc, char **argv, int first) {
+Args::Args(int argc, char **argv, int first, const std::vector<std::string> &flags) {
     for (int i = first; i < argc; ++i) {
         std::string a = argv[i];
         if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
@@ -37,7 +37,8 @@ Args::Args(int argc, char **argv, int first) {
             if (eq != std::string::npos) {
                 val = key.substr(eq + 1);
                 key = key.substr(0, eq);
-            } else if (i + 1 < argc && strncmp(argv[i + 1], "--", 2) != 0 && key != "help") {
+            } else if (i + 1 < argc && strncmp(argv[i + 1], "--", 2) != 0 && key != "help" &&
+                       std::find(flags.begin(), flags.end(), key) == flags.end()) {
                 val = argv[++i];
             }
             opts_[key] = val;
@@ -129,6 +130,20 @@ static std::vector<std::string> OptionsOf(const char *usage) {
     return v;
 }
 
+// The options that a usage text writes with no value after them:
+// "[--alpha]", "--bimask [--strength N]".
+static std::vector<std::string> FlagsOf(const char *usage) {
+    std::vector<std::string> v;
+    for (const char *p = strstr(usage, "--"); p; p = strstr(p, "--")) {
+        p += 2;
+        const char *q = p;
+        while (isalnum(static_cast<unsigned char>(*q)) || *q == '-') ++q;
+        if (q > p && (*q == ']' || (q[0] == ' ' && q[1] == '['))) v.push_back(std::string(p, size_t(q - p)));
+        p = q;
+    }
+    return v;
+}
+
 static void Usage(FILE *f) {
     fprintf(f, "usage: surftool COMMAND [options]   (surftool COMMAND --help for details)\n\ncommands:\n");
     for (const Command &c : Commands()) fprintf(f, "  %-12s %s\n", c.name, c.summary);
@@ -142,7 +157,7 @@ int main(int argc, char **argv) {
     for (const Command &c : Commands()) {
         if (strcmp(c.name, argv[1]) != 0) continue;
         try {
-            Args args(argc, argv, 2);
+            Args args(argc, argv, 2, FlagsOf(c.usage));
             if (args.Has("help")) {
                 printf("%s\n\n%s\n", c.summary, c.usage);
                 return 0;

@@ -22,7 +22,9 @@ struct Failure : std::runtime_error {
 // "--key value" options and plain positional arguments.
 class Args {
 public:
-    Args(int argc, char **argv, int first);
+    // flags: options that take no value ("[--alpha]" in a usage text), so
+    // that the argument after them stays positional.
+    Args(int argc, char **argv, int first, const std::vector<std::string> &flags = {});
     bool Has(const std::string &key) const { return opts_.count(key) != 0; }
     std::string Get(const std::string &key, const std::string &def = "") const;
     std::string Need(const std::string &key) const;
