@@ -52,8 +52,10 @@ void BitmapCase(const uint8_t *data, size_t size, uint8_t kindMask, int dw, int 
         h = d.height;
     }
     if (selector & 0x20) {
-        w += dw;
-        h += dh;
+        // The file may report sizes near INT_MAX; the surface then falls
+        // back to its small default.
+        w = (long long)w + dw > 0x7FFFFFFF ? -1 : w + dw;
+        h = (long long)h + dh > 0x7FFFFFFF ? -1 : h + dh;
     }
     Surface s(uint8_t(selector & kindMask), w, h);
     load(s.desc, file.data(), long(file.size()));
