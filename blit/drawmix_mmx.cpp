@@ -36,14 +36,17 @@ inline __m64 StepBytes(__m64 base, __m64 other, __m64 vk) {
     const __m64 o = _mm_mulhi_pi16(_mm_sub_pi16(_mm_srli_pi16(other, 8), _mm_srli_pi16(base, 8)), vk);
     return _mm_add_pi16(_mm_add_pi16(base, e), _mm_slli_pi16(o, 8));
 }
-inline __m64 StepBytes4(__m64 base, __m64 other, __m64 vk6) {
+// Even and odd bytes with weights of their own (24-bit pixels straddle the
+// lanes).
+inline __m64 StepBytes4(__m64 base, __m64 other, __m64 even6, __m64 odd6) {
     const __m64 lo = _mm_set1_pi16(0x00FF);
     const __m64 e =
-        _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_and_si64(other, lo), _mm_and_si64(base, lo)), 2), vk6);
+        _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_and_si64(other, lo), _mm_and_si64(base, lo)), 2), even6);
     const __m64 o =
-        _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_srli_pi16(other, 8), _mm_srli_pi16(base, 8)), 2), vk6);
+        _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_srli_pi16(other, 8), _mm_srli_pi16(base, 8)), 2), odd6);
     return _mm_add_pi16(_mm_add_pi16(base, e), _mm_slli_pi16(o, 8));
 }
+inline __m64 StepBytes4(__m64 base, __m64 other, __m64 vk6) { return StepBytes4(base, other, vk6, vk6); }
 
 // Four R5G6B5 pixels mixed with per-lane weights w and complements c.
 inline __m64 Mix565(__m64 s, __m64 d, __m64 w, __m64 c) {
@@ -295,9 +298,47 @@ void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, i
     _mm_empty();
 }
 
+// The groups of four of a 24-bit row, twelve bytes each; returns how many
+// pixels it took.
+template <bool kScaled>
+int AlphaGroups24(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+    const int groups = n & ~3;
+    const __m64 lane0 = _mm_set_pi16(0, 0, 0, -1), lanes01 = _mm_set_pi16(0, 0, -1, -1);
+    uint8_t *const end = d + 3 * static_cast<ptrdiff_t>(groups);
+    for (; d < end; d += 12, s += 12, a += 4 * astep) {
+        const uint32_t a4 = Gather4(a, astep);
+        if (a4 == 0) continue;
+        if (!kScaled && a4 == 0xFFFFFFFFu) {
+            memcpy(d, s, 12);
+            continue;
+        }
+        // Bytes 0-7 are b0 g0 r0 b1 g1 r1 b2 g2: even bytes of pixels
+        // 0 0 1 2, odd bytes of 0 1 1 2. Bytes 8-11 are r2 b3 g3 r3: even
+        // of 2 3, odd of 3 3.
+        const __m64 w = _mm_slli_pi16(Weights4(a4, kScaled ? scale : -1), 6);
+        const __m64 up = _mm_slli_si64(w, 16);
+        const __m64 even0 = _mm_or_si64(up, _mm_and_si64(w, lane0));
+        const __m64 odd0 = _mm_or_si64(_mm_and_si64(w, lanes01), _mm_andnot_si64(lanes01, up));
+        const __m64 even1 = _mm_srli_si64(w, 32), odd1 = _mm_srli_si64(_mm_unpackhi_pi16(w, w), 32);
+        uint32_t d1, s1;
+        memcpy(&d1, d + 8, 4);
+        memcpy(&s1, s + 8, 4);
+        const __m64 p0 = StepBytes4(Load64(d), Load64(s), even0, odd0);
+        const __m64 p1 = StepBytes4(_mm_cvtsi32_si64(int(d1)), _mm_cvtsi32_si64(int(s1)), even1, odd1);
+        Store64(d, p0);
+        const uint32_t o1 = uint32_t(_mm_cvtsi64_si32(p1));
+        memcpy(d + 8, &o1, 4);
+    }
+    return groups;
+}
+
 void AlphaRow24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
     const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
-    for (int x = 0; x < n; ++x) {
+    int x;
+    if (scale >= 0) x = AlphaGroups24<true>(d, s, a, astep, n, scale);
+    else if (astep == 1) x = AlphaGroups24<false>(d, s, a, 1, n, scale);
+    else x = AlphaGroups24<false>(d, s, a, astep, n, scale);
+    for (; x < n; ++x) {
         const uint32_t w = PixelWeight(a[astep * x], scale);
         if (w == 0) continue;
         uint8_t *o = d + 3 * x;
