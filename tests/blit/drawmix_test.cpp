@@ -45,22 +45,26 @@ TEST_P(MixLevel, SameDepthSourceEveryPixelExact) {
     const int kind = std::get<0>(GetParam()), level = std::get<1>(GetParam());
     const int bytes = Bytes(kind);
     Rng rng(kind * 1000 + level);
-    const int W = 11, H = 3;
-    TestSurface dst(kind, W, H, 3), src(kind, W + 2, H + 1, 1);
-    dst.Randomize(rng);
-    src.Randomize(rng);
-    TestSurface before(kind, W, H, 3);
-    before.SetPixels(dst.Pixels());
-    // Rows 7 pixels wide from column 2: a group of four and three more.
-    ASSERT_TRUE(DrawMix(*dst, CRectangulo(2, 0, 9, 3), (unsigned short)level, *src, CPunto(1, 1), kNoTable));
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            const uint32_t d = Get(before, x, y, bytes);
-            const uint32_t want =
-                (x < 2 || x >= 9) ? d : ExpectLevel(kind, Get(src, x - 1, y + 1, bytes), d, level, x - 2, 7, false);
-            ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y;
-        }
-    EXPECT_TRUE(dst.GuardsIntact());
+    const int W = 29, H = 3;
+    // Rows 7 pixels wide from column 2: a group of four and three more; then
+    // 26 wide: six groups and two more.
+    for (const int right : {9, 28}) {
+        TestSurface dst(kind, W, H, 3), src(kind, W + 2, H + 1, 1);
+        dst.Randomize(rng);
+        src.Randomize(rng);
+        TestSurface before(kind, W, H, 3);
+        before.SetPixels(dst.Pixels());
+        ASSERT_TRUE(DrawMix(*dst, CRectangulo(2, 0, right, 3), (unsigned short)level, *src, CPunto(1, 1), kNoTable));
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const uint32_t d = Get(before, x, y, bytes);
+                const uint32_t want = (x < 2 || x >= right) ? d
+                                                            : ExpectLevel(kind, Get(src, x - 1, y + 1, bytes), d, level,
+                                                                          x - 2, right - 2, false);
+                ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y << " right " << right;
+            }
+        EXPECT_TRUE(dst.GuardsIntact());
+    }
 }
 
 TEST_P(MixLevel, PaletteSourceEveryPixelExact) {
@@ -85,7 +89,7 @@ TEST_P(MixLevel, PaletteSourceEveryPixelExact) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, MixLevel,
                          testing::Combine(testing::ValuesIn(kDeepKinds),
-                                          testing::Values(0, 1, 64, 100, 128, 192, 254, 255, 256, 1000)),
+                                          testing::Values(0, 1, 64, 100, 127, 128, 129, 192, 254, 255, 256, 1000)),
                          DeepName);
 
 TEST(MixLevel, HalfOn565GroupsAndRowEnds) {
