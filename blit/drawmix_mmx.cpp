@@ -118,55 +118,69 @@ void ShiftBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level) {
     for (; i < nbytes; ++i) d[i] = uint8_t(ShiftMix(s[i], d[i], level, 0x7F, 0x3F));
 }
 
-// Four R5G6B5 pixels as base + floor((other - base) * k / 256) per channel,
-// k below 128 given as k << 8 and k << 3. Each channel's signed step keeps it
-// in range, so the steps add onto the packed base without carries between
-// channels. Green keeps its difference in place against k << 3; red keeps
-// the low 16 bits of diff * k * 8, whose bits 11-15 are the step once the
-// remainder below is cleared.
-inline __m64 Step565(__m64 base, __m64 other, __m64 k8, __m64 k3) {
-    const __m64 g6 = _mm_set1_pi16(0x07E0), b5 = _mm_set1_pi16(0x1F), rTop = _mm_set1_pi16(short(0xF800));
-    const __m64 r =
-        _mm_and_si64(_mm_mullo_pi16(_mm_sub_pi16(_mm_srli_pi16(other, 11), _mm_srli_pi16(base, 11)), k3), rTop);
-    const __m64 g = _mm_slli_pi16(_mm_mulhi_pi16(_mm_sub_pi16(_mm_and_si64(other, g6), _mm_and_si64(base, g6)), k3), 5);
-    const __m64 b = _mm_mulhi_pi16(_mm_sub_pi16(_mm_and_si64(other, b5), _mm_and_si64(base, b5)), k8);
-    return _mm_add_pi16(_mm_add_pi16(base, r), _mm_add_pi16(g, b));
+// Four 16-bit pixels as base + floor((other - base) * k / 256) per channel,
+// k below 128 given as k << 8 and kg = k << (8 - green shift). Each channel's
+// signed step keeps it in range, so the steps add onto the packed base
+// without carries between channels. Green keeps its difference in place;
+// red keeps the low 16 bits of diff * k << (red shift - 8), whose red bits
+// are the step once the remainder below is cleared. That step is only known
+// modulo the channel, so what it carries past red is cut off with the
+// alpha bits, which mixed pixels do not keep.
+template <class F>
+inline __m64 Step16(__m64 base, __m64 other, __m64 k8, __m64 kg, __m64 kr) {
+    static_assert(F::kBShift == 0 && F::kGShift <= 8 && F::kRShift >= 8, "layout with blue at the bottom");
+    constexpr bool kFull = F::kRGBMask == 0xFFFF;
+    const __m64 rgb = _mm_set1_pi16(short(F::kRGBMask));
+    const __m64 gm = _mm_set1_pi16(short(F::kGMask)), bm = _mm_set1_pi16(short(F::kBMask));
+    const __m64 rm = _mm_set1_pi16(short(F::kRMask)), rLow = _mm_set1_pi16(short(F::kRMask >> F::kRShift));
+    if (!kFull) base = _mm_and_si64(base, rgb);
+    __m64 ro = _mm_srli_pi16(other, F::kRShift), rb = _mm_srli_pi16(base, F::kRShift);
+    if (!kFull) ro = _mm_and_si64(ro, rLow);
+    const __m64 r = _mm_and_si64(_mm_mullo_pi16(_mm_sub_pi16(ro, rb), kr), rm);
+    const __m64 g =
+        _mm_slli_pi16(_mm_mulhi_pi16(_mm_sub_pi16(_mm_and_si64(other, gm), _mm_and_si64(base, gm)), kg), F::kGShift);
+    const __m64 b = _mm_mulhi_pi16(_mm_sub_pi16(_mm_and_si64(other, bm), _mm_and_si64(base, bm)), k8);
+    const __m64 sum = _mm_add_pi16(_mm_add_pi16(base, r), _mm_add_pi16(g, b));
+    return kFull ? sum : _mm_and_si64(sum, rgb);
 }
 
-void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
+template <class F>
+void MixRow16(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
     if (w == 128) {
         // Not reached from the level form (128 has its shift kernel).
-        const __m64 vw = _mm_set1_pi16(short(w)), full = _mm_set1_pi16(256);
-        for (int x = 0; x < n; x += 4)
-            Store64(d + 2 * x, Mix565(Load64(s + 2 * x), Load64(d + 2 * x), vw, _mm_sub_pi16(full, vw)));
-        _mm_empty();
+        for (int x = 0; x < n; ++x) F::Store(d + 2 * x, Mix16<F>(F::Load(s + 2 * x), F::Load(d + 2 * x), w));
         return;
     }
     // Above half the same mean is a step from the source towards the
     // destination by 256 - w, so the factor always stays below 128.
     const bool low = w < 128;
     const uint32_t k = low ? w : 256 - w;
-    const __m64 k8 = _mm_set1_pi16(short(k << 8)), k3 = _mm_set1_pi16(short(k << 3));
+    const __m64 k8 = _mm_set1_pi16(short(k << 8)), kg = _mm_set1_pi16(short(k << (8 - F::kGShift)));
+    const __m64 kr = _mm_set1_pi16(short(k << (F::kRShift - 8)));
     int x = 0;
     if (low) {
         for (; x + 8 <= n; x += 8) {
-            const __m64 a = Step565(Load64(d + 2 * x), Load64(s + 2 * x), k8, k3);
-            const __m64 b = Step565(Load64(d + 2 * x + 8), Load64(s + 2 * x + 8), k8, k3);
+            const __m64 a = Step16<F>(Load64(d + 2 * x), Load64(s + 2 * x), k8, kg, kr);
+            const __m64 b = Step16<F>(Load64(d + 2 * x + 8), Load64(s + 2 * x + 8), k8, kg, kr);
             Store64(d + 2 * x, a);
             Store64(d + 2 * x + 8, b);
         }
-        for (; x < n; x += 4) Store64(d + 2 * x, Step565(Load64(d + 2 * x), Load64(s + 2 * x), k8, k3));
+        for (; x < n; x += 4) Store64(d + 2 * x, Step16<F>(Load64(d + 2 * x), Load64(s + 2 * x), k8, kg, kr));
     } else {
         for (; x + 8 <= n; x += 8) {
-            const __m64 a = Step565(Load64(s + 2 * x), Load64(d + 2 * x), k8, k3);
-            const __m64 b = Step565(Load64(s + 2 * x + 8), Load64(d + 2 * x + 8), k8, k3);
+            const __m64 a = Step16<F>(Load64(s + 2 * x), Load64(d + 2 * x), k8, kg, kr);
+            const __m64 b = Step16<F>(Load64(s + 2 * x + 8), Load64(d + 2 * x + 8), k8, kg, kr);
             Store64(d + 2 * x, a);
             Store64(d + 2 * x + 8, b);
         }
-        for (; x < n; x += 4) Store64(d + 2 * x, Step565(Load64(s + 2 * x), Load64(d + 2 * x), k8, k3));
+        for (; x < n; x += 4) Store64(d + 2 * x, Step16<F>(Load64(s + 2 * x), Load64(d + 2 * x), k8, kg, kr));
     }
     _mm_empty();
 }
+
+void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt565>(d, s, n, w); }
+void MixRow555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt555>(d, s, n, w); }
+void MixRow4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt4444>(d, s, n, w); }
 
 void ShiftGroupRow565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
     if (level == 128) {
