@@ -1,7 +1,8 @@
 // MMX row kernels of the mixing operations. Each reproduces its plain loop
-// bit for bit: the weighted mean s * w + d * (256 - w) never exceeds
-// 255 * 256, so it fits an unsigned 16-bit lane and pmullw's low half is the
-// whole product.
+// bit for bit through one of two exact forms of the weighted mean: the sum
+// s * w + d * (256 - w), which never exceeds 255 * 256 and so fits an
+// unsigned 16-bit lane whole, or d + floor((s - d) * w / 256), a signed step
+// that pmulhw gives exactly and that needs one multiply instead of two.
 #include <mmintrin.h>
 #include <string.h>
 
@@ -118,6 +119,8 @@ void ShiftBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level) {
     for (; i < nbytes; ++i) d[i] = uint8_t(ShiftMix(s[i], d[i], level, 0x7F, 0x3F));
 }
 
+namespace {
+
 // Four 16-bit pixels as base + floor((other - base) * k / 256) per channel,
 // k below 128 given as k << 8 and kg = k << (8 - green shift). Each channel's
 // signed step keeps it in range, so the steps add onto the packed base
@@ -177,6 +180,8 @@ void MixRow16(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
     }
     _mm_empty();
 }
+
+}  // namespace
 
 void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt565>(d, s, n, w); }
 void MixRow555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt555>(d, s, n, w); }
@@ -243,6 +248,8 @@ void AlphaRow565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int 
     _mm_empty();
 }
 
+namespace {
+
 // Weights of four alpha values in 16-bit lanes: keep (0), copy (256) or the
 // mix weight, with no branch per pixel.
 inline __m64 Weights4(uint32_t a4, int scale) {
@@ -291,6 +298,8 @@ int AlphaGroups32(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int
     return groups;
 }
 
+}  // namespace
+
 void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
     const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
     int x;
@@ -311,6 +320,8 @@ void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, i
     }
     _mm_empty();
 }
+
+namespace {
 
 // The groups of four of a 24-bit row, twelve bytes each; returns how many
 // pixels it took.
@@ -345,6 +356,8 @@ int AlphaGroups24(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int
     }
     return groups;
 }
+
+}  // namespace
 
 void AlphaRow24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
     const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
