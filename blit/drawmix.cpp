@@ -83,8 +83,10 @@ bool DrawMixLevel16(const TSurfDesc &dst, const CRectangulo &rect, unsigned leve
             x = groups;
         }
 #if UTILS_SIMD
-        if (F::kRShift == 11 && x == 0) {
-            MixRow565_mmx(d, s, groups, level);
+        if (x == 0) {
+            if (F::kRShift == 11) MixRow565_mmx(d, s, groups, level);
+            else if (F::kRShift == 10) MixRow555_mmx(d, s, groups, level);
+            else MixRow4444_mmx(d, s, groups, level);
             x = groups;
         }
 #endif

@@ -1,7 +1,8 @@
 // MMX row kernels of the mixing operations. Each reproduces its plain loop
-// bit for bit: the weighted mean s * w + d * (256 - w) never exceeds
-// 255 * 256, so it fits an unsigned 16-bit lane and pmullw's low half is the
-// whole product.
+// bit for bit through one of two exact forms of the weighted mean: the sum
+// s * w + d * (256 - w), which never exceeds 255 * 256 and so fits an
+// unsigned 16-bit lane whole, or d + floor((s - d) * w / 256), a signed step
+// that pmulhw gives exactly and that needs one multiply instead of two.
 #include <mmintrin.h>
 #include <string.h>
 
@@ -23,11 +24,30 @@ inline __m64 MixLanes(__m64 s, __m64 d, __m64 w, __m64 c) {
     return _mm_srli_pi16(_mm_add_pi16(_mm_mullo_pi16(s, w), _mm_mullo_pi16(d, c)), 8);
 }
 
-// The same mean as d + floor((s - d) * w / 256), for w up to 255 given as
-// w << 7: pmulhw of 2 (s - d) by 128 w is exactly that floor.
-inline __m64 MixLanesHi(__m64 s, __m64 d, __m64 w7) {
-    return _mm_add_pi16(d, _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(s, d), 1), w7));
+// The weighted mean as base + floor((other - base) * k / 256), on eight
+// bytes at once: the even bytes in the low halves of the 16-bit lanes, the
+// odd ones shifted down from the high halves, so nothing is unpacked. The
+// result of each half stays within its byte, so both steps add onto the
+// packed base without carries. pmulhw of the signed difference by k << 8
+// is exactly that floor for k below 128; StepBytes4 takes any k up to 256
+// as k << 6 against four times the difference.
+inline __m64 StepBytes(__m64 base, __m64 other, __m64 vk) {
+    const __m64 lo = _mm_set1_pi16(0x00FF);
+    const __m64 e = _mm_mulhi_pi16(_mm_sub_pi16(_mm_and_si64(other, lo), _mm_and_si64(base, lo)), vk);
+    const __m64 o = _mm_mulhi_pi16(_mm_sub_pi16(_mm_srli_pi16(other, 8), _mm_srli_pi16(base, 8)), vk);
+    return _mm_add_pi16(_mm_add_pi16(base, e), _mm_slli_pi16(o, 8));
 }
+// Even and odd bytes with weights of their own (24-bit pixels straddle the
+// lanes).
+inline __m64 StepBytes4(__m64 base, __m64 other, __m64 even6, __m64 odd6) {
+    const __m64 lo = _mm_set1_pi16(0x00FF);
+    const __m64 e =
+        _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_and_si64(other, lo), _mm_and_si64(base, lo)), 2), even6);
+    const __m64 o =
+        _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_srli_pi16(other, 8), _mm_srli_pi16(base, 8)), 2), odd6);
+    return _mm_add_pi16(_mm_add_pi16(base, e), _mm_slli_pi16(o, 8));
+}
+inline __m64 StepBytes4(__m64 base, __m64 other, __m64 vk6) { return StepBytes4(base, other, vk6, vk6); }
 
 // Four R5G6B5 pixels mixed with per-lane weights w and complements c.
 inline __m64 Mix565(__m64 s, __m64 d, __m64 w, __m64 c) {
@@ -51,25 +71,31 @@ inline uint32_t PixelWeight(uint32_t m, int scale) {
 }  // namespace
 
 void MixBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, uint32_t w) {
-    const __m64 zero = _mm_setzero_si64();
-    const __m64 vw = _mm_set1_pi16(short(w << 7));
     int i = 0;
-    for (; i + 16 <= nbytes; i += 16) {
-        const __m64 S0 = Load64(s + i), D0 = Load64(d + i), S1 = Load64(s + i + 8), D1 = Load64(d + i + 8);
-        const __m64 a = MixLanesHi(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), vw);
-        const __m64 b = MixLanesHi(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), vw);
-        const __m64 c = MixLanesHi(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), vw);
-        const __m64 e = MixLanesHi(_mm_unpackhi_pi8(S1, zero), _mm_unpackhi_pi8(D1, zero), vw);
-        Store64(d + i, _mm_packs_pu16(a, b));
-        Store64(d + i + 8, _mm_packs_pu16(c, e));
+    if (w != 128) {
+        // Below half a step from d towards s; above half the same mean as a
+        // step from s towards d by 256 - w, so the factor always fits k << 8.
+        const bool low = w < 128;
+        const __m64 vk = _mm_set1_pi16(short((low ? w : 256 - w) << 8));
+        if (low) {
+            for (; i + 16 <= nbytes; i += 16) {
+                const __m64 a = StepBytes(Load64(d + i), Load64(s + i), vk);
+                const __m64 b = StepBytes(Load64(d + i + 8), Load64(s + i + 8), vk);
+                Store64(d + i, a);
+                Store64(d + i + 8, b);
+            }
+            for (; i + 8 <= nbytes; i += 8) Store64(d + i, StepBytes(Load64(d + i), Load64(s + i), vk));
+        } else {
+            for (; i + 16 <= nbytes; i += 16) {
+                const __m64 a = StepBytes(Load64(s + i), Load64(d + i), vk);
+                const __m64 b = StepBytes(Load64(s + i + 8), Load64(d + i + 8), vk);
+                Store64(d + i, a);
+                Store64(d + i + 8, b);
+            }
+            for (; i + 8 <= nbytes; i += 8) Store64(d + i, StepBytes(Load64(s + i), Load64(d + i), vk));
+        }
+        _mm_empty();
     }
-    for (; i + 8 <= nbytes; i += 8) {
-        const __m64 S = Load64(s + i), D = Load64(d + i);
-        const __m64 lo = MixLanesHi(_mm_unpacklo_pi8(S, zero), _mm_unpacklo_pi8(D, zero), vw);
-        const __m64 hi = MixLanesHi(_mm_unpackhi_pi8(S, zero), _mm_unpackhi_pi8(D, zero), vw);
-        Store64(d + i, _mm_packs_pu16(lo, hi));
-    }
-    _mm_empty();
     for (; i < nbytes; ++i) d[i] = uint8_t(MixCh(s[i], d[i], w));
 }
 
@@ -93,22 +119,73 @@ void ShiftBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level) {
     for (; i < nbytes; ++i) d[i] = uint8_t(ShiftMix(s[i], d[i], level, 0x7F, 0x3F));
 }
 
-void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
-    const __m64 vw = _mm_set1_pi16(short(w << 7));
-    const __m64 g6 = _mm_set1_pi16(0x3F), b5 = _mm_set1_pi16(0x1F);
-    for (int x = 0; x < n; x += 4) {
-        const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
-        // Each channel's signed step floor((s - d) * w / 256) keeps it in
-        // range, so the steps add onto the packed destination without carries
-        // between channels.
-        const __m64 r = _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_srli_pi16(S, 11), _mm_srli_pi16(D, 11)), 1), vw);
-        const __m64 g = _mm_mulhi_pi16(
-            _mm_slli_pi16(_mm_sub_pi16(_mm_and_si64(_mm_srli_pi16(S, 5), g6), _mm_and_si64(_mm_srli_pi16(D, 5), g6)), 1), vw);
-        const __m64 b = _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(_mm_and_si64(S, b5), _mm_and_si64(D, b5)), 1), vw);
-        Store64(d + 2 * x, _mm_add_pi16(_mm_add_pi16(D, _mm_slli_pi16(r, 11)), _mm_add_pi16(_mm_slli_pi16(g, 5), b)));
+namespace {
+
+// Four 16-bit pixels as base + floor((other - base) * k / 256) per channel,
+// k below 128 given as k << 8 and kg = k << (8 - green shift). Each channel's
+// signed step keeps it in range, so the steps add onto the packed base
+// without carries between channels. Green keeps its difference in place;
+// red keeps the low 16 bits of diff * k << (red shift - 8), whose red bits
+// are the step once the remainder below is cleared. That step is only known
+// modulo the channel, so what it carries past red is cut off with the
+// alpha bits, which mixed pixels do not keep.
+template <class F>
+inline __m64 Step16(__m64 base, __m64 other, __m64 k8, __m64 kg, __m64 kr) {
+    static_assert(F::kBShift == 0 && F::kGShift <= 8 && F::kRShift >= 8, "layout with blue at the bottom");
+    constexpr bool kFull = F::kRGBMask == 0xFFFF;
+    const __m64 rgb = _mm_set1_pi16(short(F::kRGBMask));
+    const __m64 gm = _mm_set1_pi16(short(F::kGMask)), bm = _mm_set1_pi16(short(F::kBMask));
+    const __m64 rm = _mm_set1_pi16(short(F::kRMask)), rLow = _mm_set1_pi16(short(F::kRMask >> F::kRShift));
+    if (!kFull) base = _mm_and_si64(base, rgb);
+    __m64 ro = _mm_srli_pi16(other, F::kRShift), rb = _mm_srli_pi16(base, F::kRShift);
+    if (!kFull) ro = _mm_and_si64(ro, rLow);
+    const __m64 r = _mm_and_si64(_mm_mullo_pi16(_mm_sub_pi16(ro, rb), kr), rm);
+    const __m64 g =
+        _mm_slli_pi16(_mm_mulhi_pi16(_mm_sub_pi16(_mm_and_si64(other, gm), _mm_and_si64(base, gm)), kg), F::kGShift);
+    const __m64 b = _mm_mulhi_pi16(_mm_sub_pi16(_mm_and_si64(other, bm), _mm_and_si64(base, bm)), k8);
+    const __m64 sum = _mm_add_pi16(_mm_add_pi16(base, r), _mm_add_pi16(g, b));
+    return kFull ? sum : _mm_and_si64(sum, rgb);
+}
+
+template <class F>
+void MixRow16(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
+    if (w == 128) {
+        // Not reached from the level form (128 has its shift kernel).
+        for (int x = 0; x < n; ++x) F::Store(d + 2 * x, Mix16<F>(F::Load(s + 2 * x), F::Load(d + 2 * x), w));
+        return;
+    }
+    // Above half the same mean is a step from the source towards the
+    // destination by 256 - w, so the factor always stays below 128.
+    const bool low = w < 128;
+    const uint32_t k = low ? w : 256 - w;
+    const __m64 k8 = _mm_set1_pi16(short(k << 8)), kg = _mm_set1_pi16(short(k << (8 - F::kGShift)));
+    const __m64 kr = _mm_set1_pi16(short(k << (F::kRShift - 8)));
+    int x = 0;
+    if (low) {
+        for (; x + 8 <= n; x += 8) {
+            const __m64 a = Step16<F>(Load64(d + 2 * x), Load64(s + 2 * x), k8, kg, kr);
+            const __m64 b = Step16<F>(Load64(d + 2 * x + 8), Load64(s + 2 * x + 8), k8, kg, kr);
+            Store64(d + 2 * x, a);
+            Store64(d + 2 * x + 8, b);
+        }
+        for (; x < n; x += 4) Store64(d + 2 * x, Step16<F>(Load64(d + 2 * x), Load64(s + 2 * x), k8, kg, kr));
+    } else {
+        for (; x + 8 <= n; x += 8) {
+            const __m64 a = Step16<F>(Load64(s + 2 * x), Load64(d + 2 * x), k8, kg, kr);
+            const __m64 b = Step16<F>(Load64(s + 2 * x + 8), Load64(d + 2 * x + 8), k8, kg, kr);
+            Store64(d + 2 * x, a);
+            Store64(d + 2 * x + 8, b);
+        }
+        for (; x < n; x += 4) Store64(d + 2 * x, Step16<F>(Load64(s + 2 * x), Load64(d + 2 * x), k8, kg, kr));
     }
     _mm_empty();
 }
+
+}  // namespace
+
+void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt565>(d, s, n, w); }
+void MixRow555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt555>(d, s, n, w); }
+void MixRow4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt4444>(d, s, n, w); }
 
 void ShiftGroupRow565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
     if (level == 128) {
@@ -171,6 +248,8 @@ void AlphaRow565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int 
     _mm_empty();
 }
 
+namespace {
+
 // Weights of four alpha values in 16-bit lanes: keep (0), copy (256) or the
 // mix weight, with no branch per pixel.
 inline __m64 Weights4(uint32_t a4, int scale) {
@@ -194,42 +273,39 @@ inline uint32_t Gather4(const uint8_t *a, int astep) {
     return uint32_t(a[0]) | (uint32_t(a[astep]) << 8) | (uint32_t(a[2 * astep]) << 16) | (uint32_t(a[3 * astep]) << 24);
 }
 
+// The groups of four of a 32-bit row; returns how many pixels it took.
+// Scaling is decided once per row, not per group.
+template <bool kScaled>
+int AlphaGroups32(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+    const int groups = n & ~3;
+    uint8_t *const end = d + 4 * static_cast<ptrdiff_t>(groups);
+    for (; d < end; d += 16, s += 16, a += 4 * astep) {
+        const uint32_t a4 = Gather4(a, astep);
+        if (a4 == 0) continue;
+        if (!kScaled && a4 == 0xFFFFFFFFu) {
+            memcpy(d, s, 16);
+            continue;
+        }
+        // Weights 0..256 as w << 6; two pixels share a register, lanes
+        // [w0 w0 w1 w1] serve its even and odd bytes alike.
+        const __m64 w6 = _mm_slli_pi16(Weights4(a4, kScaled ? scale : -1), 6);
+        const __m64 w01 = _mm_unpacklo_pi16(w6, w6), w23 = _mm_unpackhi_pi16(w6, w6);
+        const __m64 p01 = StepBytes4(Load64(d), Load64(s), w01);
+        const __m64 p23 = StepBytes4(Load64(d + 8), Load64(s + 8), w23);
+        Store64(d, p01);
+        Store64(d + 8, p23);
+    }
+    return groups;
+}
+
+}  // namespace
+
 void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
     const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
-    int x = 0;
-    for (; x + 4 <= n; x += 4) {
-        const uint32_t a4 = Gather4(a + astep * x, astep);
-        if (a4 == 0) continue;
-        if (a4 == 0xFFFFFFFFu && scale < 0) {
-            memcpy(d + 4 * x, s + 4 * x, 16);
-            continue;
-        }
-        const __m64 w = Weights4(a4, scale);
-        const __m64 S0 = Load64(s + 4 * x), D0 = Load64(d + 4 * x);
-        const __m64 S1 = Load64(s + 4 * x + 8), D1 = Load64(d + 4 * x + 8);
-        const __m64 over255 = _mm_cmpgt_pi16(w, _mm_set1_pi16(255));
-        if (_mm_cvtsi64_si32(_mm_packs_pi16(over255, over255)) == 0) {
-            // No copy among the four: the one-multiply form, weights << 7.
-            const __m64 w7 = _mm_slli_pi16(w, 7);
-            const __m64 w01 = _mm_unpacklo_pi16(w7, w7), w23 = _mm_unpackhi_pi16(w7, w7);
-            const __m64 p0 = MixLanesHi(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), _mm_unpacklo_pi32(w01, w01));
-            const __m64 p1 = MixLanesHi(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), _mm_unpackhi_pi32(w01, w01));
-            const __m64 p2 = MixLanesHi(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), _mm_unpacklo_pi32(w23, w23));
-            const __m64 p3 = MixLanesHi(_mm_unpackhi_pi8(S1, zero), _mm_unpackhi_pi8(D1, zero), _mm_unpackhi_pi32(w23, w23));
-            Store64(d + 4 * x, _mm_packs_pu16(p0, p1));
-            Store64(d + 4 * x + 8, _mm_packs_pu16(p2, p3));
-            continue;
-        }
-        const __m64 w01 = _mm_unpacklo_pi16(w, w), w23 = _mm_unpackhi_pi16(w, w);
-        const __m64 w0 = _mm_unpacklo_pi32(w01, w01), w1 = _mm_unpackhi_pi32(w01, w01);
-        const __m64 w2 = _mm_unpacklo_pi32(w23, w23), w3 = _mm_unpackhi_pi32(w23, w23);
-        const __m64 p0 = MixLanes(_mm_unpacklo_pi8(S0, zero), _mm_unpacklo_pi8(D0, zero), w0, _mm_sub_pi16(full, w0));
-        const __m64 p1 = MixLanes(_mm_unpackhi_pi8(S0, zero), _mm_unpackhi_pi8(D0, zero), w1, _mm_sub_pi16(full, w1));
-        const __m64 p2 = MixLanes(_mm_unpacklo_pi8(S1, zero), _mm_unpacklo_pi8(D1, zero), w2, _mm_sub_pi16(full, w2));
-        const __m64 p3 = MixLanes(_mm_unpackhi_pi8(S1, zero), _mm_unpackhi_pi8(D1, zero), w3, _mm_sub_pi16(full, w3));
-        Store64(d + 4 * x, _mm_packs_pu16(p0, p1));
-        Store64(d + 4 * x + 8, _mm_packs_pu16(p2, p3));
-    }
+    int x;
+    if (scale >= 0) x = AlphaGroups32<true>(d, s, a, astep, n, scale);
+    else if (astep == 1) x = AlphaGroups32<false>(d, s, a, 1, n, scale);
+    else x = AlphaGroups32<false>(d, s, a, astep, n, scale);
     for (; x < n; ++x) {
         const uint32_t w0 = PixelWeight(a[astep * x], scale);
         if (w0 == 0) continue;
@@ -245,9 +321,51 @@ void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, i
     _mm_empty();
 }
 
+namespace {
+
+// The groups of four of a 24-bit row, twelve bytes each; returns how many
+// pixels it took.
+template <bool kScaled>
+int AlphaGroups24(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+    const int groups = n & ~3;
+    const __m64 lane0 = _mm_set_pi16(0, 0, 0, -1), lanes01 = _mm_set_pi16(0, 0, -1, -1);
+    uint8_t *const end = d + 3 * static_cast<ptrdiff_t>(groups);
+    for (; d < end; d += 12, s += 12, a += 4 * astep) {
+        const uint32_t a4 = Gather4(a, astep);
+        if (a4 == 0) continue;
+        if (!kScaled && a4 == 0xFFFFFFFFu) {
+            memcpy(d, s, 12);
+            continue;
+        }
+        // Bytes 0-7 are b0 g0 r0 b1 g1 r1 b2 g2: even bytes of pixels
+        // 0 0 1 2, odd bytes of 0 1 1 2. Bytes 8-11 are r2 b3 g3 r3: even
+        // of 2 3, odd of 3 3.
+        const __m64 w = _mm_slli_pi16(Weights4(a4, kScaled ? scale : -1), 6);
+        const __m64 up = _mm_slli_si64(w, 16);
+        const __m64 even0 = _mm_or_si64(up, _mm_and_si64(w, lane0));
+        const __m64 odd0 = _mm_or_si64(_mm_and_si64(w, lanes01), _mm_andnot_si64(lanes01, up));
+        const __m64 even1 = _mm_srli_si64(w, 32), odd1 = _mm_srli_si64(_mm_unpackhi_pi16(w, w), 32);
+        uint32_t d1, s1;
+        memcpy(&d1, d + 8, 4);
+        memcpy(&s1, s + 8, 4);
+        const __m64 p0 = StepBytes4(Load64(d), Load64(s), even0, odd0);
+        const __m64 p1 = StepBytes4(_mm_cvtsi32_si64(int(d1)), _mm_cvtsi32_si64(int(s1)), even1, odd1);
+        Store64(d, p0);
+        const uint32_t o1 = uint32_t(_mm_cvtsi64_si32(p1));
+        memcpy(d + 8, &o1, 4);
+    }
+    return groups;
+}
+
+}  // namespace
+
 void AlphaRow24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
     const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
-    for (int x = 0; x < n; ++x) {
+    int x;
+    if (scale >= 0) x = AlphaGroups24<true>(d, s, a, astep, n, scale);
+    else if (astep == 1) x = AlphaGroups24<false>(d, s, a, 1, n, scale);
+    else x = AlphaGroups24<false>(d, s, a, astep, n, scale);
+    for (; x < n; ++x) {
         const uint32_t w = PixelWeight(a[astep * x], scale);
         if (w == 0) continue;
         uint8_t *o = d + 3 * x;

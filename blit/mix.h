@@ -70,8 +70,10 @@ inline uint32_t Key565(uint32_t r, uint32_t g, uint32_t b) { return ((r >> 3) <<
 void MixBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, uint32_t w);
 // Every byte of the row by the shift form of level 192, 128 or 64.
 void ShiftBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level);
-// R5G6B5 pixels, n a multiple of 4: every pixel mixed with weight w (0..255).
+// 16-bit pixels, n a multiple of 4: every pixel mixed with weight w (0..255).
 void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
+void MixRow555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
+void MixRow4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
 // R5G6B5 groups of four, n a multiple of 4: blue by shifts, red and green at
 // full precision.
 void ShiftGroupRow565_mmx(uint8_t *d, const uint8_t *s, int n, int level);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string.h>
+
+#include <algorithm>
 #include <memory>
 #include <tuple>
 
@@ -42,22 +45,26 @@ TEST_P(MixLevel, SameDepthSourceEveryPixelExact) {
     const int kind = std::get<0>(GetParam()), level = std::get<1>(GetParam());
     const int bytes = Bytes(kind);
     Rng rng(kind * 1000 + level);
-    const int W = 11, H = 3;
-    TestSurface dst(kind, W, H, 3), src(kind, W + 2, H + 1, 1);
-    dst.Randomize(rng);
-    src.Randomize(rng);
-    TestSurface before(kind, W, H, 3);
-    before.SetPixels(dst.Pixels());
-    // Rows 7 pixels wide from column 2: a group of four and three more.
-    ASSERT_TRUE(DrawMix(*dst, CRectangulo(2, 0, 9, 3), (unsigned short)level, *src, CPunto(1, 1), kNoTable));
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x) {
-            const uint32_t d = Get(before, x, y, bytes);
-            const uint32_t want =
-                (x < 2 || x >= 9) ? d : ExpectLevel(kind, Get(src, x - 1, y + 1, bytes), d, level, x - 2, 7, false);
-            ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y;
-        }
-    EXPECT_TRUE(dst.GuardsIntact());
+    const int W = 29, H = 3;
+    // Rows 7 pixels wide from column 2: a group of four and three more; then
+    // 26 wide: six groups and two more.
+    for (const int right : {9, 28}) {
+        TestSurface dst(kind, W, H, 3), src(kind, W + 2, H + 1, 1);
+        dst.Randomize(rng);
+        src.Randomize(rng);
+        TestSurface before(kind, W, H, 3);
+        before.SetPixels(dst.Pixels());
+        ASSERT_TRUE(DrawMix(*dst, CRectangulo(2, 0, right, 3), (unsigned short)level, *src, CPunto(1, 1), kNoTable));
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x) {
+                const uint32_t d = Get(before, x, y, bytes);
+                const uint32_t want = (x < 2 || x >= right) ? d
+                                                            : ExpectLevel(kind, Get(src, x - 1, y + 1, bytes), d, level,
+                                                                          x - 2, right - 2, false);
+                ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y << " right " << right;
+            }
+        EXPECT_TRUE(dst.GuardsIntact());
+    }
 }
 
 TEST_P(MixLevel, PaletteSourceEveryPixelExact) {
@@ -82,7 +89,7 @@ TEST_P(MixLevel, PaletteSourceEveryPixelExact) {
 
 INSTANTIATE_TEST_SUITE_P(Levels, MixLevel,
                          testing::Combine(testing::ValuesIn(kDeepKinds),
-                                          testing::Values(0, 1, 64, 100, 128, 192, 254, 255, 256, 1000)),
+                                          testing::Values(0, 1, 64, 100, 127, 128, 129, 192, 254, 255, 256, 1000)),
                          DeepName);
 
 TEST(MixLevel, HalfOn565GroupsAndRowEnds) {
@@ -478,6 +485,185 @@ TEST(Mix8, BuiltTableOverTheModelPalette) {
     }
     // The two phases average to about 127 per channel.
     EXPECT_NEAR(double(sum) / (64 * 3), 127.5, 12.0);
+}
+
+// ---------------------------------------------------------------------------
+// Background forms: the background laid down with its key honoured, then the
+// mix over the result
+// ---------------------------------------------------------------------------
+
+// What the keyed copy leaves at one pixel: the background's pixel, or the old
+// one where the background is transparent or of a depth that is not drawn.
+uint32_t ExpectBackground(int kind, uint32_t old, TestSurface &bg, int bx, int by) {
+    const int bytes = Bytes(kind);
+    const uint32_t key = bg.desc.transColor;
+    const bool keyed = key != 0xFFFFFFFFu;
+    if (bg.desc.bpp == 8 && kind != 8) {
+        const uint8_t i = bg.Row(by)[bx];
+        if (keyed && i == 0) return old;
+        return FromEntry(kind, (bg.desc.palette ? bg.desc.palette : lu_gPaleta)[i]);
+    }
+    if (int(bg.desc.bpp) != 8 * bytes) return old;
+    const uint32_t v = Get(bg, bx, by, bytes);
+    if (keyed) {
+        if (bytes == 1 && v == 0) return old;
+        if (bytes == 2 && v == (key & 0xFFFF)) return old;
+        if (bytes >= 3 && (v & 0xFFFFFF) == (key & 0xFFFFFF)) return old;
+    }
+    return v;
+}
+
+// A key the background holds in runs (index 0 on 8 bits, whatever the key).
+void KeyInRuns(Rng &rng, TestSurface &bg) {
+    const int bytes = int(bg.desc.bpp / 8);
+    uint32_t v = 0;
+    if (bytes == 1) bg.desc.transColor = 37;
+    else memcpy(&v, bg.Row(0), bytes), bg.desc.transColor = bytes == 4 ? v ^ 0xAB000000u : v;
+    for (int y = 0; y < bg.desc.height; ++y)
+        for (int x = 0; x < bg.desc.width; ++x)
+            if (rng.Chance(35)) memcpy(bg.Row(y) + x * bytes, &v, bytes);
+}
+
+// level < 0: the alpha-map form. Every surface has its own padding; the
+// source blocks stay inside their surfaces however the rectangle is clipped.
+void CheckBackgroundForm(int kind, int bgKind, const CRectangulo &rect, int level, Rng &rng) {
+    static const MarkedTable tab;
+    const int bytes = Bytes(kind);
+    const int W = 13, H = 5;
+    TestSurface dst(kind, W, H, 3), before(kind, W, H, 3);
+    TestSurface src(kind, W + 6, H + 4, 1), bg(bgKind, W + 6, H + 4, 5), alpha(8, W + 6, H + 4, 2);
+    dst.Randomize(rng);
+    src.Randomize(rng);
+    bg.Randomize(rng);
+    alpha.Randomize(rng);
+    for (TRGBA &e : bg.palette) e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
+    if (rng.Chance(80)) KeyInRuns(rng, bg);
+    for (int y = 0; y < alpha.desc.height; ++y)
+        for (int x = 0; x < alpha.desc.width; ++x)
+            if (rng.Chance(50)) alpha.Row(y)[x] = rng.Chance(50) ? 255 : 0;
+    before.SetPixels(dst.Pixels());
+    const CPunto sp(3, 2), bp(1, 1), ap(2, 2);
+    unsigned char (*const t)[65536] = const_cast<unsigned char (*)[65536]>(tab.t);
+    const bool ok = level >= 0 ? DrawMix(*dst, rect, (unsigned short)level, *src, sp, *bg, bp, t)
+                               : DrawMix(*dst, rect, *alpha, ap, *src, sp, *bg, bp, t);
+    const int l = std::max(rect.left, 0), tp = std::max(rect.top, 0);
+    const int r = std::min(rect.right, W), b = std::min(rect.bottom, H);
+    const bool empty = l >= r || tp >= b;
+    // Only the 8-bit alpha-map kernel reports an empty block as a failure.
+    ASSERT_EQ(ok, !(empty && kind == 8 && level < 0));
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            uint32_t want = Get(before, x, y, bytes);
+            if (x >= l && x < r && y >= tp && y < b) {
+                const int ox = x - rect.left, oy = y - rect.top;
+                const uint32_t d = ExpectBackground(kind, want, bg, bp.x + ox, bp.y + oy);
+                const uint32_t s = Get(src, sp.x + ox, sp.y + oy, bytes);
+                const uint8_t *arow = alpha.Row(ap.y + oy) + ap.x + (l - rect.left);
+                const uint32_t m = alpha.Row(ap.y + oy)[ap.x + ox];
+                const int phase = (x + y) % 2 == 0 ? 1 : 0;
+                if (kind == 8 && level >= 0)
+                    want = tab.t[phase][MixKey(uint8_t(s), uint8_t(d), uint32_t(std::min(level, 256)))];
+                else if (kind == 8)
+                    want = m == 0 ? d : m == 255 ? s : tab.t[phase][MixKey(uint8_t(s), uint8_t(d), m + 1)];
+                else if (level >= 0)
+                    want = ExpectLevel(kind, s, d, level, x - l, r - l, false);
+                else
+                    want = ExpectAlpha(AlphaCase{kind, true, false, -1}, m, s, d, x - l, r - l, arow, 1);
+            }
+            ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y;
+        }
+    ASSERT_TRUE(dst.GuardsIntact());
+}
+
+class MixBackground : public testing::TestWithParam<int> {};
+
+// Odd widths, a width of one, groups of four with and without a remainder,
+// blocks cut at every edge, and empty ones.
+const CRectangulo kBackgroundRects[] = {{2, 1, 9, 5}, {1, 2, 11, 4}, {5, 0, 6, 5},
+                                        {-3, -2, 17, 3}, {8, 3, 20, 9}, {4, 4, 4, 5}, {13, 0, 16, 5}};
+
+// The background's own kind, an 8-bit one expanded through its palette, and
+// one of a depth the keyed copy does not draw.
+std::vector<int> BackgroundKinds(int kind) {
+    if (kind == 8) return {8, 16};
+    return {kind, 8, kind == 24 ? 32 : 24};
+}
+
+TEST_P(MixBackground, LevelFormOverKeyedBackground) {
+    const int kind = GetParam();
+    Rng rng(kind * 13 + 1);
+    const std::vector<int> levels = kind == 8 ? std::vector<int>{0, 100, 255, 256} : std::vector<int>{0, 1, 100, 128, 192, 255};
+    for (int bgKind : BackgroundKinds(kind))
+        for (const CRectangulo &r : kBackgroundRects)
+            for (int level : levels) {
+                SCOPED_TRACE("background " + std::to_string(bgKind) + " level " + std::to_string(level) + " rect " +
+                             std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+                             "," + std::to_string(r.bottom));
+                ASSERT_NO_FATAL_FAILURE(CheckBackgroundForm(kind, bgKind, r, level, rng));
+            }
+}
+
+TEST_P(MixBackground, AlphaFormOverKeyedBackground) {
+    const int kind = GetParam();
+    Rng rng(kind * 17 + 2);
+    for (int bgKind : BackgroundKinds(kind))
+        for (const CRectangulo &r : kBackgroundRects)
+            for (int rep = 0; rep < 3; ++rep) {
+                SCOPED_TRACE("background " + std::to_string(bgKind) + " rect " + std::to_string(r.left) + "," +
+                             std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom));
+                ASSERT_NO_FATAL_FAILURE(CheckBackgroundForm(kind, bgKind, r, -1, rng));
+            }
+}
+
+// Where the keyed copy fails the mix is skipped: an unknown destination
+// format draws nothing at all, with or without a table.
+TEST_P(MixBackground, FailedBitmapDrawsNothing) {
+    const int kind = GetParam();
+    TestSurface src(kind, 6, 4), bg(kind, 6, 4), alpha(8, 6, 4);
+    Rng rng(kind + 99);
+    src.Randomize(rng);
+    bg.Randomize(rng);
+    alpha.Fill(255);
+    MarkedTable tab;
+    for (unsigned bpp : {15u, 4u, 0u, 12u}) {
+        TestSurface dst(kind, 6, 4, 2);
+        dst.Randomize(rng);
+        dst.desc.bpp = bpp;
+        const std::vector<uint8_t> mem = dst.Memory();
+        EXPECT_FALSE(DrawMix(*dst, CRectangulo(0, 0, 6, 4), 200, *src, CPunto(), *bg, CPunto(), tab.t)) << bpp;
+        EXPECT_FALSE(DrawMix(*dst, CRectangulo(0, 0, 6, 4), *alpha, CPunto(), *src, CPunto(), *bg, CPunto(), tab.t))
+            << bpp;
+        EXPECT_EQ(dst.Memory(), mem) << bpp;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, MixBackground, testing::ValuesIn(kvtest::AllKinds()),
+                         [](const auto &i) { return kvtest::KindName(i.param); });
+
+// The keyed copy succeeds and the 8-bit mix refuses: the result is false but
+// the background stays laid down.
+TEST(MixBackground, EightBitMixRefusalKeepsTheBackground) {
+    Rng rng(123);
+    TestSurface dst(8, 6, 3, 1), src(8, 6, 3), bg(8, 6, 3, 2), alpha(8, 6, 3), deepAlpha(16, 6, 3);
+    src.Randomize(rng);
+    bg.Randomize(rng);
+    alpha.Fill(128);
+    deepAlpha.Fill(128);
+    MarkedTable tab;
+    const CRectangulo all(0, 0, 6, 3);
+
+    dst.Fill(9);
+    EXPECT_FALSE(DrawMix(*dst, all, 100, *src, CPunto(), *bg, CPunto(), kNoTable));
+    EXPECT_EQ(dst.Pixels(), bg.Pixels());
+
+    dst.Fill(9);
+    EXPECT_FALSE(DrawMix(*dst, all, *alpha, CPunto(), *src, CPunto(), *bg, CPunto(), kNoTable));
+    EXPECT_EQ(dst.Pixels(), bg.Pixels());
+
+    dst.Fill(9);
+    EXPECT_FALSE(DrawMix(*dst, all, *deepAlpha, CPunto(), *src, CPunto(), *bg, CPunto(), tab.t));
+    EXPECT_EQ(dst.Pixels(), bg.Pixels());
+    EXPECT_TRUE(dst.GuardsIntact());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Mixing and masked drawing: every form, every destination kind, sources and
 // maps of every depth, random rectangles and levels.
+#include <string.h>
+
 #include <memory>
 #include <vector>
 
@@ -92,5 +94,46 @@ DIFF_CASE(DrawMask, 500) {
     const unsigned short strength = (unsigned short)(rng.Chance(50) ? rng.Range(0, 300) : rng.U32());
     out.Add(DrawBiMask(dst->desc, strength, r, mask->desc, mp, tab.t) ? 1 : 0);
     if (kind == 8) out.Add(DrawBiMask_8Bits(dst->desc, strength, r, mask->desc, mp, tab.t) ? 1 : 0);
+    out.Add(*dst);
+}
+
+namespace {
+
+// No key, a random one, or a value the background holds in runs.
+void BackgroundKey(kvtest::Rng &rng, TestSurface &bg) {
+    const int r = rng.Range(0, 2);
+    if (r == 0) return;
+    if (r == 1) {
+        bg.desc.transColor = rng.U32() & 0xFFFFFFFEu;
+        return;
+    }
+    const int bytes = int(bg.desc.bpp / 8);
+    uint32_t v = 0;
+    memcpy(&v, bg.desc.bits, bytes);
+    bg.desc.transColor = v ^ (rng.U32() & 0xFF000000u);
+    for (int y = 0; y < bg.desc.height; ++y)
+        for (int x = 0; x < bg.desc.width; ++x)
+            if (rng.Chance(40)) memcpy(bg.Row(y) + x * bytes, &v, bytes);
+}
+
+}  // namespace
+
+DIFF_CASE(DrawMixBackground, 500) {
+    const int kind = KindOf(caseNo);
+    std::unique_ptr<TestSurface> dst(RandomSurface(rng, kind, 41, 13));
+    std::unique_ptr<TestSurface> src(RandomSurface(rng, SourceKind(rng, kind), 45, 15));
+    std::unique_ptr<TestSurface> bg(RandomSurface(rng, SourceKind(rng, kind), 45, 15));
+    std::unique_ptr<TestSurface> alpha(RandomSurface(rng, rng.Chance(70) ? 8 : SourceKind(rng, kind), 45, 15));
+    Runs(rng, *alpha);
+    BackgroundKey(rng, *bg);
+    if (rng.Chance(20)) bg->desc.palette = nullptr;
+    Table tab(rng);
+    const CRectangulo r = RandomRect(rng, dst->desc.width, dst->desc.height);
+    const CPunto ap(rng.Range(-3, 8), rng.Range(-3, 4)), sp(rng.Range(-3, 8), rng.Range(-3, 4)),
+        bp(rng.Range(0, 8), rng.Range(0, 4));
+    auto table = rng.Chance(10) ? static_cast<unsigned char (*)[65536]>(nullptr) : tab.t;
+    out.Add(DrawMix(dst->desc, r, RandomLevel(rng), src->desc, sp, bg->desc, bp, table) ? 1 : 0);
+    out.Add(*dst);
+    out.Add(DrawMix(dst->desc, r, alpha->desc, ap, src->desc, sp, bg->desc, bp, table) ? 1 : 0);
     out.Add(*dst);
 }
