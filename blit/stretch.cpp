@@ -38,13 +38,40 @@ void NearestRow(uint8_t *dp, const uint8_t *sp, const int *cols, int n) {
     }
 }
 
+// Write the first three bytes of each 32-bit pixel and keep the fourth. The
+// restricted forms run several pixels at a time; they are only called on
+// rows that do not overlap what they read.
+void MergeRGB(uint8_t *__restrict dp, const uint8_t *__restrict up, int n) {
+    for (int i = 0; i < n; ++i)
+        Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | (Load32(up + i * 4) & 0x00FFFFFFu));
+}
+void GatherRGB(uint8_t *__restrict dp, const uint8_t *__restrict sp, const int *__restrict cols, int n) {
+    for (int i = 0; i < n; ++i)
+        Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | (Load32(sp + cols[i] * 4) & 0x00FFFFFFu));
+}
+// A source row that shares memory with the destination row is read whole,
+// piece by piece, before the piece is written.
+void GatherRGBOverlapping(uint8_t *dp, const uint8_t *sp, const int *cols, int n) {
+    constexpr int kPiece = 256;
+    uint8_t piece[kPiece * 4];
+    for (int i0 = 0; i0 < n; i0 += kPiece) {
+        const int m = n - i0 < kPiece ? n - i0 : kPiece;
+        for (int i = 0; i < m; ++i) memcpy(piece + i * 4, sp + cols[i0 + i] * 4, 4);
+        MergeRGB(dp + i0 * 4, piece, m);
+    }
+}
+
+inline bool Disjoint(const uint8_t *a, size_t an, const uint8_t *b, size_t bn) {
+    const uintptr_t x = uintptr_t(a), y = uintptr_t(b);
+    return x + an <= y || y + bn <= x;
+}
+
 template <int Stride, int Bytes>
 void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     // volatile: x87 must round the quotients to single precision too.
     volatile float qx = float(b.sw) / float(b.dw), qy = float(b.sh) / float(b.dh);
     const double stepX = qx, stepY = qy;
     int cols[kChunk];
-    uint32_t gathered[Stride == 4 ? kChunk : 1];
     for (int x0 = 0; x0 < b.dw; x0 += kChunk) {
         const int n = b.dw - x0 < kChunk ? b.dw - x0 : kChunk;
         for (int i = 0; i < n; ++i) {
@@ -59,13 +86,16 @@ void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
             uint8_t *dp = PixelAt(d, b.dx + x0, b.dy + y);
             if (Stride == 4) {
                 // Each pixel keeps its own fourth byte, so a repeated source
-                // row is merged from the gathered copy, not copied whole.
-                if (row != prevRow) {
-                    const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
-                    for (int i = 0; i < n; ++i) gathered[i] = Load32(sp + cols[i] * 4) & 0x00FFFFFFu;
-                    prevRow = row;
+                // row is merged from the row above rather than copied whole.
+                const size_t bytes = size_t(n) * 4;
+                if (row == prevRow && Disjoint(dp, bytes, dp - d.scanWidth, bytes)) {
+                    MergeRGB(dp, dp - d.scanWidth, n);
+                    continue;
                 }
-                for (int i = 0; i < n; ++i) Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | gathered[i]);
+                const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
+                if (Disjoint(dp, bytes, sp, size_t(b.sw) * 4)) GatherRGB(dp, sp, cols, n);
+                else GatherRGBOverlapping(dp, sp, cols, n);
+                prevRow = row;
                 continue;
             }
             if (row == prevRow) {  // the same bytes as the row above
