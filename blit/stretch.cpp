@@ -127,6 +127,8 @@ inline uint32_t LoadPx(const uint8_t *p) {
 // by every destination row that reads it.
 constexpr int kBand = 1024;  // destination columns per pass (about 60 KB of stack)
 
+constexpr int kPiece = 128;  // columns per step of the inner loops
+
 struct BandRow {
     int src = -1;  // the source row it holds, or -1
     float ch[6][kBand];  // blue, green, red of the left sample, then of the right one
@@ -134,7 +136,6 @@ struct BandRow {
 
 template <int Stride>
 void GatherRow(BandRow &r, const uint8_t *sp, const int *left, const int *right, int n) {
-    constexpr int kPiece = 128;
     uint32_t tl[kPiece], tr[kPiece];
     for (int i0 = 0; i0 < n; i0 += kPiece) {
         const int m = n - i0 < kPiece ? n - i0 : kPiece;
@@ -160,6 +161,7 @@ void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
     int left[kBand], right[kBand];
     uint16_t ixs[kBand], fxs[kBand];
+    uint32_t words[kPiece];
     BandRow rows[2];
     for (int x0 = 0; x0 < b.dw; x0 += kBand) {
         const int n = b.dw - x0 < kBand ? b.dw - x0 : kBand;
@@ -195,23 +197,31 @@ void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
             const uint16_t fy = uint16_t(y & 0xFFFF), iy = uint16_t(0xFFFF - fy);
             const BandRow &T = *top, &B = *bot;
             uint8_t *dp = PixelAt(d, b.dx + x0, b.dy + j);
-            for (int i = 0; i < n; ++i) {
-                const float wS = float(int32_t((uint32_t(ixs[i]) * iy) >> 16));
-                const float wSr = float(int32_t((uint32_t(fxs[i]) * iy) >> 16));
-                const float wSd = float(int32_t((uint32_t(ixs[i]) * fy) >> 16));
-                const float wSdr = float(int32_t((uint32_t(fxs[i]) * fy) >> 16));
-                const float sb = T.ch[0][i] * wS + T.ch[3][i] * wSr + B.ch[0][i] * wSd + B.ch[3][i] * wSdr;
-                const float sg = T.ch[1][i] * wS + T.ch[4][i] * wSr + B.ch[1][i] * wSd + B.ch[4][i] * wSdr;
-                const float sr = T.ch[2][i] * wS + T.ch[5][i] * wSr + B.ch[2][i] * wSd + B.ch[5][i] * wSdr;
-                const uint32_t v = (uint32_t(int32_t(sb)) >> 16) | ((uint32_t(int32_t(sg)) >> 8) & 0xFF00u) |
-                                   (uint32_t(int32_t(sr)) & 0xFF0000u);
-                if (Stride == 4) {
-                    Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | v);
-                } else {
-                    dp[i * 3] = uint8_t(v);
-                    dp[i * 3 + 1] = uint8_t(v >> 8);
-                    dp[i * 3 + 2] = uint8_t(v >> 16);
+            // 24-bit rows are formed as words first: byte stores inside the
+            // sums would keep them from running several pixels at a time.
+            for (int i0 = 0; i0 < n; i0 += kPiece) {
+                const int m = n - i0 < kPiece ? n - i0 : kPiece;
+                for (int k = 0; k < m; ++k) {
+                    const int i = i0 + k;
+                    const float wS = float(int32_t((uint32_t(ixs[i]) * iy) >> 16));
+                    const float wSr = float(int32_t((uint32_t(fxs[i]) * iy) >> 16));
+                    const float wSd = float(int32_t((uint32_t(ixs[i]) * fy) >> 16));
+                    const float wSdr = float(int32_t((uint32_t(fxs[i]) * fy) >> 16));
+                    const float sb = T.ch[0][i] * wS + T.ch[3][i] * wSr + B.ch[0][i] * wSd + B.ch[3][i] * wSdr;
+                    const float sg = T.ch[1][i] * wS + T.ch[4][i] * wSr + B.ch[1][i] * wSd + B.ch[4][i] * wSdr;
+                    const float sr = T.ch[2][i] * wS + T.ch[5][i] * wSr + B.ch[2][i] * wSd + B.ch[5][i] * wSdr;
+                    const uint32_t v = (uint32_t(int32_t(sb)) >> 16) | ((uint32_t(int32_t(sg)) >> 8) & 0xFF00u) |
+                                       (uint32_t(int32_t(sr)) & 0xFF0000u);
+                    if (Stride == 4) Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | v);
+                    else words[k] = v;
                 }
+                if (Stride == 3)
+                    for (int k = 0; k < m; ++k) {
+                        uint8_t *q = dp + (i0 + k) * 3;
+                        q[0] = uint8_t(words[k]);
+                        q[1] = uint8_t(words[k] >> 8);
+                        q[2] = uint8_t(words[k] >> 16);
+                    }
             }
         }
     }
