@@ -154,8 +154,40 @@ void GatherRow(BandRow &r, const uint8_t *sp, const int *left, const int *right,
     }
 }
 
+#if !defined(__SSE__) && !defined(_M_X64)
+// Without vector units the float sums would cost a slow conversion per
+// channel, so processors without SSE keep the plain integer form; both give
+// the same bytes.
 template <int Stride>
-void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+void BilinearInteger(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+    const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
+    const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
+    for (int j = 0; j < b.dh; ++j) {
+        const uint64_t y = uint64_t(j) * stepY;
+        int row = int(y >> 16);
+        if (row >= b.sh) row = b.sh - 1;
+        const int rowDown = row + 1 < b.sh ? row + 1 : b.sh - 1;
+        const uint32_t fy = uint32_t(y & 0xFFFF), iy = 0xFFFF - fy;
+        const uint8_t *s0 = PixelAt(s, b.sx, b.sy + row), *s1 = PixelAt(s, b.sx, b.sy + rowDown);
+        uint8_t *dp = PixelAt(d, b.dx, b.dy + j);
+        for (int i = 0; i < b.dw; ++i) {
+            const uint64_t x = uint64_t(i) * stepX;
+            int col = int(x >> 16);
+            if (col >= b.sw) col = b.sw - 1;
+            const int right = (col + 1 < b.sw ? col + 1 : b.sw - 1) * Stride;
+            col *= Stride;
+            const uint32_t fx = uint32_t(x & 0xFFFF), ix = 0xFFFF - fx;
+            const uint32_t wS = (ix * iy) >> 16, wSr = (fx * iy) >> 16, wSd = (ix * fy) >> 16, wSdr = (fx * fy) >> 16;
+            for (int k = 0; k < 3; ++k)
+                dp[i * Stride + k] = uint8_t((s0[col + k] * wS + s0[right + k] * wSr + s1[col + k] * wSd +
+                                              s1[right + k] * wSdr) >> 16);
+        }
+    }
+}
+#endif
+
+template <int Stride>
+void BilinearBands(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     // Exactly the truncation of sw / dw x 65536.0, without the FPU.
     const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
     const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
@@ -225,6 +257,15 @@ void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
             }
         }
     }
+}
+
+template <int Stride>
+void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+#if !defined(__SSE__) && !defined(_M_X64)
+    BilinearInteger<Stride>(d, s, b);
+#else
+    BilinearBands<Stride>(d, s, b);
+#endif
 }
 
 bool BltStrech_32(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
