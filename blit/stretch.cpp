@@ -38,13 +38,40 @@ void NearestRow(uint8_t *dp, const uint8_t *sp, const int *cols, int n) {
     }
 }
 
+// Write the first three bytes of each 32-bit pixel and keep the fourth. The
+// restricted forms run several pixels at a time; they are only called on
+// rows that do not overlap what they read.
+void MergeRGB(uint8_t *__restrict dp, const uint8_t *__restrict up, int n) {
+    for (int i = 0; i < n; ++i)
+        Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | (Load32(up + i * 4) & 0x00FFFFFFu));
+}
+void GatherRGB(uint8_t *__restrict dp, const uint8_t *__restrict sp, const int *__restrict cols, int n) {
+    for (int i = 0; i < n; ++i)
+        Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | (Load32(sp + cols[i] * 4) & 0x00FFFFFFu));
+}
+// A source row that shares memory with the destination row is read whole,
+// piece by piece, before the piece is written.
+void GatherRGBOverlapping(uint8_t *dp, const uint8_t *sp, const int *cols, int n) {
+    constexpr int kPiece = 256;
+    uint8_t piece[kPiece * 4];
+    for (int i0 = 0; i0 < n; i0 += kPiece) {
+        const int m = n - i0 < kPiece ? n - i0 : kPiece;
+        for (int i = 0; i < m; ++i) memcpy(piece + i * 4, sp + cols[i0 + i] * 4, 4);
+        MergeRGB(dp + i0 * 4, piece, m);
+    }
+}
+
+inline bool Disjoint(const uint8_t *a, size_t an, const uint8_t *b, size_t bn) {
+    const uintptr_t x = uintptr_t(a), y = uintptr_t(b);
+    return x + an <= y || y + bn <= x;
+}
+
 template <int Stride, int Bytes>
 void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     // volatile: x87 must round the quotients to single precision too.
     volatile float qx = float(b.sw) / float(b.dw), qy = float(b.sh) / float(b.dh);
     const double stepX = qx, stepY = qy;
     int cols[kChunk];
-    uint32_t gathered[Stride == 4 ? kChunk : 1];
     for (int x0 = 0; x0 < b.dw; x0 += kChunk) {
         const int n = b.dw - x0 < kChunk ? b.dw - x0 : kChunk;
         for (int i = 0; i < n; ++i) {
@@ -59,13 +86,16 @@ void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
             uint8_t *dp = PixelAt(d, b.dx + x0, b.dy + y);
             if (Stride == 4) {
                 // Each pixel keeps its own fourth byte, so a repeated source
-                // row is merged from the gathered copy, not copied whole.
-                if (row != prevRow) {
-                    const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
-                    for (int i = 0; i < n; ++i) gathered[i] = Load32(sp + cols[i] * 4) & 0x00FFFFFFu;
-                    prevRow = row;
+                // row is merged from the row above rather than copied whole.
+                const size_t bytes = size_t(n) * 4;
+                if (row == prevRow && Disjoint(dp, bytes, dp - d.scanWidth, bytes)) {
+                    MergeRGB(dp, dp - d.scanWidth, n);
+                    continue;
                 }
-                for (int i = 0; i < n; ++i) Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | gathered[i]);
+                const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
+                if (Disjoint(dp, bytes, sp, size_t(b.sw) * 4)) GatherRGB(dp, sp, cols, n);
+                else GatherRGBOverlapping(dp, sp, cols, n);
+                prevRow = row;
                 continue;
             }
             if (row == prevRow) {  // the same bytes as the row above
@@ -78,74 +108,164 @@ void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     }
 }
 
-// Bilinear in 16.16 with complements 0xFFFF - f, so a flat 255 comes out 254.
-// Neighbours past the last column or row of the source block are clamped to
-// it rather than read from outside. Columns (and their fractions) are mapped
-// once per chunk.
-struct BilinearColumn {
-    int col, right;
-    uint32_t fx, ix;
-};
-
-// Blue and red of a pixel in two 32-bit lanes, green alone: each weighted sum
-// stays below 2^24 (the four weights add up to less than 65536), so the
-// lanes never carry into each other.
-inline uint64_t LanesBR(uint32_t p) { return (p & 0xFFu) | (uint64_t(p & 0xFF0000u) << 16); }
-
 template <int Stride>
 inline uint32_t LoadPx(const uint8_t *p) {
     if (Stride == 4) return Load32(p);
     return Fmt24::Load(p);
 }
 
+// Bilinear in 16.16 with complements 0xFFFF - f, so a flat 255 comes out 254.
+// Neighbours past the last column or row of the source block are clamped to
+// it rather than read from outside.
+//
+// The sums are formed in single precision, which vectorises: every product
+// (at most 255 x 65535) and every partial sum (below 255 x 65536) is an
+// integer under 2^24, so each is exact in a float and the result matches the
+// integer formula bit for bit on any FPU, with or without fused multiplies.
+// Weights stay integer (truncated 16 x 16 products). Each source row is
+// gathered once, by destination column, into per-channel floats, and reused
+// by every destination row that reads it.
+constexpr int kBand = 1024;  // destination columns per pass (about 60 KB of stack)
+
+constexpr int kPiece = 128;  // columns per step of the inner loops
+
+struct BandRow {
+    int src = -1;  // the source row it holds, or -1
+    float ch[6][kBand];  // blue, green, red of the left sample, then of the right one
+};
+
 template <int Stride>
-void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+void GatherRow(BandRow &r, const uint8_t *sp, const int *left, const int *right, int n) {
+    uint32_t tl[kPiece], tr[kPiece];
+    for (int i0 = 0; i0 < n; i0 += kPiece) {
+        const int m = n - i0 < kPiece ? n - i0 : kPiece;
+        for (int i = 0; i < m; ++i) {
+            tl[i] = LoadPx<Stride>(sp + left[i0 + i]);
+            tr[i] = LoadPx<Stride>(sp + right[i0 + i]);
+        }
+        for (int i = 0; i < m; ++i) {
+            r.ch[0][i0 + i] = float(int32_t(tl[i] & 0xFF));
+            r.ch[1][i0 + i] = float(int32_t((tl[i] >> 8) & 0xFF));
+            r.ch[2][i0 + i] = float(int32_t((tl[i] >> 16) & 0xFF));
+            r.ch[3][i0 + i] = float(int32_t(tr[i] & 0xFF));
+            r.ch[4][i0 + i] = float(int32_t((tr[i] >> 8) & 0xFF));
+            r.ch[5][i0 + i] = float(int32_t((tr[i] >> 16) & 0xFF));
+        }
+    }
+}
+
+#if !defined(__SSE__) && !defined(_M_X64)
+// Without vector units the float sums would cost a slow conversion per
+// channel, so processors without SSE keep the plain integer form; both give
+// the same bytes.
+template <int Stride>
+void BilinearInteger(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+    const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
+    const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
+    for (int j = 0; j < b.dh; ++j) {
+        const uint64_t y = uint64_t(j) * stepY;
+        int row = int(y >> 16);
+        if (row >= b.sh) row = b.sh - 1;
+        const int rowDown = row + 1 < b.sh ? row + 1 : b.sh - 1;
+        const uint32_t fy = uint32_t(y & 0xFFFF), iy = 0xFFFF - fy;
+        const uint8_t *s0 = PixelAt(s, b.sx, b.sy + row), *s1 = PixelAt(s, b.sx, b.sy + rowDown);
+        uint8_t *dp = PixelAt(d, b.dx, b.dy + j);
+        for (int i = 0; i < b.dw; ++i) {
+            const uint64_t x = uint64_t(i) * stepX;
+            int col = int(x >> 16);
+            if (col >= b.sw) col = b.sw - 1;
+            const int right = (col + 1 < b.sw ? col + 1 : b.sw - 1) * Stride;
+            col *= Stride;
+            const uint32_t fx = uint32_t(x & 0xFFFF), ix = 0xFFFF - fx;
+            const uint32_t wS = (ix * iy) >> 16, wSr = (fx * iy) >> 16, wSd = (ix * fy) >> 16, wSdr = (fx * fy) >> 16;
+            for (int k = 0; k < 3; ++k)
+                dp[i * Stride + k] = uint8_t((s0[col + k] * wS + s0[right + k] * wSr + s1[col + k] * wSd +
+                                              s1[right + k] * wSdr) >> 16);
+        }
+    }
+}
+#endif
+
+template <int Stride>
+void BilinearBands(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     // Exactly the truncation of sw / dw x 65536.0, without the FPU.
     const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
     const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
-    BilinearColumn cols[kChunk];
-    for (int x0 = 0; x0 < b.dw; x0 += kChunk) {
-        const int n = b.dw - x0 < kChunk ? b.dw - x0 : kChunk;
+    int left[kBand], right[kBand];
+    uint16_t ixs[kBand], fxs[kBand];
+    uint32_t words[kPiece];
+    BandRow rows[2];
+    for (int x0 = 0; x0 < b.dw; x0 += kBand) {
+        const int n = b.dw - x0 < kBand ? b.dw - x0 : kBand;
         for (int i = 0; i < n; ++i) {
             const uint64_t x = uint64_t(x0 + i) * stepX;
             int col = int(x >> 16);
             if (col >= b.sw) col = b.sw - 1;
             const uint32_t fx = uint32_t(x & 0xFFFF);
-            cols[i] = BilinearColumn{col * Stride, (col + 1 < b.sw ? col + 1 : b.sw - 1) * Stride, fx, 0xFFFF - fx};
+            left[i] = col * Stride;
+            right[i] = (col + 1 < b.sw ? col + 1 : b.sw - 1) * Stride;
+            fxs[i] = uint16_t(fx);
+            ixs[i] = uint16_t(0xFFFF - fx);
         }
+        rows[0].src = rows[1].src = -1;
         for (int j = 0; j < b.dh; ++j) {
             const uint64_t y = uint64_t(j) * stepY;
             int row = int(y >> 16);
             if (row >= b.sh) row = b.sh - 1;
             const int rowDown = row + 1 < b.sh ? row + 1 : b.sh - 1;
-            const uint32_t fy = uint32_t(y & 0xFFFF), iy = 0xFFFF - fy;
-            const uint8_t *s0 = PixelAt(s, b.sx, b.sy + row);
-            const uint8_t *s1 = PixelAt(s, b.sx, b.sy + rowDown);
+            // Keep whichever of the two held rows is still wanted.
+            BandRow *top = rows[0].src == row ? &rows[0] : rows[1].src == row ? &rows[1] : nullptr;
+            BandRow *bot = rows[0].src == rowDown ? &rows[0] : rows[1].src == rowDown ? &rows[1] : nullptr;
+            if (!top) {
+                top = bot == &rows[0] ? &rows[1] : &rows[0];
+                GatherRow<Stride>(*top, PixelAt(s, b.sx, b.sy + row), left, right, n);
+                top->src = row;
+            }
+            if (!bot) {
+                bot = top == &rows[0] ? &rows[1] : &rows[0];
+                GatherRow<Stride>(*bot, PixelAt(s, b.sx, b.sy + rowDown), left, right, n);
+                bot->src = rowDown;
+            }
+            const uint16_t fy = uint16_t(y & 0xFFFF), iy = uint16_t(0xFFFF - fy);
+            const BandRow &T = *top, &B = *bot;
             uint8_t *dp = PixelAt(d, b.dx + x0, b.dy + j);
-            for (int i = 0; i < n; ++i) {
-                const BilinearColumn &c = cols[i];
-                const uint32_t wS = (c.ix * iy) >> 16, wSr = (c.fx * iy) >> 16;
-                const uint32_t wSd = (c.ix * fy) >> 16, wSdr = (c.fx * fy) >> 16;
-                const uint32_t p0 = LoadPx<Stride>(s0 + c.col), p1 = LoadPx<Stride>(s0 + c.right);
-                const uint32_t p2 = LoadPx<Stride>(s1 + c.col), p3 = LoadPx<Stride>(s1 + c.right);
-                auto channel = [&](int shift) {
-                    return (((p0 >> shift) & 0xFF) * wS + ((p1 >> shift) & 0xFF) * wSr +
-                            ((p2 >> shift) & 0xFF) * wSd + ((p3 >> shift) & 0xFF) * wSdr) >> 16;
-                };
-                uint8_t *q = dp + i * Stride;
-#if UINTPTR_MAX > 0xFFFFFFFFu
-                // Two channels per 64-bit multiply where those are cheap.
-                const uint64_t br = LanesBR(p0) * wS + LanesBR(p1) * wSr + LanesBR(p2) * wSd + LanesBR(p3) * wSdr;
-                q[0] = uint8_t(uint32_t(br) >> 16);
-                q[2] = uint8_t(uint32_t(br >> 32) >> 16);
-#else
-                q[0] = uint8_t(channel(0));
-                q[2] = uint8_t(channel(16));
-#endif
-                q[1] = uint8_t(channel(8));
+            // 24-bit rows are formed as words first: byte stores inside the
+            // sums would keep them from running several pixels at a time.
+            for (int i0 = 0; i0 < n; i0 += kPiece) {
+                const int m = n - i0 < kPiece ? n - i0 : kPiece;
+                for (int k = 0; k < m; ++k) {
+                    const int i = i0 + k;
+                    const float wS = float(int32_t((uint32_t(ixs[i]) * iy) >> 16));
+                    const float wSr = float(int32_t((uint32_t(fxs[i]) * iy) >> 16));
+                    const float wSd = float(int32_t((uint32_t(ixs[i]) * fy) >> 16));
+                    const float wSdr = float(int32_t((uint32_t(fxs[i]) * fy) >> 16));
+                    const float sb = T.ch[0][i] * wS + T.ch[3][i] * wSr + B.ch[0][i] * wSd + B.ch[3][i] * wSdr;
+                    const float sg = T.ch[1][i] * wS + T.ch[4][i] * wSr + B.ch[1][i] * wSd + B.ch[4][i] * wSdr;
+                    const float sr = T.ch[2][i] * wS + T.ch[5][i] * wSr + B.ch[2][i] * wSd + B.ch[5][i] * wSdr;
+                    const uint32_t v = (uint32_t(int32_t(sb)) >> 16) | ((uint32_t(int32_t(sg)) >> 8) & 0xFF00u) |
+                                       (uint32_t(int32_t(sr)) & 0xFF0000u);
+                    if (Stride == 4) Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | v);
+                    else words[k] = v;
+                }
+                if (Stride == 3)
+                    for (int k = 0; k < m; ++k) {
+                        uint8_t *q = dp + (i0 + k) * 3;
+                        q[0] = uint8_t(words[k]);
+                        q[1] = uint8_t(words[k] >> 8);
+                        q[2] = uint8_t(words[k] >> 16);
+                    }
             }
         }
     }
+}
+
+template <int Stride>
+void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+#if !defined(__SSE__) && !defined(_M_X64)
+    BilinearInteger<Stride>(d, s, b);
+#else
+    BilinearBands<Stride>(d, s, b);
+#endif
 }
 
 bool BltStrech_32(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {

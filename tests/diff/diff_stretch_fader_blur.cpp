@@ -1,4 +1,5 @@
 #include <math.h>
+#include <string.h>
 
 #include <memory>
 
@@ -59,4 +60,25 @@ DIFF_CASE(DrawDouble, 70) {
     std::unique_ptr<TestSurface> d(RandomSurface(rng, kind, 30, 20)), s(RandomSurface(rng, kind, 12, 8));
     out.Add(DrawDouble(d->desc, s->desc, CPunto(rng.Range(-10, 20), rng.Range(-10, 15))));
     out.Add(*d);
+}
+
+// Every kind, every code with and without the mirror bit; odd sizes and
+// padded rows on both sides. Codes 0 and 4 go through the keyed copy, so the
+// source sometimes carries a key that occurs in it.
+DIFF_CASE(CreateRotated, 168) {
+    const int kind = KindOf(caseNo);
+    const int code = caseNo / 7 % 8;
+    const int W = rng.Range(1, 9) * 2 + 1, H = rng.Range(1, 6) * 2 + 1;
+    const bool quarter = code % 2 == 1;
+    TestSurface s(kind, W, H, rng.Range(1, 11));
+    TestSurface d(kind, quarter ? H : W, quarter ? W : H, rng.Range(1, 11));
+    s.Randomize(rng);
+    d.Randomize(rng);
+    if (rng.Chance(50)) {  // the colour of the first pixel
+        uint32_t key = 0;
+        memcpy(&key, s.Row(0), s.desc.bpp / 8);
+        s.desc.transColor = key;
+    }
+    out.Add(CreateRotated(d.desc, s.desc, code + 8 * rng.Range(0, 3)));
+    out.Add(d);
 }

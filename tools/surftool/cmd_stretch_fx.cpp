@@ -53,6 +53,26 @@ const CommandRegistrar stretch_cmd(
      "Without --in a test card is scaled.",
      RunStretch});
 
+int RunRotate(const Args &a) {
+    const int kind = ParseFormat(a.Get("format", "32"));
+    const int turn = a.Int("turn", 1);
+    if (turn < 0 || turn > 7) throw Failure("--turn wants 0 to 7, not " + std::to_string(turn));
+    const std::string outPath = a.Pos(0, "output PNG file");
+    std::unique_ptr<Image> in = LoadOrCard(a, kind);
+    const bool quarter = turn % 2 == 1;
+    Image out(kind, quarter ? in->desc.height : in->desc.width, quarter ? in->desc.width : in->desc.height);
+    if (!CreateRotated(out.desc, in->desc, turn)) throw Failure("CreateRotated refused the format");
+    WritePng(out.desc, outPath);
+    return 0;
+}
+
+const CommandRegistrar rotate_cmd(
+    {"rotate", "turn an image by quarter or half turns, optionally mirrored",
+     "surftool rotate [--in IN.png] [--format F] [--turn T] OUT.png\n"
+     "T: 0 copy, 1 quarter anticlockwise (default), 2 half, 3 quarter clockwise;\n"
+     "   4 to 7 the same, mirrored left to right. Without --in a test card is turned.",
+     RunRotate});
+
 int RunFader(const Args &a) {
     const int kind = ParseFormat(a.Get("format", "32"));
     std::unique_ptr<Image> src = LoadOrCard(a, kind);
@@ -104,6 +124,24 @@ bool MakeDouble(int kind, std::unique_ptr<Image> &out) {
     return true;
 }
 const GalleryRegistrar g_dbl({"DrawDouble", "blit", MakeDouble});
+
+// One row per turn code; the 96 x 60 card is small enough to see the whole
+// turned picture beside the others.
+template <int Code>
+bool MakeRotated(int kind, std::unique_ptr<Image> &out) {
+    std::unique_ptr<Image> in = Card(kind, 96, 60);
+    const bool quarter = Code % 2 == 1;
+    out.reset(new Image(kind, quarter ? 60 : 96, quarter ? 96 : 60));
+    return CreateRotated(out->desc, in->desc, Code);
+}
+const GalleryRegistrar g_rot0({"CreateRotated 0 (copy)", "blit", MakeRotated<0>});
+const GalleryRegistrar g_rot1({"CreateRotated 1 (quarter anticlockwise)", "blit", MakeRotated<1>});
+const GalleryRegistrar g_rot2({"CreateRotated 2 (half)", "blit", MakeRotated<2>});
+const GalleryRegistrar g_rot3({"CreateRotated 3 (quarter clockwise)", "blit", MakeRotated<3>});
+const GalleryRegistrar g_rot4({"CreateRotated 4 (mirrored copy)", "blit", MakeRotated<4>});
+const GalleryRegistrar g_rot5({"CreateRotated 5 (quarter anticlockwise, mirrored)", "blit", MakeRotated<5>});
+const GalleryRegistrar g_rot6({"CreateRotated 6 (half, mirrored)", "blit", MakeRotated<6>});
+const GalleryRegistrar g_rot7({"CreateRotated 7 (quarter clockwise, mirrored)", "blit", MakeRotated<7>});
 
 bool MakeFader(int kind, std::unique_ptr<Image> &out) {
     std::unique_ptr<Image> in = Card(kind, 256, 160);
