@@ -91,6 +91,7 @@ struct Plot16 {
     }
     void Edge(uint8_t *p, float w) const { Mix(p, int(F32(w * lv))); }
     void Span(uint8_t *p) const { Mix(p, level); }
+    uint32_t Of(uint32_t d) const { return BlendFields<F>(d, k, level) | (d & ~F::kRGBMask & 0xFFFF); }
 };
 
 // Plot16 at level 255, where a field moves floor((k - d) 255 / 256): to
@@ -100,14 +101,14 @@ struct Plot16Full {
     static constexpr int kBytes = 2;
     uint32_t k;
     explicit Plot16Full(uint32_t narrowed) : k(narrowed) {}
-    void Span(uint8_t *p) const {
-        const uint32_t d = Load16(p);
+    uint32_t Of(uint32_t d) const {
         uint32_t v = k & F::kRGBMask;
         v -= uint32_t((k & F::kRMask) > (d & F::kRMask)) << F::kRShift;
         v -= uint32_t((k & F::kGMask) > (d & F::kGMask)) << F::kGShift;
         v -= uint32_t((k & F::kBMask) > (d & F::kBMask)) << F::kBShift;
-        Store16(p, v | (d & ~F::kRGBMask & 0xFFFF));
+        return v | (d & ~F::kRGBMask & 0xFFFF);
     }
+    void Span(uint8_t *p) const { Store16(p, Of(Load16(p))); }
 };
 
 // 8 bits: the span is set to the index, the edges mix index values as
@@ -166,6 +167,8 @@ Geometry Measure(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, bool ei
     return g;
 }
 
+constexpr int kBatch = 64;
+
 // First t in [lo, hi] where a test that turns from false to true once
 // holds; hi + 1 when it never does.
 template <class Test>
@@ -185,6 +188,35 @@ void RunOf(const P &plot, uint8_t *p, int64_t n) {
 template <int kB>
 void RunOf(const StoreRGB<kB> &plot, uint8_t *p, int64_t n) {
     plot.Run(p, n);
+}
+
+// One batch of a thin line's pixels.
+template <class P>
+void SpanBatch(const P &plot, uint8_t *p, ptrdiff_t majorStep, const int32_t *minor, ptrdiff_t minorStep, int n) {
+    for (int i = 0; i < n; ++i, p += majorStep) plot.Span(p + ptrdiff_t(minor[i]) * minorStep);
+}
+// Pixels that must be read first: all the reads of the batch go out before
+// any result is needed, so that their cache misses overlap.
+template <class Plot>
+void ReadBlendWrite16(const Plot &plot, uint8_t *p, ptrdiff_t majorStep, const int32_t *minor, ptrdiff_t minorStep,
+                      int n) {
+    uint16_t d[kBatch];
+    uint8_t *at[kBatch];
+    for (int i = 0; i < n; ++i, p += majorStep) {
+        at[i] = p + ptrdiff_t(minor[i]) * minorStep;
+        d[i] = uint16_t(Load16(at[i]));
+    }
+    for (int i = 0; i < n; ++i) Store16(at[i], plot.Of(d[i]));
+}
+template <class F>
+void SpanBatch(const Plot16<F> &plot, uint8_t *p, ptrdiff_t majorStep, const int32_t *minor, ptrdiff_t minorStep,
+               int n) {
+    ReadBlendWrite16(plot, p, majorStep, minor, minorStep, n);
+}
+template <class F>
+void SpanBatch(const Plot16Full<F> &plot, uint8_t *p, ptrdiff_t majorStep, const int32_t *minor,
+               ptrdiff_t minorStep, int n) {
+    ReadBlendWrite16(plot, p, majorStep, minor, minorStep, n);
 }
 
 // Thickness 1 without a soft edge: one pixel per step at trunc(u). Every
@@ -222,13 +254,13 @@ void ThinLine(const TSurfDesc &s, const Geometry &g, const P &plot) {
     }
     // Minor positions a batch at a time, in a loop free of stores that the
     // compiler can run on several steps at once.
-    constexpr int kBatch = 64;
     int32_t minor[kBatch];
     for (int64_t t = t0; t <= t1;) {
         const int n = t1 - t + 1 < kBatch ? int(t1 - t + 1) : kBatch;
         const int tb = int(t);
         for (int i = 0; i < n; ++i) minor[i] = int(g.U(tb + i));
-        for (int i = 0; i < n; ++i, p += majorStep) plot.Span(p + ptrdiff_t(minor[i]) * minorStep);
+        SpanBatch(plot, p, majorStep, minor, minorStep, n);
+        p += n * majorStep;
         t += n;
     }
 }
