@@ -1,7 +1,9 @@
-// Fills, lines and flood fill against SDL2 (and memset) in the same process.
+// Fills, lines and flood fill against SDL2 (and memset), translucent fills
+// against pixman, in the same process.
 #include <string.h>
 
 #include <SDL2/SDL.h>
+#include <pixman.h>
 
 #include <memory>
 #include <vector>
@@ -51,6 +53,35 @@ void FillSdl(benchmark::State &st, int kind, Dim sz) {
         benchmark::ClobberMemory();
     }
     SDL_FreeSurface(surf);
+    SetPixelsProcessed(st, sz);
+}
+
+// Half the colour over every pixel; pixman lays a solid colour of the same
+// opacity over the same memory.
+void MaskFillOurs(benchmark::State &st, int kind, Dim sz) {
+    TestSurface s(kind, sz.w, sz.h);
+    s.Fill(0x55);
+    for (auto _ : st) {
+        MaskFillRect(s.desc, CRectangulo(0, 0, sz.w, sz.h), 0x00FF8040, 128);
+        benchmark::ClobberMemory();
+    }
+    SetPixelsProcessed(st, sz);
+}
+
+void MaskFillPixman(benchmark::State &st, int kind, Dim sz) {
+    TestSurface s(kind, sz.w, sz.h);
+    s.Fill(0x55);
+    const pixman_format_code_t f = kind == 32 ? PIXMAN_a8r8g8b8 : kind == 24 ? PIXMAN_r8g8b8 : PIXMAN_r5g6b5;
+    pixman_image_t *d = pixman_image_create_bits(f, sz.w, sz.h, reinterpret_cast<uint32_t *>(s.desc.bits),
+                                                 int(s.desc.scanWidth));
+    const pixman_color_t half = {0x8080, 0x4040, 0x2020, 0x8080};  // premultiplied
+    pixman_image_t *k = pixman_image_create_solid_fill(&half);
+    for (auto _ : st) {
+        pixman_image_composite32(PIXMAN_OP_OVER, k, nullptr, d, 0, 0, 0, 0, 0, 0, sz.w, sz.h);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(k);
+    pixman_image_unref(d);
     SetPixelsProcessed(st, sz);
 }
 
@@ -153,6 +184,13 @@ int Register() {
             benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), FillOurs, kind, sz);
             benchmark::RegisterBenchmark(Name(g, "memset", sz).c_str(), FillMemset, kind, sz);
             benchmark::RegisterBenchmark(Name(g, "SDL_FillRect", sz).c_str(), FillSdl, kind, sz);
+        }
+    }
+    for (int kind : {32, 24, 16}) {
+        const std::string g = std::string("MaskFillRect_") + kvtest::KindByNumber(kind).name;
+        for (const Dim &sz : kSizes) {
+            benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), MaskFillOurs, kind, sz);
+            benchmark::RegisterBenchmark(Name(g, "pixman", sz).c_str(), MaskFillPixman, kind, sz);
         }
     }
     for (int kind : {32, 16}) {
