@@ -117,19 +117,39 @@ bool MaskFillRect_32(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigne
     return true;
 }
 bool MaskFillRect_24(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
-    if (ClipRect(s, r)) MaskFillBytes<3>(s, r, k, MaskLevel(level));
+    if (!ClipRect(s, r)) return true;
+#if UTILS_SIMD
+    MaskFillRect_24_mmx(s, r, uint32_t(k), MaskLevel(level));
+#else
+    MaskFillBytes<3>(s, r, k, MaskLevel(level));
+#endif
     return true;
 }
 bool MaskFillRect_565(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
-    if (ClipRect(s, r)) MaskFill16<Fmt565>(s, r, FillColor565(k), MaskLevel(level));
+    if (!ClipRect(s, r)) return true;
+#if UTILS_SIMD
+    MaskFillRect_565_mmx(s, r, FillColor565(k), MaskLevel(level));
+#else
+    MaskFill16<Fmt565>(s, r, FillColor565(k), MaskLevel(level));
+#endif
     return true;
 }
 bool MaskFillRect_555(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
-    if (ClipRect(s, r)) MaskFill16<Fmt555>(s, r, FillColor555(k), MaskLevel(level));
+    if (!ClipRect(s, r)) return true;
+#if UTILS_SIMD
+    MaskFillRect_555_mmx(s, r, FillColor555(k), MaskLevel(level));
+#else
+    MaskFill16<Fmt555>(s, r, FillColor555(k), MaskLevel(level));
+#endif
     return true;
 }
 bool MaskFillRect_4444(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
-    if (ClipRect(s, r)) MaskFill16<Fmt4444>(s, r, FillColor4444(k), MaskLevel(level));
+    if (!ClipRect(s, r)) return true;
+#if UTILS_SIMD
+    MaskFillRect_4444_mmx(s, r, FillColor4444(k), MaskLevel(level));
+#else
+    MaskFill16<Fmt4444>(s, r, FillColor4444(k), MaskLevel(level));
+#endif
     return true;
 }
 

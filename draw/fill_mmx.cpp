@@ -33,6 +33,90 @@ void MaskFillRect_32_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, i
     _mm_empty();
 }
 
+// Three 8-byte blocks cover eight pixels, after which the colour's byte
+// pattern repeats; each block has its own colour terms.
+void MaskFillRect_24_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L) {
+    const __m64 zero = _mm_setzero_si64();
+    const __m64 dw = _mm_set1_pi16(short(255 - L)), kw = _mm_set1_pi16(short(L + 1));
+    uint8_t pattern[24];
+    for (int i = 0; i < 24; ++i) pattern[i] = uint8_t(k >> (8 * (i % 3)));
+    __m64 klo[3], khi[3];
+    for (int j = 0; j < 3; ++j) {
+        __m64 c;
+        memcpy(&c, pattern + 8 * j, 8);
+        klo[j] = _mm_mullo_pi16(_mm_unpacklo_pi8(c, zero), kw);
+        khi[j] = _mm_mullo_pi16(_mm_unpackhi_pi8(c, zero), kw);
+    }
+    const int n = (r.right - r.left) * 3;
+    for (int y = r.top; y < r.bottom; ++y) {
+        uint8_t *p = PixelAt(s, r.left, y);
+        int i = 0;
+        for (; i + 24 <= n; i += 24) {
+            for (int j = 0; j < 3; ++j) {
+                __m64 d;
+                memcpy(&d, p + i + 8 * j, 8);
+                const __m64 lo = _mm_srli_pi16(_mm_add_pi16(_mm_mullo_pi16(_mm_unpacklo_pi8(d, zero), dw), klo[j]), 8);
+                const __m64 hi = _mm_srli_pi16(_mm_add_pi16(_mm_mullo_pi16(_mm_unpackhi_pi8(d, zero), dw), khi[j]), 8);
+                d = _mm_packs_pu16(lo, hi);
+                memcpy(p + i + 8 * j, &d, 8);
+            }
+        }
+        for (; i < n; ++i) p[i] = uint8_t((p[i] * uint32_t(255 - L) + pattern[i % 3] * uint32_t(L + 1)) >> 8);
+    }
+    _mm_empty();
+}
+
+namespace {
+
+// One field of four pixels: d + floor((k - d) L / 256). |k - d| L stays
+// below 2^15 for fields of up to 6 bits, and the arithmetic shift floors.
+template <int kBits, int kShift>
+inline __m64 BlendField4(__m64 d, __m64 kField, __m64 lv) {
+    const __m64 a = _mm_and_si64(_mm_srli_pi16(d, kShift), _mm_set1_pi16(short((1 << kBits) - 1)));
+    const __m64 step = _mm_srai_pi16(_mm_mullo_pi16(_mm_sub_pi16(kField, a), lv), 8);
+    return _mm_slli_pi16(_mm_add_pi16(a, step), kShift);
+}
+
+template <class F>
+void MaskFill16_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L) {
+    const __m64 lv = _mm_set1_pi16(short(L));
+    const __m64 kr = _mm_set1_pi16(short((k & F::kRMask) >> F::kRShift));
+    const __m64 kg = _mm_set1_pi16(short((k & F::kGMask) >> F::kGShift));
+    const __m64 kb = _mm_set1_pi16(short((k & F::kBMask) >> F::kBShift));
+    const __m64 kAll = _mm_set1_pi16(short(k));
+    const int w = r.right - r.left, groups = w & ~3;
+    for (int y = r.top; y < r.bottom; ++y) {
+        uint8_t *p = PixelAt(s, r.left, y);
+        int x = 0;
+        if (L == 255) {
+            for (; x < groups; x += 4) memcpy(p + 2 * x, &kAll, 8);
+        }
+        for (; x < groups; x += 4) {
+            __m64 d;
+            memcpy(&d, p + 2 * x, 8);
+            const __m64 rf = BlendField4<F::kRBits, F::kRShift>(d, kr, lv);
+            const __m64 gf = BlendField4<F::kGBits, F::kGShift>(d, kg, lv);
+            const __m64 bf = BlendField4<F::kBBits, F::kBShift>(d, kb, lv);
+            d = _mm_or_si64(_mm_or_si64(rf, gf), bf);
+            memcpy(p + 2 * x, &d, 8);
+        }
+        for (; x < w; ++x) Store16(p + 2 * x, BlendFields<F>(Load16(p + 2 * x), k, L));
+    }
+    _mm_empty();
+}
+
+}  // namespace
+
+void MaskFillRect_565_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L) {
+    MaskFill16_mmx<Fmt565>(s, r, k, L);
+}
+void MaskFillRect_555_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L) {
+    MaskFill16_mmx<Fmt555>(s, r, k, L);
+}
+void MaskFillRect_4444_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L) {
+    MaskFill16_mmx<Fmt4444>(s, r, k, L);
+}
+
 void TranslateBytes_mmx(const TSurfDesc &s, const CRectangulo &r, int bytesPerPixel, int v) {
     const bool add = v >= 0;
     const __m64 step = _mm_set1_pi8(char(add ? v : -v));

@@ -161,6 +161,68 @@ TEST_P(MaskFullLevel, GroupsOfFourTakeTheColourTheRestStopsShort) {
 INSTANTIATE_TEST_SUITE_P(Kinds16, MaskFullLevel, ::testing::Values(16, 17, 18, 19),
                          [](const auto &i) { return kvtest::KindName(i.param); });
 
+// The translucent fill by its rule, one pixel at a time; x counts from the
+// rectangle's left edge.
+uint32_t MaskedByTheRule(int kind, uint32_t d, unsigned long k, int L, int x, int w) {
+    if (kind == 24 || kind == 32) {
+        uint32_t out = 0;
+        for (int i = 0; i < kind / 8; ++i) {
+            const uint32_t db = (d >> (8 * i)) & 0xFF, kb = (k >> (8 * i)) & 0xFF;
+            out |= ((db * (255 - L) + kb * (L + 1)) >> 8) << (8 * i);
+        }
+        return out;
+    }
+    struct Field {
+        int shift, bits;
+    };
+    const Field f565[3] = {{11, 5}, {5, 6}, {0, 5}}, f555[3] = {{10, 5}, {5, 5}, {0, 5}};
+    const Field f4444[3] = {{8, 4}, {4, 4}, {0, 4}};
+    const Field *f = kind == 16 ? f565 : kind == 19 ? f4444 : f555;
+    uint32_t kn = 0;
+    for (int c = 0; c < 3; ++c) kn |= ((k >> (8 * (2 - c) + 8 - f[c].bits)) & ((1u << f[c].bits) - 1)) << f[c].shift;
+    if (kind == 19) kn |= (k >> 28) << 12;
+    else if (kind != 16) kn |= (k >> 31) << 15;
+    if (L == 255 && x < (w & ~3)) return kn;
+    uint32_t out = 0;
+    for (int c = 0; c < 3; ++c) {
+        const int m = (1 << f[c].bits) - 1;
+        const int a = int(d >> f[c].shift) & m, b = int(kn >> f[c].shift) & m;
+        const int diff = (b - a) * L;
+        out |= uint32_t(a + (diff >= 0 ? diff / 256 : -((-diff + 255) / 256))) << f[c].shift;
+    }
+    return out;
+}
+
+class MaskFillKinds : public ::testing::TestWithParam<int> {};
+
+// Wide enough for several groups of pixels at a time, and a tail.
+TEST_P(MaskFillKinds, EveryPixelFollowsTheRule) {
+    const int kind = GetParam();
+    kvtest::Rng rng{uint64_t(kind) + 100};
+    for (int L : {0, 1, 77, 128, 254, 255}) {
+        for (int w : {1, 4, 7, 8, 19, 24, 29}) {
+            TestSurface s(kind, w + 3, 3, 5);
+            s.Randomize(rng);
+            const std::vector<uint8_t> before = s.Pixels();
+            TestSurface old(kind, w + 3, 3, 5);
+            old.SetPixels(before);
+            const unsigned long k = rng.U32();
+            EXPECT_TRUE(MaskFillRect(*s, CRectangulo(2, 1, 2 + w, 3), k, uint16_t(L)));
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < w + 3; ++x) {
+                    const uint32_t d = Raw(old, x, y);
+                    const bool inside = y >= 1 && x >= 2 && x < 2 + w;
+                    const uint32_t want = inside ? MaskedByTheRule(kind, d, k, L, x - 2, w) : d;
+                    ASSERT_EQ(Raw(s, x, y), want) << "level " << L << " width " << w << " at " << x << "," << y;
+                }
+            EXPECT_TRUE(s.GuardsIntact());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, MaskFillKinds, ::testing::Values(16, 17, 18, 19, 24, 32),
+                         [](const auto &i) { return kvtest::KindName(i.param); });
+
 class MaskFill8 : public ::testing::Test {
 protected:
     // Table 1 answers the key's low byte, table 0 its high byte, so each

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
+#include <utility>
 
 #include "drawtest.h"
 
@@ -83,6 +85,59 @@ TEST_P(LineKinds, ThickLinesSpanThicknessPixelsInsideTheSurface) {
     Line(*s, CPunto(INT_MIN, INT_MIN), CPunto(INT_MAX, INT_MAX), 0xFFFFFFFF, 255, true, 3);
     Line(*s, CPunto(0, 0), CPunto(9, 7), 0xFFFFFFFF, 255, true, -5);
     EXPECT_TRUE(s.GuardsIntact());
+}
+
+// One pixel per step at trunc(t m + b), every operation rounded to float,
+// for the steps whose u lies inside the surface.
+Points ThinLineByTheRule(int w, int h, CPunto p1, CPunto p2, bool eightBits) {
+    const int64_t dx = int64_t(p2.x) - p1.x, dy = int64_t(p2.y) - p1.y;
+    const bool xMajor = std::llabs(dx) > std::llabs(dy);
+    int64_t a1 = xMajor ? p1.x : p1.y, b1 = xMajor ? p1.y : p1.x;
+    int64_t a2 = xMajor ? p2.x : p2.y, b2 = xMajor ? p2.y : p2.x;
+    if (a1 > a2) std::swap(a1, a2), std::swap(b1, b2);
+    volatile float m = 0.0f, b, u;
+    if (a2 != a1) {
+        volatile float num = float(b2 - b1), den = float(a2 - a1);
+        m = num / den;
+    }
+    volatile float fa1 = float(a1), prod = fa1 * m;
+    b = float(b1);
+    b = b - prod;
+    const int major = xMajor ? w : h, minor = xMajor ? h : w;
+    const int64_t last = eightBits ? std::min<int64_t>(a2, major) - 1 : std::min<int64_t>(a2, major - 1);
+    Points out;
+    for (int64_t t = std::max<int64_t>(a1, 0); t <= last; ++t) {
+        volatile float ft = float(t);
+        prod = ft * m;
+        u = prod + b;
+        if (!(u >= 0.0f && u < float(minor))) continue;
+        out.push_back(xMajor ? std::make_pair(int(t), int(u)) : std::make_pair(int(u), int(t)));
+    }
+    return Sorted(out);
+}
+
+TEST_P(LineKinds, ThinLinesHitTheStepsInsideTheSurface) {
+    const int kind = GetParam();
+    kvtest::Rng rng{uint64_t(kind)};
+    for (int i = 0; i < 300; ++i) {
+        const int w = rng.Range(1, 40), h = rng.Range(1, 30);
+        auto end = [&]() {
+            switch (rng.Range(0, 3)) {
+            case 0: return CPunto(int(rng.U32()), int(rng.U32()));
+            case 1: return CPunto(rng.Range(-5 * w, 6 * w), rng.Range(-5 * h, 6 * h));
+            default: return CPunto(rng.Range(-2, w + 1), rng.Range(-2, h + 1));
+            }
+        };
+        CPunto a = end(), b = end();
+        if (i % 5 == 0) b.y = a.y;  // horizontal and vertical runs
+        if (i % 5 == 1) b.x = a.x;
+        TestSurface s(kind, w, h, 3);
+        FillRaw(s, 0);
+        Line(*s, a, b, 0xFFFFFFFF, 255, false, 1);
+        ASSERT_EQ(Changed(s, 0), ThinLineByTheRule(w, h, a, b, kind == 8))
+            << w << "x" << h << " (" << a.x << "," << a.y << ")-(" << b.x << "," << b.y << ")";
+        ASSERT_TRUE(s.GuardsIntact());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, LineKinds, ::testing::ValuesIn(kvtest::AllKinds()),
