@@ -24,13 +24,20 @@ bool EndsWith(const std::string &s, const char *tail) {
     return s.size() >= n && strcasecmp(s.c_str() + s.size() - n, tail) == 0;
 }
 
-std::unique_ptr<Image> DecodeBmp(std::vector<unsigned char> &file, int kind, const std::string &what) {
+// The header through an info call, refused when damaged or too large.
+template <class Info>
+TSurfDesc BmpInfo(std::vector<unsigned char> &file, const std::string &what, Info info_call) {
     TSurfDesc info;
     memset(&info, 0, sizeof info);
-    if (!LoadInfoBMP(info, file.data(), long(file.size())))
+    if (!info_call(info, file.data(), long(file.size())))
         throw Failure(what + ": not a BMP file this library reads, or damaged");
     if (info.width <= 0 || info.height <= 0 || info.width > 16384 || info.height > 16384)
         throw Failure(what + ": unsupported size " + std::to_string(info.width) + "x" + std::to_string(info.height));
+    return info;
+}
+
+std::unique_ptr<Image> DecodeBmp(std::vector<unsigned char> &file, int kind, const std::string &what) {
+    const TSurfDesc info = BmpInfo(file, what, [](TSurfDesc &s, unsigned char *d, long n) { return LoadInfoBMP(s, d, n); });
     if (info.bpp != 8 && info.bpp < 17)
         throw Failure(what + ": " + std::to_string(info.bpp) + "-bit BMP files are not decoded");
     if (kind == 8 && info.bpp != 8) throw Failure(what + ": only 8-bit files decode into format 8");
@@ -41,12 +48,8 @@ std::unique_ptr<Image> DecodeBmp(std::vector<unsigned char> &file, int kind, con
 
 // The file's 8-bit values as an alpha plane, shown as grey.
 std::unique_ptr<Image> DecodeBmpAlpha(std::vector<unsigned char> &file, const std::string &what) {
-    TSurfDesc info;
-    memset(&info, 0, sizeof info);
-    if (!LoadInfoBMPAlpha(info, file.data(), long(file.size())))
-        throw Failure(what + ": not a BMP file this library reads, or damaged");
-    if (info.width <= 0 || info.height <= 0 || info.width > 16384 || info.height > 16384)
-        throw Failure(what + ": unsupported size " + std::to_string(info.width) + "x" + std::to_string(info.height));
+    const TSurfDesc info =
+        BmpInfo(file, what, [](TSurfDesc &s, unsigned char *d, long n) { return LoadInfoBMPAlpha(s, d, n); });
     std::unique_ptr<Image> img(new Image(8, info.width, info.height));
     GreyPalette(*img);
     if (!LoadBMPAlpha(img->desc, file.data(), long(file.size()))) throw Failure(what + ": damaged BMP file");

@@ -117,28 +117,17 @@ std::string Args::Pos(size_t i, const char *what) const {
 
 using namespace surftool;
 
-// Every "--name" that a command's usage text mentions is an option it takes.
-static std::vector<std::string> OptionsOf(const char *usage) {
-    std::vector<std::string> v;
-    for (const char *p = strstr(usage, "--"); p; p = strstr(p, "--")) {
-        p += 2;
-        const char *q = p;
-        while (isalnum(static_cast<unsigned char>(*q)) || *q == '-') ++q;
-        if (q > p) v.push_back(std::string(p, size_t(q - p)));
-        p = q;
-    }
-    return v;
-}
-
-// The options that a usage text writes with no value after them:
+// Every "--name" that a command's usage text mentions is an option it
+// takes; flagsOnly keeps those written with no value after them:
 // "[--alpha]", "--bimask [--strength N]".
-static std::vector<std::string> FlagsOf(const char *usage) {
+static std::vector<std::string> OptionsOf(const char *usage, bool flagsOnly = false) {
     std::vector<std::string> v;
     for (const char *p = strstr(usage, "--"); p; p = strstr(p, "--")) {
         p += 2;
         const char *q = p;
         while (isalnum(static_cast<unsigned char>(*q)) || *q == '-') ++q;
-        if (q > p && (*q == ']' || (q[0] == ' ' && q[1] == '['))) v.push_back(std::string(p, size_t(q - p)));
+        const bool flag = *q == ']' || (q[0] == ' ' && q[1] == '[');
+        if (q > p && (flag || !flagsOnly)) v.push_back(std::string(p, size_t(q - p)));
         p = q;
     }
     return v;
@@ -157,7 +146,7 @@ int main(int argc, char **argv) {
     for (const Command &c : Commands()) {
         if (strcmp(c.name, argv[1]) != 0) continue;
         try {
-            Args args(argc, argv, 2, FlagsOf(c.usage));
+            Args args(argc, argv, 2, OptionsOf(c.usage, true));
             if (args.Has("help")) {
                 printf("%s\n\n%s\n", c.summary, c.usage);
                 return 0;
