@@ -22,7 +22,10 @@ if [ -z "${BENCH_REPORT_ONLY:-}" ]; then
   fi
   cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)" --target bench_utils bench_utilsmmx
   mkdir -p "$json"
-  flags=(--benchmark_repetitions=5 --benchmark_report_aggregates_only=true --benchmark_out_format=json)
+  # Interleaved repetitions: a slow spell of the machine spreads over every
+  # benchmark instead of landing on one side of a pair.
+  flags=(--benchmark_repetitions=5 --benchmark_enable_random_interleaving=true
+         --benchmark_report_aggregates_only=true --benchmark_out_format=json)
   [ -n "$filter" ] && flags+=("--benchmark_filter=$filter")
   [ -n "${BENCH_MIN_TIME:-}" ] && flags+=("--benchmark_min_time=$BENCH_MIN_TIME")
   start=$(date +%s)
