@@ -412,9 +412,10 @@ bool Load(TSurfDesc &s, unsigned char *data, Reader &rd, bool bounded, size_t le
     return false;
 }
 
-bool Info(TSurfDesc &s, Reader &rd, bool bounded, size_t length) {
+// alpha: the depth is read as 8 bits, which is the bpp reported.
+bool Info(TSurfDesc &s, Reader &rd, bool bounded, size_t length, bool alpha = false) {
     BmpHeader h;
-    if (!ParseHeader(rd, bounded, h)) return false;
+    if (!ParseHeader(rd, bounded, h, alpha)) return false;
     const int64_t rows = h.height < 0 ? -h.height : h.height;
     if (bounded && !RowsFit(h, length, h.width, rows)) return false;
     s.width = int(h.width);
@@ -454,29 +455,18 @@ bool LoadAlpha(TSurfDesc &s, unsigned char *data, Reader &rd, bool bounded, size
     return true;
 }
 
-bool AlphaInfo(TSurfDesc &s, Reader &rd, bool bounded, size_t length) {
-    BmpHeader h;
-    if (!ParseHeader(rd, bounded, h, true)) return false;
-    const int64_t rows = h.height < 0 ? -h.height : h.height;
-    if (bounded && !RowsFit(h, length, h.width, rows)) return false;
-    s.width = int(h.width);
-    s.height = int(uint32_t(rows));
-    s.bpp = 8;
-    return true;
-}
-
 }  // namespace
 
 bool LoadInfoBMPAlpha(TSurfDesc &s, unsigned char *data) {
     Reader rd = Unbounded(data);
-    AlphaInfo(s, rd, false, 0);
+    Info(s, rd, false, 0, true);
     return true;
 }
 
 bool LoadInfoBMPAlpha(TSurfDesc &s, unsigned char *data, long length) {
     if (!data || length < 0) return false;
     Reader rd(data, size_t(length));
-    return AlphaInfo(s, rd, true, size_t(length));
+    return Info(s, rd, true, size_t(length), true);
 }
 
 bool LoadBMPAlpha(TSurfDesc &s, unsigned char *data) {
