@@ -151,6 +151,11 @@ struct IndexSink {
 
     bool Full() const { return r >= fh; }
 
+    // Nothing more can be written: the frame is complete, or the rows left
+    // all lie past the cap (rows only move down, except from one interlace
+    // pass to the next).
+    bool Done() const { return r >= fh || (!row && (!interlaced || r >= p3)); }
+
     inline void Put(uint8_t v) {
         if (r >= fh) return;
         if (col < room) row[col] = v;
@@ -355,7 +360,7 @@ int GifDecodeFrame(CKVGIF &gif, RAW &raw, uint8_t *buf, size_t cap) {
     int first = 0;   // first index of the previous string
     int code;
     bool more = bits.Code(codeSize, code);
-    while (more && code != endCode) {
+    while (more && code != endCode && !out.Done()) {
         if (code == clear) {
             next = firstFree;
             codeSize = minSize + 1;

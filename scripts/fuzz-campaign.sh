@@ -5,6 +5,7 @@
 # ~/.cache/korvante/fuzz-corpus), outside the tree, so that a later campaign
 # starts where this one stopped. Findings are left as in scripts/fuzz.sh;
 # copy them into tests/fuzz/regressions/NAME/ once fixed.
+# FUZZ_WORKERS=N runs N jobs of each harness at once (see fuzz.sh).
 # Usage: fuzz-campaign.sh [SECONDS] [RUNS] [CORPUS] [HARNESS...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)

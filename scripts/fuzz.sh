@@ -6,6 +6,7 @@
 # and leaves its input in build/fuzz/artifacts/NAME/.
 # FUZZ_CORPUS=DIR keeps the growing corpora there (default build/fuzz/corpus);
 # FUZZ_RUNS=N stops each harness after N executions if that comes first.
+# FUZZ_WORKERS=N runs N jobs of each harness side by side.
 # Usage: fuzz.sh [SECONDS] [HARNESS...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -40,12 +41,30 @@ for h in "${harnesses[@]}"; do
     "$bin" "$reg"/* >/dev/null 2>&1 || { echo "$h fails on a kept regression input"; "$bin" "$reg"/* 2>&1 | tail -30; fail=1; continue; }
   fi
   echo "== $h: fuzzing ${secs}s"
-  if ! "$bin" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len=${FUZZ_MAX_LEN:-16384} -print_final_stats=1 ${FUZZ_RUNS:+-runs=$FUZZ_RUNS} \
-      -artifact_prefix="$out/artifacts/$h/" "$corpus" > "$out/$h.log" 2>&1; then
-    echo "$h: finding, see $out/$h.log and $out/artifacts/$h/"
-    tail -40 "$out/$h.log"
-    fail=1
+  opts=(-max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len="${FUZZ_MAX_LEN:-16384}" -print_final_stats=1
+        -artifact_prefix="$out/artifacts/$h/")
+  workers=${FUZZ_WORKERS:-1}
+  if [ "$workers" -le 1 ]; then
+    if ! "$bin" "${opts[@]}" ${FUZZ_RUNS:+-runs=$FUZZ_RUNS} "$corpus" > "$out/$h.log" 2>&1; then
+      echo "$h: finding, see $out/$h.log and $out/artifacts/$h/"
+      tail -40 "$out/$h.log"
+      fail=1
+    fi
+    logs=("$out/$h.log")
+  else
+    # Independent jobs over one shared corpus, FUZZ_RUNS split between them;
+    # libFuzzer writes each job's log as fuzz-N.log in the working folder.
+    jobdir=$out/$h-jobs
+    rm -rf "$jobdir" && mkdir -p "$jobdir"
+    (cd "$jobdir" && "$bin" "${opts[@]}" -jobs="$workers" -workers="$workers" \
+        ${FUZZ_RUNS:+-runs=$(( FUZZ_RUNS / workers ))} "$corpus" > "$out/$h.log" 2>&1) || true
+    logs=("$jobdir"/fuzz-*.log)
+    if grep -lE '^==[0-9]+== ?ERROR|SUMMARY: .*Sanitizer|deadly signal' "${logs[@]}" >/dev/null 2>&1; then
+      echo "$h: finding, see $jobdir and $out/artifacts/$h/"
+      fail=1
+    fi
   fi
-  grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$out/$h.log" | sed "s|^|   $h |"
+  grep -hE 'stat::number_of_executed_units|stat::peak_rss_mb' "${logs[@]}" | sed "s|^|   $h |"
+  grep -h 'stat::number_of_executed_units' "${logs[@]}" | awk -v h="$h" '{n += $2} END {if (NR > 1) print "   " h " executions in all: " n}'
 done
 exit $fail

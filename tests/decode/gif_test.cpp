@@ -351,6 +351,37 @@ TEST(Gif, OversizedFramesStayInsideTheSurface) {
     }
 }
 
+// A frame far taller than the surface stops decoding once no row it has
+// left can land in the surface; the frame after it still decodes whole.
+TEST(Gif, FrameAfterAnOversizedOneDecodes) {
+    for (bool il : {false, true}) {
+        GifWriter g(4, 3, 4);
+        g.Descriptor(4, 3000, il);
+        std::vector<uint8_t> big(4 * 3000);
+        for (size_t i = 0; i < big.size(); ++i) big[i] = uint8_t((i / 4) % 4);
+        g.LiteralFrame(big, 2);
+        const std::vector<uint8_t> small = {3, 2, 1, 0, 0, 1, 2, 3, 1, 1, 2, 2};
+        g.Descriptor(4, 3);
+        g.LiteralFrame(small, 2);
+        g.Trailer();
+        TestSurface s(8, 4, 3);
+        CKVGIF gif{};
+        RAW raw{};
+        ASSERT_TRUE(LoadInfoGIF(s.desc, g.bytes.data(), long(g.bytes.size()), gif, raw));
+        ASSERT_TRUE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));
+        EXPECT_TRUE(LoadGIF(s.desc, g.bytes.data(), gif, raw));
+        // Rows 0, 1, 2 of the frame; interlaced, rows 2 and 1 are the first
+        // of the third and fourth passes, stream rows 750 and 1500.
+        const uint8_t r1 = il ? 1500 % 4 : 1, r2 = il ? 750 % 4 : 2;
+        EXPECT_EQ(s.Pixels(), (std::vector<uint8_t>{0, 0, 0, 0, r1, r1, r1, r1, r2, r2, r2, r2})) << il;
+        ASSERT_TRUE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw)) << il;
+        EXPECT_TRUE(LoadGIF(s.desc, g.bytes.data(), gif, raw));
+        EXPECT_EQ(s.Pixels(), small) << il;
+        EXPECT_FALSE(LoadGIFNext(s.desc, g.bytes.data(), gif, raw));
+        EXPECT_TRUE(s.GuardsIntact());
+    }
+}
+
 TEST(Gif, DamagedCodesAndLongChainsAreBounded) {
     Rng rng(5);
     for (int round = 0; round < 200; ++round) {

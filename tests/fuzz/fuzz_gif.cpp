@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     RAW raw{};
     TSurfDesc info{};
     if (!LoadInfoGIF(info, file.data(), long(file.size()), gif, raw)) return 0;
-    kvfuzz::Surface s(selector, info.width, info.height);
+    kvfuzz::Surface s(selector, info.width, info.height, 1 << 14);
     for (int f = 0; f < 64 && LoadGIFNext(s.desc, file.data(), gif, raw); ++f) LoadGIF(s.desc, file.data(), gif, raw);
     LoadGIFEnd(s.desc, file.data(), gif, raw);
     return 0;

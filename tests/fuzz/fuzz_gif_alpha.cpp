@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     TSurfDesc info{};
     if (!LoadInfoGIFAlpha(info, file.data(), long(file.size()), gif, raw)) return 0;
     // One byte per pixel whatever the kind; the padding still varies.
-    kvfuzz::Surface s(uint8_t(selector & 0x18), info.width, info.height);
+    kvfuzz::Surface s(uint8_t(selector & 0x18), info.width, info.height, 1 << 14);
     for (int f = 0; f < 64 && LoadGIFAlphaNext(s.desc, file.data(), gif, raw); ++f)
         LoadGIFAlpha(s.desc, file.data(), gif, raw);
     LoadGIFAlphaEnd(s.desc, file.data(), gif, raw);

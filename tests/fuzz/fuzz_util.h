@@ -18,13 +18,15 @@ struct Surface {
     TRGBA palette[256];
     std::vector<uint8_t> mem;
 
-    // selector: bits 0-2 the kind, bits 3-4 the row padding.
-    Surface(uint8_t selector, int w, int h) {
+    // selector: bits 0-2 the kind, bits 3-4 the row padding. Sizes above
+    // maxPixels fall back to the small default: per-pixel work is what
+    // slows a harness down, and the fixtures are all smaller.
+    Surface(uint8_t selector, int w, int h, long long maxPixels = 1 << 16) {
         static const unsigned kBpp[7] = {8, 16, 16, 16, 16, 24, 32};
         static const unsigned kRMask[7] = {0, 0xF800, 0x7C00, 0x7C00, 0x0F00, 0, 0};
         static const unsigned kAMask[7] = {0, 0, 0, 0x8000, 0xF000, 0, 0};
         const int k = selector % 7;
-        if (w <= 0 || h <= 0 || (long long)w * h > (1 << 16)) w = 37, h = 23;
+        if (w <= 0 || h <= 0 || (long long)w * h > maxPixels) w = 37, h = 23;
         desc.width = w;
         desc.height = h;
         desc.bpp = kBpp[k];
