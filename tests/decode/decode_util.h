@@ -186,7 +186,11 @@ private:
         while ((2 << f) < n) ++f;
         return f;
     }
-    void Str(const char *s) { bytes.insert(bytes.end(), s, s + strlen(s)); }
+    // Byte by byte: GCC 12 misreads a range insert into an empty vector as
+    // an overflow (-Wstringop-overflow).
+    void Str(const char *s) {
+        while (*s) bytes.push_back(uint8_t(*s++));
+    }
     void U16(int v) {
         bytes.push_back(uint8_t(v));
         bytes.push_back(uint8_t(v >> 8));
