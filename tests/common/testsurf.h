@@ -78,6 +78,15 @@ private:
 // A random surface of the given kind: odd and even sizes up to the limits,
 // often with row padding, random pixels and (for 8 bits) a random palette.
 TestSurface *RandomSurface(Rng &rng, int kind, int maxW, int maxH);
+// One 16-bit pixel, little-endian.
+inline uint32_t Word(TestSurface &s, int x, int y) {
+    const uint8_t *p = s.Row(y) + x * 2;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
+inline void PutWord(TestSurface &s, int x, int y, uint32_t v) {
+    uint8_t *p = s.Row(y) + x * 2;
+    p[0] = uint8_t(v), p[1] = uint8_t(v >> 8);
+}
 // A rectangle that may reach past any edge of a w x h area, or be empty.
 CRectangulo RandomRect(Rng &rng, int w, int h);
 

@@ -7,18 +7,11 @@
 #include "testsurf.h"
 
 using kvtest::Rng;
+using kvtest::PutWord;
 using kvtest::TestSurface;
+using kvtest::Word;
 
 namespace {
-
-uint32_t Word(TestSurface &s, int x, int y) {
-    const uint8_t *p = s.Row(y) + x * 2;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
-}
-void PutWord(TestSurface &s, int x, int y, uint32_t v) {
-    uint8_t *p = s.Row(y) + x * 2;
-    p[0] = uint8_t(v), p[1] = uint8_t(v >> 8);
-}
 
 struct Layout {
     int rs, rb, gs, gb, bs, bb;
