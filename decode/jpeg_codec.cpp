@@ -115,6 +115,25 @@ void Run(Decoder &d, RAW &rec, const JpegTarget &target, JpegRowSink &sink) {
     std::vector<JSAMPROW> ptrs(rows);
     for (int i = 0; i < rows; ++i) ptrs[i] = buf.data() + stride * i;
     while (ci.output_scanline < ci.output_height) {
+        const int y = static_cast<int>(ci.output_scanline);
+        int direct = 0;
+        while (direct < rows && sink.DirectRow(y + direct)) ++direct;
+        if (direct == rows) {
+            for (int i = 0; i < rows; ++i) ptrs[i] = sink.DirectRow(y + i);
+            sink.BeforeDirect(y, rows);
+            JDIMENSION n;
+            try {
+                n = jpeg_read_scanlines(&ci, ptrs.data(), rows);
+            } catch (int) {
+                // Rows the codec did not reach get their own bytes back.
+                sink.AfterDirect(y, rows);
+                throw;
+            }
+            sink.AfterDirect(y, static_cast<int>(n));
+            for (int i = 0; i < rows; ++i) ptrs[i] = buf.data() + stride * i;
+            if (n == 0) break;
+            continue;
+        }
         const JDIMENSION n = jpeg_read_scanlines(&ci, ptrs.data(), rows);
         if (n == 0) break;
         for (JDIMENSION i = 0; i < n; ++i) sink.Row(ptrs[i]);

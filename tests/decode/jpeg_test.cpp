@@ -98,6 +98,11 @@ TEST_P(JpegFixture, EqualsLibjpegWithTheSameOptions) {
     }
     TestSurface s(kind, ref.w, ref.h, 5);
     s.Fill(0xFF);
+    // Fourth bytes unlike anything the codec writes there.
+    auto fourth = [](int x, int y) { return uint8_t(x * 7 + y * 13); };
+    if (kind == 32)
+        for (int y = 0; y < ref.h; ++y)
+            for (int x = 0; x < ref.w; ++x) s.Row(y)[x * 4 + 3] = fourth(x, y);
     ASSERT_TRUE(LoadJPG(s.desc, file.data(), long(file.size())));
     const int bpp = int(s.desc.bpp / 8);
     for (int y = 0; y < ref.h; ++y) {
@@ -107,7 +112,7 @@ TEST_P(JpegFixture, EqualsLibjpegWithTheSameOptions) {
             uint8_t rgb[3] = {ref.px[i], ref.px[ref.comps == 3 ? i + 1 : i], ref.px[ref.comps == 3 ? i + 2 : i]};
             ASSERT_EQ(Stored(kind, row + x * bpp), Expected(kind, rgb)) << name << " at " << x << "," << y;
             if (kind == 32) {
-                ASSERT_EQ(row[x * 4 + 3], 0xFF);  // fourth byte kept
+                ASSERT_EQ(row[x * 4 + 3], fourth(x, y));  // fourth byte kept
             }
         }
     }
@@ -160,6 +165,36 @@ TEST(Jpeg, EightBitRowsNeverPassTheCallersMemory) {
             if (at >= mem) break;
             ASSERT_EQ(s.desc.bits[at], x < info.width ? q.px[size_t(y) * info.width + x] : 0);
         }
+}
+
+// Surfaces larger than the image: the pixels past it, the fourth bytes and
+// the padding stay as they were, on a padded pitch and a bare one.
+TEST(Jpeg, SurfaceLargerThanTheImageKeepsTheRest) {
+    std::vector<uint8_t> file = ReadFile(DataPath("jpeg/base420.jpg"));
+    RefImage ref;
+    ASSERT_TRUE(Reference(file, ref));
+    for (int pad : {0, 3}) {
+        TestSurface s(32, ref.w + 2, ref.h + 3, pad);
+        Rng rng(uint64_t(pad) + 1);
+        s.Randomize(rng);
+        const std::vector<uint8_t> before = s.Pixels();
+        ASSERT_TRUE(LoadJPG(s.desc, file.data(), long(file.size())));
+        const std::vector<uint8_t> after = s.Pixels();
+        const size_t row = size_t(s.desc.width) * 4;
+        for (int y = 0; y < s.desc.height; ++y)
+            for (int x = 0; x < s.desc.width; ++x) {
+                const size_t at = y * row + x * 4;
+                if (x >= ref.w || y >= ref.h) {
+                    ASSERT_EQ(0, memcmp(&after[at], &before[at], 4)) << x << "," << y;
+                    continue;
+                }
+                const size_t i = (size_t(y) * ref.w + x) * 3;
+                const uint8_t bgr[3] = {ref.px[i + 2], ref.px[i + 1], ref.px[i]};
+                ASSERT_EQ(0, memcmp(&after[at], bgr, 3)) << x << "," << y;
+                ASSERT_EQ(after[at + 3], before[at + 3]) << x << "," << y;
+            }
+        EXPECT_TRUE(s.GuardsIntact());
+    }
 }
 
 TEST(Jpeg, SurfaceSmallerThanTheImage) {
