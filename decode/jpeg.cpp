@@ -2,8 +2,6 @@
 // sink with its per-kind conversion, and the six kernels.
 #include <string.h>
 
-#include <vector>
-
 #include "jpeg_codec.h"
 #include "pixfmt.h"
 #include "reader.h"
@@ -88,14 +86,13 @@ void StoreRow(int kind, const uint8_t *bgr, uint8_t *dst, int n) {
     }
 }
 
-// Blue, green, red of four-byte rows with each pixel's fourth byte from
-// keep (which may be dst itself).
-void MergeBGRX(uint8_t *dst, const uint8_t *bgrx, const uint8_t *keep, int n) {
+// Blue, green, red of four-byte rows; each pixel's fourth byte stays.
+void MergeBGRX(uint8_t *__restrict dst, const uint8_t *__restrict bgrx, int n) {
     for (int x = 0; x < n; ++x) {
-        uint32_t k, v;
-        memcpy(&k, keep + 4 * x, 4);
+        uint32_t d, v;
+        memcpy(&d, dst + 4 * x, 4);
         memcpy(&v, bgrx + 4 * x, 4);
-        const uint32_t d = (k & 0xFF000000u) | (v & 0x00FFFFFFu);
+        d = (d & 0xFF000000u) | (v & 0x00FFFFFFu);
         memcpy(dst + 4 * x, &d, 4);
     }
 }
@@ -121,12 +118,8 @@ public:
         if (comps_ == 4 && t_.kind == kKind32) {
             if (y_ < t_.height && t_.pitch > 0) {
                 const int n = outW_ < t_.width ? outW_ : t_.width;
-                MergeBGRX(row_, scan, row_, n);
+                MergeBGRX(row_, scan, n);
                 row_ += t_.pitch;
-                // The merge must read what the row holds: ask for the next
-                // row now, while the codec works on its pixels.
-                if (y_ + 1 < t_.height)
-                    for (size_t off = 0; off < size_t(n) * 4; off += 64) __builtin_prefetch(row_ + off, 1);
             }
             ++y_;
             return;
@@ -145,32 +138,6 @@ public:
         Put(zeros, pad_);
     }
 
-    // Four-byte rows go straight from the codec into the surface when the
-    // whole output row fits in it, as a bare decoder's would: merging from a
-    // scratch row instead stalls on every destination line, which the codec
-    // never lets stay in cache. The codec fills each pixel's fourth byte, so
-    // the rows are copied aside first and their fourth bytes put back.
-    uint8_t *DirectRow(int y) override {
-        if (comps_ != 4 || t_.kind != kKind32 || outW_ > t_.width || t_.pitch < outW_ * 4 || y < 0 ||
-            y >= t_.height)
-            return nullptr;
-        return t_.bits + static_cast<ptrdiff_t>(y) * t_.pitch;
-    }
-    void BeforeDirect(int y, int n) override {
-        const size_t bytes = static_cast<size_t>(outW_) * 4;
-        if (static_cast<size_t>(n) * bytes > kept_.size()) kept_.resize(static_cast<size_t>(n) * bytes);
-        for (int r = 0; r < n; ++r) memcpy(&kept_[r * bytes], DirectRow(y + r), bytes);
-    }
-    void AfterDirect(int y, int n) override {
-        const size_t bytes = static_cast<size_t>(outW_) * 4;
-        for (int r = 0; r < n; ++r) {
-            uint8_t *p = DirectRow(y + r);
-            MergeBGRX(p, p, &kept_[r * bytes], outW_);
-        }
-        y_ += n;
-        row_ += static_cast<ptrdiff_t>(n) * t_.pitch;
-    }
-
     void Finish() override {}
 
 private:
@@ -186,7 +153,6 @@ private:
     uint8_t *row_ = nullptr;
     int outW_ = 0, comps_ = 0, y_ = 0;
     size_t pad_ = 0, written_ = 0, limit_ = 0;
-    std::vector<uint8_t> kept_;
 };
 
 // ---- kernels ---------------------------------------------------------------

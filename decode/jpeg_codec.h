@@ -27,12 +27,6 @@ public:
     virtual ~JpegRowSink() {}
     virtual void Start(const JpegTarget &t, int outWidth, int outHeight, int components) = 0;
     virtual void Row(const uint8_t *scan) = 0;
-    // Where the codec may write row y itself (null: through Row). The sink
-    // sees the rows before and after the codec writes them, so that it can
-    // keep what the codec's format overwrites.
-    virtual uint8_t *DirectRow(int y) { (void)y; return nullptr; }
-    virtual void BeforeDirect(int y, int n) { (void)y, (void)n; }
-    virtual void AfterDirect(int y, int n) { (void)y, (void)n; }
     virtual void Finish() = 0;
 };
 
