@@ -7,6 +7,7 @@
 # FUZZ_CORPUS=DIR keeps the growing corpora there (default build/fuzz/corpus);
 # FUZZ_RUNS=N stops each harness after N executions if that comes first.
 # FUZZ_WORKERS=N runs N jobs of each harness side by side.
+# FUZZ_MAX_LEN=N caps the input size (default 16384).
 # Usage: fuzz.sh [SECONDS] [HARNESS...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
