@@ -45,13 +45,14 @@ function(utils_library name simd)
   if(WIN32)
     # "utils.dll" / "utilsmmx.dll", no lib prefix, no version suffix.
     set_target_properties(${name} PROPERTIES PREFIX "" IMPORT_PREFIX "lib")
-    if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
-      if(simd)
-        # A Pentium with MMX alone must run it.
-        target_compile_options(${name} PRIVATE -march=pentium-mmx -mmmx -mno-sse -mno-sse2 -mno-3dnow)
-      else()
-        target_compile_options(${name} PRIVATE -march=i586 -mno-mmx -mno-sse -mno-sse2 -mno-3dnow)
-      endif()
+  endif()
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    # The DLLs' flags, also for the i686 Linux build that runs their tests.
+    if(simd)
+      # A Pentium with MMX alone must run it.
+      target_compile_options(${name} PRIVATE -march=pentium-mmx -mmmx -mno-sse -mno-sse2 -mno-3dnow)
+    else()
+      target_compile_options(${name} PRIVATE -march=i586 -mno-mmx -mno-sse -mno-sse2 -mno-3dnow)
     endif()
   endif()
   if(simd AND CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64|amd64")
