@@ -2,9 +2,12 @@
 # Checks the i686 kit without running it (this machine cannot run 32-bit
 # code): every export of the native library is exported by both DLLs, the
 # DLLs import only Windows system DLLs, utils.dll holds no SIMD instruction
-# and utilsmmx.dll nothing beyond MMX.
+# and utilsmmx.dll nothing beyond MMX. Both also export every declaration of
+# utils.h under its Visual C++ name, and a client built as Visual C++ would
+# build it links against them by those names alone.
 # Usage: check-kit.sh I686_BUILD_DIR NATIVE_BUILD_DIR
 set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
 kit=$1/bin
 native=$2/lib
 objdump=i686-w64-mingw32-objdump
@@ -27,6 +30,13 @@ for dll in utils.dll utilsmmx.dll; do
   bad=$(imports_of "$f" | grep -v -i -E "$system_dlls" || true)
   if [ -n "$bad" ]; then echo "$dll imports non-system DLLs: $bad"; fail=1; fi
   echo "$dll: $(wc -l < /tmp/kit-$dll.txt) exports, imports $(imports_of "$f" | tr '\n' ' ')"
+done
+
+bash "$top/scripts/check-msvc-exports.sh" i686 "$kit/utils.dll" "$kit/utilsmmx.dll" || fail=1
+client=$1/msvc-client
+bash "$top/tests/msvc/link-client.sh" i686 "$client" "$client" utils utilsmmx || fail=1
+for lib in utils utilsmmx; do
+  bash "$top/tests/msvc/check-imports.sh" i686 "$client/msvc_client_$lib.exe" "$kit/$lib.dll" || fail=1
 done
 
 count() { $objdump -d --no-show-raw-insn "$1" | grep -c -E "$2" || true; }
