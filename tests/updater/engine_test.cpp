@@ -223,13 +223,23 @@ void WriteFile(const fs::path& p, const Bytes& b)
     f.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
+// A folder no other run can be using: created here, so a name taken by a
+// concurrent run (or left over by a crashed one) is passed over.
+fs::path UniqueDir(const std::string& stem)
+{
+    std::random_device rd;
+    for (;;) {
+        const fs::path p = fs::temp_directory_path() / (stem + "_" + std::to_string(rd()) + std::to_string(rd()));
+        if (fs::create_directory(p))
+            return p;
+    }
+}
+
 class Apply : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = fs::temp_directory_path() /
-               ("rtp_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(root);
+        root = UniqueDir("rtp_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::create_directories(root / "game");
         g_events.clear();
         g_answer = nullptr;
