@@ -2,6 +2,7 @@
 // (bilinear enlargement, box reduction) and the pixel doubler DrawDouble.
 #include <string.h>
 
+#include "exactmath.h"
 #include "pixfmt.h"
 #include "surface.h"
 
@@ -21,9 +22,11 @@ bool ClipBoth(const TSurfDesc &d, CRectangulo dr, const TSurfDesc &s, CRectangul
     return true;
 }
 
-// Nearest neighbour: the step is a single-precision quotient and the running
-// positions are doubles (the sums stay exact, so every FPU agrees). Bytes is
-// what each pixel receives: 32-bit destinations keep their fourth byte.
+// Nearest neighbour: the step is the single-precision quotient sw / dw and
+// a pixel's source column is the truncated product of its index and the
+// step, which is exact as a double. Both are formed in integers, so no FPU
+// precision setting can move a column. Bytes is what each pixel receives:
+// 32-bit destinations keep their fourth byte.
 // Columns are mapped once per call into a small table walked in chunks.
 constexpr int kChunk = 4096;  // 16 KB of stack: one chunk covers any screen row
 
@@ -68,21 +71,19 @@ inline bool Disjoint(const uint8_t *a, size_t an, const uint8_t *b, size_t bn) {
 
 template <int Stride, int Bytes>
 void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
-    // volatile: x87 must round the quotients to single precision too.
-    volatile float qx = float(b.sw) / float(b.dw), qy = float(b.sh) / float(b.dh);
-    const double stepX = qx, stepY = qy;
+    const SingleParts stepX = SingleQuotient(uint32_t(b.sw), uint32_t(b.dw));
+    const SingleParts stepY = SingleQuotient(uint32_t(b.sh), uint32_t(b.dh));
     int cols[kChunk];
     for (int x0 = 0; x0 < b.dw; x0 += kChunk) {
         const int n = b.dw - x0 < kChunk ? b.dw - x0 : kChunk;
         for (int i = 0; i < n; ++i) {
-            int col = int(double(x0 + i) * stepX);  // exact: the running sum of x0 + i steps
-            cols[i] = col < b.sw ? col : b.sw - 1;
+            const uint32_t col = FloorTimes(uint32_t(x0 + i), stepX);
+            cols[i] = col < uint32_t(b.sw) ? int(col) : b.sw - 1;
         }
-        double fy = 0.0;
         int prevRow = -1;
-        for (int y = 0; y < b.dh; ++y, fy += stepY) {
-            int row = int(fy);
-            if (row >= b.sh) row = b.sh - 1;
+        for (int y = 0; y < b.dh; ++y) {
+            const uint32_t fy = FloorTimes(uint32_t(y), stepY);
+            const int row = fy < uint32_t(b.sh) ? int(fy) : b.sh - 1;
             uint8_t *dp = PixelAt(d, b.dx + x0, b.dy + y);
             if (Stride == 4) {
                 // Each pixel keeps its own fourth byte, so a repeated source

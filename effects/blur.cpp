@@ -1,7 +1,6 @@
 // Motion and brightness blur: one colour stamp, painted through a source
 // used as an intensity mask, once or in passes shifted along a direction.
-#include <math.h>
-
+#include "exactmath.h"
 #include "pixfmt.h"
 #include "surface.h"
 
@@ -121,9 +120,12 @@ void FiltroStamp(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto 
     if (kind == kKind4444) return FiltroStamp_4444(d, r, s, p, c, weight);
 }
 
-// Point of pass t: the sum truncated towards zero.
-inline CPunto PassPoint(const CPunto &at, int t, double cs, double sn) {
-    return CPunto(int(trunc(at.x + t * cs)), int(trunc(at.y + t * sn)));
+// Point of pass t: the sum truncated towards zero. The direction comes from
+// our own correctly rounded cos and sin and the sums are done in double
+// whatever the x87 precision, so a pass lands on the same pixel on every
+// platform and in every FPU mode.
+inline CPunto PassPoint(const CPunto &at, int t, const Direction &dir) {
+    return CPunto(TruncMulAdd(at.x, t, dir.cosBits), TruncMulAdd(at.y, t, dir.sinBits));
 }
 
 }  // namespace
@@ -153,8 +155,8 @@ bool FiltroMotionBlur(TSurfDesc &d, TSurfDesc &s, CRectangulo const &rect, CPunt
     if (n == 0) return true;
     const int half = n / 2;
     const int weight = 256 / half;
-    const double cs = cos(double(angle)), sn = sin(double(angle));
-    for (int k = n - 1; k >= 0; --k) FiltroStamp(d, r, s, PassPoint(at, k - half, cs, sn), color, weight);
+    const Direction dir = DirectionOf(angle);
+    for (int k = n - 1; k >= 0; --k) FiltroStamp(d, r, s, PassPoint(at, k - half, dir), color, weight);
     return true;
 }
 
@@ -165,11 +167,11 @@ bool FiltroBrilloBlur(TSurfDesc &d, TSurfDesc &s, CRectangulo const &rect, CPunt
     const int n = passes < 0 ? 0 : passes & ~1;
     if (n == 0) return true;
     const int half = n / 2;
-    const double cs = cos(double(angle)), sn = sin(double(angle));
+    const Direction dir = DirectionOf(angle);
     for (int k = n - 1; k >= 0; --k) {
         const int t = k - half;
         const int e = t == 0 ? 1 : 2 * (t < 0 ? -t : t);
-        FiltroStamp(d, r, s, PassPoint(at, t, cs, sn), color, 256 / e);
+        FiltroStamp(d, r, s, PassPoint(at, t, dir), color, 256 / e);
     }
     return true;
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <math.h>
 #include <string.h>
+
+#include <vector>
 
 #include "testsurf.h"
 
@@ -64,6 +67,55 @@ TEST_P(StretchKinds, EmptyRectanglesAndMismatchedSourcesAreRefused) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, StretchKinds, ::testing::ValuesIn(kvtest::AllKinds()),
                          [](const auto &i) { return kvtest::KindName(i.param); });
+
+// The column (or row) nearest-neighbour sampling takes for destination
+// index i: the running sum of the single-precision step, formed here from
+// the hardware quotient by adding its mantissa up in integers.
+std::vector<int> NearestIndices(int from, int to) {
+    volatile float fa = float(from), fb = float(to);
+    volatile float q = fa / fb;
+    const float step = q;
+    int exp;
+    const uint64_t mant = uint64_t(ldexp(frexpf(step, &exp), 24));  // step = mant * 2^(exp - 24)
+    std::vector<int> out;
+    uint64_t sum = 0;
+    for (int i = 0; i < to; ++i, sum += mant) {
+        const uint64_t v = exp >= 24 ? sum << (exp - 24) : sum >> (24 - exp);
+        out.push_back(v < uint64_t(from) ? int(v) : from - 1);
+    }
+    return out;
+}
+
+// A 16-bit row (or column) whose pixels hold their own index.
+void CheckPair(int sw, int dw, bool rows) {
+    TestSurface s(16, rows ? 1 : sw, rows ? sw : 1, 2), d(16, rows ? 1 : dw, rows ? dw : 1, 2);
+    for (int i = 0; i < sw; ++i) memcpy(rows ? s.Row(i) : s.Row(0) + 2 * i, &i, 2);
+    const CRectangulo sr = rows ? CRectangulo(0, 0, 1, sw) : CRectangulo(0, 0, sw, 1);
+    const CRectangulo dr = rows ? CRectangulo(0, 0, 1, dw) : CRectangulo(0, 0, dw, 1);
+    ASSERT_TRUE(BltStrech(*d, dr, *s, sr, false));
+    const std::vector<int> want = NearestIndices(sw, dw);
+    for (int i = 0; i < dw; ++i) {
+        uint16_t got;
+        memcpy(&got, rows ? d.Row(i) : d.Row(0) + 2 * i, 2);
+        ASSERT_EQ(got, want[i]) << sw << " -> " << dw << (rows ? " rows" : " columns") << ", index " << i;
+    }
+}
+
+// Sizes whose running sums land just below or on a whole number: single
+// precision steps with x87 rounding at 24 bits would take the next pixel.
+TEST(BltStrech, NearestIndicesForSizePairs) {
+    EXPECT_EQ(NearestIndices(2, 50)[25], 0);  // float(0.04) is just below 0.04
+    for (int sw = 1; sw <= 48; ++sw)
+        for (int dw = 1; dw <= 48; ++dw) {
+            CheckPair(sw, dw, false);
+            CheckPair(sw, dw, true);
+        }
+    kvtest::Rng rng(5);
+    for (int i = 0; i < 300; ++i) {
+        const int sw = rng.Range(1, 2500), dw = rng.Range(1, 2500);
+        CheckPair(sw, dw, i % 2 == 1);
+    }
+}
 
 TEST(BltStrech, BilinearFlatWhiteComesOutOneDarkerAndKeepsByte3) {
     TestSurface s(32, 5, 5), d(32, 9, 7, 4);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <math.h>
 
 #include "testsurf.h"
 
@@ -134,3 +135,34 @@ TEST(FiltroStamp, OtherSourceSizesAndEightBitDestinationsPaintNothing) {
 }
 
 }  // namespace
+
+// At float(pi / 2) the cosine is just below zero and the sine just below one,
+// so in double the pass at t = 1 lands on (x - 1, y), not (x, y + 1): the
+// place the game's stamps have always gone, whatever FPU mode it runs in.
+TEST(BlurPasses, PositionsAtAQuarterTurnAreTakenInDouble) {
+    const float quarter = float(1.5707963267948966);
+    for (int brillo = 0; brillo < 2; ++brillo)
+        for (int lit = 0; lit < 2; ++lit) {
+            TestSurface d(32, 1, 1), s(8, 12, 12);
+            d.Fill(0);
+            s.Fill(0);
+            if (lit) s.Row(5)[4] = 255;  // under the pass t = 1
+            else s.Row(6)[5] = 255;      // where rounding to float would put it
+            const bool ok = brillo ? FiltroBrilloBlur(*d, *s, CRectangulo(0, 0, 1, 1), CPunto(5, 5), 0xFFFFFF, 4, quarter)
+                                   : FiltroMotionBlur(*d, *s, CRectangulo(0, 0, 1, 1), CPunto(5, 5), 0xFFFFFF, 4, quarter);
+            ASSERT_TRUE(ok);
+            // Weight 128 either way: strength 127 of white over black.
+            EXPECT_EQ(Px32(d, 0, 0), lit ? 0x007F7F7Fu : 0u) << (brillo ? "brillo" : "motion");
+        }
+}
+
+// No direction to shift along: every pass lands on the caller's point.
+TEST(BlurPasses, NonFiniteAnglesStampInPlace) {
+    TestSurface d(32, 1, 1), s(8, 12, 12);
+    d.Fill(0);
+    s.Fill(0);
+    s.Row(5)[5] = 255;
+    ASSERT_TRUE(FiltroMotionBlur(*d, *s, CRectangulo(0, 0, 1, 1), CPunto(5, 5), 0xFFFFFF, 2, INFINITY));
+    // Two passes of weight 256 on the same pixel: white.
+    EXPECT_EQ(Px32(d, 0, 0), 0x00FFFFFFu);
+}
