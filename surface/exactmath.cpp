@@ -24,14 +24,15 @@ SingleParts RoundToSingle(uint32_t v) {
 }
 
 // x87 rounds every result to the precision field of its control word, so
-// the double arithmetic below runs with that field set to 53 bits and put
-// back afterwards. SSE targets need nothing.
+// the double arithmetic below runs with that field set to 53 bits (and the
+// rounding to nearest, should the caller have chosen another) and put back
+// afterwards. SSE targets need nothing.
 #if (defined(__i386__) || defined(_M_IX86)) && !defined(__SSE2_MATH__)
 class DoublePrecision {
 public:
     DoublePrecision() {
         __asm__ volatile("fnstcw %0" : "=m"(saved_) : : "memory");
-        const uint16_t cw = uint16_t((saved_ & ~0x0300u) | 0x0200u);
+        const uint16_t cw = uint16_t((saved_ & ~0x0F00u) | 0x0200u);
         __asm__ volatile("fldcw %0" : : "m"(cw) : "memory");
     }
     ~DoublePrecision() { __asm__ volatile("fldcw %0" : : "m"(saved_) : "memory"); }
