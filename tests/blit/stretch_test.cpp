@@ -149,22 +149,17 @@ TEST(BltStrech, BilinearDoesNotReadPastTheSourceBlock) {
 // neighbours.
 void NearestModel(const TestSurface &s, TestSurface &d, int px, int bytes) {
     const int sw = s.desc.width, sh = s.desc.height, dw = d.desc.width, dh = d.desc.height;
-    volatile float qx = float(sw) / float(dw), qy = float(sh) / float(dh);
-    double fy = 0.0;
-    for (int y = 0; y < dh; ++y, fy += double(qy)) {
-        const int row = int(fy) < sh ? int(fy) : sh - 1;
-        double fx = 0.0;
-        for (int x = 0; x < dw; ++x, fx += double(qx)) {
-            const int col = int(fx) < sw ? int(fx) : sw - 1;
+    const std::vector<int> cols = NearestIndices(sw, dw), rows = NearestIndices(sh, dh);
+    for (int y = 0; y < dh; ++y)
+        for (int x = 0; x < dw; ++x)
             memcpy(d.desc.bits + ptrdiff_t(y) * d.desc.scanWidth + x * px,
-                   s.desc.bits + ptrdiff_t(row) * s.desc.scanWidth + col * px, bytes);
-        }
-    }
+                   s.desc.bits + ptrdiff_t(rows[y]) * s.desc.scanWidth + cols[x] * px, bytes);
 }
 
 void BilinearModel(const TestSurface &s, TestSurface &d, int px) {
     const int sw = s.desc.width, sh = s.desc.height, dw = d.desc.width, dh = d.desc.height;
-    const uint32_t stepX = uint32_t(double(sw) / dw * 65536.0), stepY = uint32_t(double(sh) / dh * 65536.0);
+    // sw / dw x 65536.0 truncated; in integers, so the x87 precision cannot move it.
+    const uint32_t stepX = uint32_t((uint64_t(sw) << 16) / dw), stepY = uint32_t((uint64_t(sh) << 16) / dh);
     auto at = [&](int x, int y, int k) {
         return uint32_t(s.desc.bits[ptrdiff_t(y < sh ? y : sh - 1) * s.desc.scanWidth + (x < sw ? x : sw - 1) * px + k]);
     };
