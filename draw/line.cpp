@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "draw/draw.h"
+#include "surface/exactmath.h"
 
 using namespace kv;
 
@@ -355,6 +356,8 @@ bool Line_8Bits(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned
 
 bool Line(TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long color, unsigned short level, bool soft,
           int thickness) {
+    // Edges are float arithmetic: the caller's rounding mode must not move them.
+    [[maybe_unused]] X87Defaults fpu;
     const int lev = level > 255 ? 255 : level;
     if (s.bpp == 32) return Line_32(s, p1, p2, color, lev, soft, thickness);
     if (s.bpp == 24) return Line_24(s, p1, p2, color, lev, soft, thickness);

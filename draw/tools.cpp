@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "draw/draw.h"
+#include "surface/exactmath.h"
 #include "draw/simd.h"
 
 using namespace kv;
@@ -162,6 +163,10 @@ bool FlipX(TSurfDesc &s) {
 }
 
 bool TranslateRect(TSurfDesc &s, const CRectangulo &r, float amount, const unsigned char *table) {
+    // The step is float arithmetic: the caller's rounding mode must not move it.
+    [[maybe_unused]] X87Defaults fpu;
+    volatile float a = amount;
+    amount = a;
     if (s.bpp == 32) return TranslateRect_32(s, r, amount);
     if (s.bpp == 24) return TranslateRect_24(s, r, amount);
     const int kind = PixelKind(s);

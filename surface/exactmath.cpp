@@ -23,29 +23,6 @@ SingleParts RoundToSingle(uint32_t v) {
     return {m, s};
 }
 
-// x87 rounds every result to the precision field of its control word, so
-// the double arithmetic below runs with that field set to 53 bits (and the
-// rounding to nearest, should the caller have chosen another) and put back
-// afterwards. SSE targets need nothing.
-#if (defined(__i386__) || defined(_M_IX86)) && !defined(__SSE2_MATH__)
-class DoublePrecision {
-public:
-    DoublePrecision() {
-        __asm__ volatile("fnstcw %0" : "=m"(saved_) : : "memory");
-        const uint16_t cw = uint16_t((saved_ & ~0x0F00u) | 0x0200u);
-        __asm__ volatile("fldcw %0" : : "m"(cw) : "memory");
-    }
-    ~DoublePrecision() { __asm__ volatile("fldcw %0" : : "m"(saved_) : "memory"); }
-    DoublePrecision(const DoublePrecision &) = delete;
-    DoublePrecision &operator=(const DoublePrecision &) = delete;
-
-private:
-    uint16_t saved_;
-};
-#else
-struct DoublePrecision {};
-#endif
-
 // Double-double values: hi + lo, |lo| at most half an ulp of hi.
 struct DD {
     double hi, lo;
@@ -267,7 +244,7 @@ SingleParts SingleQuotient(uint32_t a, uint32_t b) {
 // guard's lifetime: otherwise the compiler may move the arithmetic, which
 // touches no memory, outside the two control-word writes.
 Direction DirectionOf(float angle) {
-    [[maybe_unused]] DoublePrecision fpu;
+    [[maybe_unused]] X87Defaults fpu;
     volatile float a = angle;
     uint64_t c, s;
     CosSinBits(a, c, s);
@@ -276,7 +253,7 @@ Direction DirectionOf(float angle) {
 }
 
 int TruncMulAdd(int base, int t, uint64_t dBits) {
-    [[maybe_unused]] DoublePrecision fpu;
+    [[maybe_unused]] X87Defaults fpu;
     volatile uint64_t bits = dBits;
     volatile int vb = base, vt = t;
     volatile int r = TruncMulAddBits(vb, vt, bits);

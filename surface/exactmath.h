@@ -7,6 +7,32 @@
 
 namespace kv {
 
+// x87 rounds every result to the precision and rounding fields of its
+// control word, which a game may have left anywhere (Direct3D sets 24-bit
+// precision). While this object lives they are 53 bits and round to
+// nearest, as SSE computes; the caller's word comes back afterwards. SSE
+// targets need nothing. Values the guarded code reads should come through
+// volatile copies made after it starts, or the compiler may compute with
+// them before the control word changes.
+#if (defined(__i386__) || defined(_M_IX86)) && !defined(__SSE2_MATH__)
+class X87Defaults {
+public:
+    X87Defaults() {
+        __asm__ volatile("fnstcw %0" : "=m"(saved_) : : "memory");
+        const uint16_t cw = uint16_t((saved_ & ~0x0F00u) | 0x0200u);
+        __asm__ volatile("fldcw %0" : : "m"(cw) : "memory");
+    }
+    ~X87Defaults() { __asm__ volatile("fldcw %0" : : "m"(saved_) : "memory"); }
+    X87Defaults(const X87Defaults &) = delete;
+    X87Defaults &operator=(const X87Defaults &) = delete;
+
+private:
+    uint16_t saved_;
+};
+#else
+struct X87Defaults {};
+#endif
+
 // An IEEE single as mant * 2^exp, mant in [2^23, 2^24) (0 for zero).
 struct SingleParts {
     uint32_t mant;
