@@ -2,7 +2,9 @@
 //
 // Every operation is a free function that borrows the caller's surfaces for
 // the length of one call. Two builds share this interface: "utils" (plain)
-// and "utilsmmx" (SIMD kernels), which give identical pixels.
+// and "utilsmmx" (SIMD kernels), which give identical pixels, also whatever
+// x87 precision or rounding the caller left set. On Windows every function
+// is exported under its GCC name and its Visual C++ name.
 #ifndef KORVANTE_UTILS_H
 #define KORVANTE_UTILS_H
 
