@@ -70,7 +70,11 @@ int RunDemo(const Args &a) {
     html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>utils gallery</title>\n"
             "<style>body{font-family:sans-serif}td,th{border:1px solid #ccc;padding:4px;text-align:center}"
             "img{image-rendering:pixelated;max-width:256px}</style></head><body>\n"
-            "<h1>utils gallery</h1>\n<table>\n<tr><th>operation</th>";
+            "<h1>utils gallery</h1>\n"
+            // The reference is built apart (scripts/apidocs.sh); the link holds
+            // for the default layout, gallery/ beside build/.
+            "<p>API reference: <a href=\"../build/doxygen/html/index.html\">build/doxygen/html/index.html</a>"
+            " (build it with <code>bash scripts/apidocs.sh</code>).</p>\n<table>\n<tr><th>operation</th>";
     for (int k : AllFormats()) html << "<th>" << FormatName(k) << "</th>";
     html << "</tr>\n";
     // Families in the library's own order, from the surface core to the filters.
