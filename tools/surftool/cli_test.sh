@@ -87,6 +87,36 @@ expect_fail "bad size" create --size 10xfoo out.png
 expect_fail "bad size" create --size 99999x99999 out.png
 expect_fail "unknown format" create --format 33 out.png
 expect_fail "unknown option --sise" create --sise 10x10 out.png
+[ "$code" -eq 2 ] || bad "unknown option exited $code, not 2"
+
+# One plain argument more than each command takes: a usage error (exit 2)
+# before anything is written.
+while read -r line; do
+  rm -f extra*
+  # shellcheck disable=SC2086
+  expect_fail "unexpected argument 'stray'" $line stray
+  [ "$code" -eq 2 ] || bad "surftool $line stray exited $code, not 2"
+  ls extra* >/dev/null 2>&1 && bad "surftool $line stray wrote files"
+done <<LIST
+bmp $data/bmp/pil_rgb24.bmp extra.png
+gif $data/gif/still.gif extra
+jpeg $data/jpeg/base420.jpg extra.png
+convert card.png extra.png
+palette extra.png
+create extra.png
+demo extra
+drawcard extra.png
+drawbitmap card.png small.png extra.png
+mix card.png small.png extra.png
+mask card.png card.png extra.png
+blend card.png small.png extra.png
+blend --mode add --color 0x80FF0000 --mask small.png card.png extra.png
+floodfill card.png extra.png --at 1,1
+filter smooth card.png extra.png
+stretch extra.png
+rotate extra.png
+fader extra.png
+LIST
 expect_fail "32-bit value" create --pattern fill --color red out.png
 expect_fail "32-bit value" create --pattern fill --color 0x1FFFFFFFF out.png
 expect_fail "32-bit value" create --pattern fill --color -1 out.png

@@ -65,6 +65,8 @@ void FitInside(CRectangulo &r, const TSurfDesc &img, const CPunto &at, const cha
 }
 
 int RunBlend(const Args &a) {
+    // The colour form has no layer image.
+    if (a.Has("color")) a.AtMost(2);
     const Mode &m = FindMode(a.Get("mode", "add"));
     const int kind = ParseFormat(a.Get("format", "32"));
     if (kind == 8) throw Failure("the blend modes work on 16-, 24- and 32-bit surfaces, not on 8 bits");
@@ -114,7 +116,7 @@ const CommandRegistrar blend_cmd(
      "  is the weight (0 keeps the base). --at and --mask-at give the layer and\n"
      "  mask pixels under the base's top-left corner; the blend covers the base as\n"
      "  far as the layer and mask reach from there.",
-     RunBlend});
+     RunBlend, 3});
 
 // Gallery: the test card as base and a layer of a diagonal ramp with soft
 // colour squares; the left third blends the layer as it is, the middle third

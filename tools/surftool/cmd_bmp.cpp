@@ -107,7 +107,7 @@ const CommandRegistrar bmp_cmd({"bmp", "decode a BMP file into any format and wr
                                 "  8-bit (plain or RLE8) and 24-bit files; format 8 takes 8-bit files only.\n"
                                 "  --alpha reads the pixel values as an 8-bit alpha plane (LoadBMPAlpha),\n"
                                 "  shown as grey, then brought to --format.",
-                                RunBmp});
+                                RunBmp, 2});
 
 int RunDrawBitmap(const Args &a) {
     const int kind = ParseFormat(a.Get("format", "32"));
@@ -132,7 +132,7 @@ const CommandRegistrar draw_cmd(
      "  DST and SRC are PNG or BMP files, both brought to --format first. The source,\n"
      "  from its point --from on, lands at --at; with --key its pixels of that colour\n"
      "  (in 8 bits: index 0) leave the destination as it was.",
-     RunDrawBitmap});
+     RunDrawBitmap, 3});
 
 // Gallery: a keyed sprite over the test card, and a BMP written in memory
 // (RLE8 and 24-bit) decoded into each format.

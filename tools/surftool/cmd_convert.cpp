@@ -61,7 +61,7 @@ const CommandRegistrar convert_cmd(
      "             3 truncated 3-3-2 index, 4 model-palette index\n"
      "  --palette  palette of an 8-bit result (default: trunc for mode 3, else model)\n"
      "  --key      transparent colour of the input, 0xRRGGBB; it travels with the image",
-     RunConvert});
+     RunConvert, 2});
 
 int RunPalette(const Args &a) {
     Image img(8, 256, 256);
@@ -73,7 +73,7 @@ int RunPalette(const Args &a) {
 }
 
 const CommandRegistrar palette_cmd({"palette", "draw a palette (model, grey or trunc) as 16 x 16 swatches",
-                                    "surftool palette [--palette model|grey|trunc] OUT.png", RunPalette});
+                                    "surftool palette [--palette model|grey|trunc] OUT.png", RunPalette, 1});
 
 // ---- gallery ----
 

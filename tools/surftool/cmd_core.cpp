@@ -36,7 +36,7 @@ int RunCreate(const Args &a) {
 const CommandRegistrar create_cmd({"create", "create a surface in any format, draw into it, write a PNG",
                                    "surftool create [--format 8|565|555|1555|4444|24|32] [--size WxH]\n"
                                    "                [--pattern card|fill] [--color 0xRRGGBB|index] OUT.png",
-                                   RunCreate});
+                                   RunCreate, 1});
 
 bool MakeTestCard(int kind, std::unique_ptr<Image> &out) {
     out.reset(new Image(kind, 256, 160));
@@ -112,7 +112,7 @@ int RunDemo(const Args &a) {
 }
 
 const CommandRegistrar demo_cmd({"demo", "write the gallery: every operation in every format, with index.html",
-                                 "surftool demo OUTDIR", RunDemo});
+                                 "surftool demo OUTDIR", RunDemo, 1});
 
 }  // namespace
 }  // namespace surftool

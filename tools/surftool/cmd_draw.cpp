@@ -117,7 +117,7 @@ int RunDrawCard(const Args &a) {
 }
 const CommandRegistrar card_cmd({"drawcard", "draw the drawing test card: fills, frames, shadows, lines, flood fill",
                                  "surftool drawcard [--format 8|565|555|1555|4444|24|32] [--size WxH] OUT.png",
-                                 RunDrawCard});
+                                 RunDrawCard, 1});
 
 int RunFlood(const Args &a) {
     std::unique_ptr<Image> src = ReadPng(a.Pos(0, "input PNG file"));
@@ -152,7 +152,7 @@ const CommandRegistrar flood_cmd({"floodfill", "flood-fill a PNG from a seed poi
                                   "surftool floodfill IN.png OUT.png --at X,Y [--tolerance N] [--fill 0xRRGGBB]\n"
                                   "                   [--ref 0xRRGGBB] [--format 565|555|1555|4444|24|32]\n"
                                   "  ref defaults to the seed's colour; 8-bit images are not painted",
-                                  RunFlood});
+                                  RunFlood, 2});
 
 }  // namespace
 }  // namespace surftool

@@ -105,7 +105,7 @@ const CommandRegistrar filter_cmd(
      "        gradient [--from 0xRRGGBB] [--to 0xRRGGBB]\n"
      "        mask [--key COLOUR] [--level L]   (writes the 8-bit mask)\n"
      "        shadow [--key COLOUR] [--decay D] [--limit L] [--level L]",
-     RunFilter});
+     RunFilter, 3});
 
 // ---- gallery
 

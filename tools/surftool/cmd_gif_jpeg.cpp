@@ -59,7 +59,7 @@ const CommandRegistrar gif_cmd({"gif", "decode every frame of a GIF (or its alph
                                 "surftool gif [--format 8|565|555|1555|4444|24|32] [--alpha] IN.gif PREFIX\n"
                                 "  writes PREFIX_000.png, PREFIX_001.png, ...; --alpha reads the frames as\n"
                                 "  8-bit alpha planes (raw indices, shown as grey)",
-                                RunGif});
+                                RunGif, 2});
 
 std::unique_ptr<Image> DecodeJpeg(std::vector<uint8_t> &file, int kind, bool strict = false) {
     TSurfDesc info{};
@@ -83,7 +83,7 @@ int RunJpeg(const Args &a) {
 }
 
 const CommandRegistrar jpeg_cmd({"jpeg", "decode a JPEG into any format and write it as PNG",
-                                 "surftool jpeg [--format 8|565|555|1555|4444|24|32] IN.jpg OUT.png", RunJpeg});
+                                 "surftool jpeg [--format 8|565|555|1555|4444|24|32] IN.jpg OUT.png", RunJpeg, 2});
 
 std::string Fixture(const char *rel) { return std::string(SURFTOOL_DATA) + "/" + rel; }
 

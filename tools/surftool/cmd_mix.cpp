@@ -117,7 +117,7 @@ const CommandRegistrar mix_cmd(
      "  Without --alpha: the level form (default level 128).\n"
      "  With --alpha (grey levels of MAP.png are the alpha values): the alpha-map form,\n"
      "  or with --level as well the scaled form (not in format 8).",
-     RunMix});
+     RunMix, 3});
 
 int RunMask(const Args &a) {
     const int kind = ParseFormat(a.Get("format", "32"));
@@ -150,7 +150,7 @@ const CommandRegistrar mask_cmd(
      "              IMAGE.png MASK.png OUT.png\n"
      "  The mask is the grey level of MASK.png. With --bimask, values under 128 darken\n"
      "  and values from 128 lighten (formats 8, 24 and 32 only).",
-     RunMask});
+     RunMask, 3});
 
 // ---------------------------------------------------------------------------
 // Gallery

@@ -51,7 +51,7 @@ const CommandRegistrar stretch_cmd(
     {"stretch", "scale an image: nearest, bilinear, box filter or pixel doubling",
      "surftool stretch [--in IN.png] [--format F] [--size WxH] [--mode nearest|bilinear|box|double] OUT.png\n"
      "Without --in a test card is scaled.",
-     RunStretch});
+     RunStretch, 1});
 
 int RunRotate(const Args &a) {
     const int kind = ParseFormat(a.Get("format", "32"));
@@ -71,7 +71,7 @@ const CommandRegistrar rotate_cmd(
      "surftool rotate [--in IN.png] [--format F] [--turn T] OUT.png\n"
      "T: 0 copy, 1 quarter anticlockwise (default), 2 half, 3 quarter clockwise;\n"
      "   4 to 7 the same, mirrored left to right. Without --in a test card is turned.",
-     RunRotate});
+     RunRotate, 1});
 
 int RunFader(const Args &a) {
     const int kind = ParseFormat(a.Get("format", "32"));
@@ -87,7 +87,7 @@ int RunFader(const Args &a) {
 const CommandRegistrar fader_cmd({"fader", "wipe a source over black with OpenFader",
                                   "surftool fader [--in IN.png] [--format F] [--position P] [--step S] [--hold H] "
                                   "OUT.png",
-                                  RunFader});
+                                  RunFader, 1});
 
 // Gallery --------------------------------------------------------------
 

@@ -113,6 +113,10 @@ std::string Args::Pos(size_t i, const char *what) const {
     return pos_[i];
 }
 
+void Args::AtMost(size_t n) const {
+    if (pos_.size() > n) throw UsageError("unexpected argument '" + pos_[n] + "'");
+}
+
 }  // namespace surftool
 
 using namespace surftool;
@@ -157,7 +161,12 @@ int main(int argc, char **argv) {
                         c.name);
                 return 2;
             }
+            // Before the command runs: a stray word must not leave files half written.
+            args.AtMost(c.positional);
             return c.run(args);
+        } catch (const UsageError &e) {
+            fprintf(stderr, "surftool %s: %s (surftool %s --help)\n", c.name, e.what(), c.name);
+            return 2;
         } catch (const std::bad_alloc &) {
             fprintf(stderr, "surftool %s: out of memory\n", c.name);
             return 1;

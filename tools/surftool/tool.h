@@ -18,6 +18,10 @@ namespace surftool {
 struct Failure : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+// A misused command line; main prints it and exits with 2.
+struct UsageError : Failure {
+    using Failure::Failure;
+};
 
 // "--key value" options and plain positional arguments.
 class Args {
@@ -39,6 +43,8 @@ public:
     std::vector<std::string> Unknown(const std::vector<std::string> &known) const;
     const std::vector<std::string> &Positional() const { return pos_; }
     std::string Pos(size_t i, const char *what) const;
+    // Refuses positional arguments beyond the first n.
+    void AtMost(size_t n) const;
 
 private:
     std::map<std::string, std::string> opts_;
@@ -84,6 +90,7 @@ struct Command {
     const char *summary;
     const char *usage;  // shown by `surftool NAME --help`
     int (*run)(const Args &);
+    size_t positional;  // the most plain arguments it takes
 };
 struct CommandRegistrar {
     explicit CommandRegistrar(const Command &c);
