@@ -10,8 +10,9 @@
 /// The first surface argument is the destination (or the only surface); its
 /// pixel format picks the code that runs. The six formats are told apart by
 /// TSurfDesc::bpp and, for 16 bits, the masks: 8-bit paletted, R5G6B5,
-/// X1R5G5B5, A1R5G5B5, A4R4G4B4, 24 and 32 bits. A surface that is none of
-/// them makes a call return false and change nothing. There are no error
+/// X1R5G5B5, A1R5G5B5, A4R4G4B4, 24 and 32 bits (a 16-bit surface with other
+/// masks counts as R5G6B5). A format a function does not handle, or a bpp
+/// other than 8, 16, 24 and 32, makes it return false and change nothing. There are no error
 /// codes or exceptions: the result is a bool, mostly "the format was
 /// handled". Fields of TSurfDesc are not validated; pixel memory, pitches and
 /// rectangles that fit are the caller's part, except where a function says it
@@ -954,7 +955,8 @@ UTILS_API bool OpenFader(TSurfDesc &dst, CRectangulo const &rect, TSurfDesc &src
 /// Paint a colour through the source's first byte of each pixel, as an
 /// intensity mask: once (white), or in passes shifted along a direction.
 /// This one gives every pass the same strength: a streak along a motion.
-/// \param dst the destination. \param src the intensity mask.
+/// \param dst the destination: 16, 24 or 32 bits (others paint nothing).
+/// \param src the intensity mask.
 /// \param rect the block, clipped to the destination.
 /// \param at the mask's pixel under the rectangle's top-left.
 /// \param color the colour painted. \param passes how many shifted passes.
@@ -964,7 +966,8 @@ UTILS_API bool FiltroMotionBlur(TSurfDesc &dst, TSurfDesc &src, CRectangulo cons
                                 unsigned long color, int passes, float angle);
 /// As FiltroMotionBlur(), with a strength that falls off with each pass's
 /// distance from the mask's own position: a glow.
-/// \param dst the destination. \param src the intensity mask.
+/// \param dst the destination: 16, 24 or 32 bits (others paint nothing).
+/// \param src the intensity mask.
 /// \param rect the block, clipped to the destination.
 /// \param at the mask's pixel under the rectangle's top-left.
 /// \param color the colour painted. \param passes how many shifted passes.
@@ -973,7 +976,8 @@ UTILS_API bool FiltroMotionBlur(TSurfDesc &dst, TSurfDesc &src, CRectangulo cons
 UTILS_API bool FiltroBrilloBlur(TSurfDesc &dst, TSurfDesc &src, CRectangulo const &rect, CPunto const &at,
                                 unsigned long color, int passes, float angle);
 /// Paints white through the mask once.
-/// \param dst the destination. \param src the intensity mask.
+/// \param dst the destination: 16, 24 or 32 bits (others paint nothing).
+/// \param src the intensity mask.
 /// \param rect the block, clipped to the destination.
 /// \param at the mask's pixel under the rectangle's top-left.
 /// \param weight the strength of the stamp.
@@ -1017,7 +1021,9 @@ UTILS_API bool FiltroMask(TSurfDesc &img, TSurfDesc &scratch, int preset);
 ///@}
 
 /// Scales every channel by factor / 256; 256 or more leaves the image alone.
-/// \param s the surface: 16, 24 or 32 bits. \param factor 0 to 256.
+/// 16-bit surfaces are taken as width x height pixels packed from bits; on
+/// 8 bits every byte of height x scanWidth is scaled as it is.
+/// \param s the surface, any of the six formats. \param factor 0 to 256.
 /// \return true for 256 or more; otherwise false for unsupported formats.
 UTILS_API bool DoFactor(TSurfDesc &s, unsigned short factor);
 /// Horizontal ramp from one 0x00RRGGBB colour to the other, every row alike.
