@@ -1,13 +1,19 @@
 // Blend modes against pixman's matching operators on the same memory, and
 // against a memcpy of the same bytes. Subtract has no pixman operator; its
 // yardstick is the other build of the library and memcpy.
-#include <pixman.h>
 #include <string.h>
 
 #include <vector>
 
 #include "bench_util.h"
 #include "testsurf.h"
+
+#ifdef KV_HAVE_PIXMAN
+#include <pixman.h>
+#define PEER_OP(op) op
+#else
+#define PEER_OP(op) 0
+#endif
 
 using namespace kvbench;
 using kvtest::TestSurface;
@@ -21,17 +27,17 @@ struct ModeInfo {
     const char *name;
     SourceFn source;
     MaskedFn masked;
-    pixman_op_t op;
+    int op;
     bool hasPeer;
 };
 const ModeInfo kModes[] = {
-    {"Suma", DoSuma, DoSuma, PIXMAN_OP_ADD, true},
-    {"Resta", DoResta, DoResta, PIXMAN_OP_ADD, false},
-    {"Multiplica", DoMultiplica, DoMultiplica, PIXMAN_OP_MULTIPLY, true},
-    {"Screen", DoScreen, DoScreen, PIXMAN_OP_SCREEN, true},
-    {"Lighten", DoLighten, DoLighten, PIXMAN_OP_LIGHTEN, true},
-    {"Darken", DoDarken, DoDarken, PIXMAN_OP_DARKEN, true},
-    {"Superponer", DoSuperponer, DoSuperponer, PIXMAN_OP_OVERLAY, true},
+    {"Suma", DoSuma, DoSuma, PEER_OP(PIXMAN_OP_ADD), true},
+    {"Resta", DoResta, DoResta, PEER_OP(PIXMAN_OP_ADD), false},
+    {"Multiplica", DoMultiplica, DoMultiplica, PEER_OP(PIXMAN_OP_MULTIPLY), true},
+    {"Screen", DoScreen, DoScreen, PEER_OP(PIXMAN_OP_SCREEN), true},
+    {"Lighten", DoLighten, DoLighten, PEER_OP(PIXMAN_OP_LIGHTEN), true},
+    {"Darken", DoDarken, DoDarken, PEER_OP(PIXMAN_OP_DARKEN), true},
+    {"Superponer", DoSuperponer, DoSuperponer, PEER_OP(PIXMAN_OP_OVERLAY), true},
 };
 
 struct Pair {
@@ -64,6 +70,7 @@ void OursMasked(benchmark::State &st, const ModeInfo *m, int kind, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
+#ifdef KV_HAVE_PIXMAN
 void Pixman(benchmark::State &st, const ModeInfo *m, bool masked, Dim sz) {
     Pair p(32, sz);
     pixman_image_t *d = pixman_image_create_bits(PIXMAN_a8r8g8b8, sz.w, sz.h,
@@ -76,7 +83,7 @@ void Pixman(benchmark::State &st, const ModeInfo *m, bool masked, Dim sz) {
                                                           p.mask.desc.scanWidth)
                                : nullptr;
     for (auto _ : st) {
-        pixman_image_composite32(m->op, s, k, d, 0, 0, 0, 0, 0, 0, sz.w, sz.h);
+        pixman_image_composite32(pixman_op_t(m->op), s, k, d, 0, 0, 0, 0, 0, 0, sz.w, sz.h);
         benchmark::ClobberMemory();
     }
     if (k) pixman_image_unref(k);
@@ -84,6 +91,7 @@ void Pixman(benchmark::State &st, const ModeInfo *m, bool masked, Dim sz) {
     pixman_image_unref(d);
     SetPixelsProcessed(st, sz);
 }
+#endif
 
 void Memcpy(benchmark::State &st, int kind, Dim sz) {
     Pair p(kind, sz);
@@ -103,13 +111,17 @@ int Register() {
             for (const Dim &sz : kSizes) {
                 const std::string g = "Do" + std::string(m.name) + "_" + k;
                 benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), Ours, &m, kind, sz);
+#ifdef KV_HAVE_PIXMAN
                 if (kind == 32 && m.hasPeer)
                     benchmark::RegisterBenchmark(Name(g, "pixman", sz).c_str(), Pixman, &m, false, sz);
+#endif
                 benchmark::RegisterBenchmark(Name(g, "memcpy", sz).c_str(), Memcpy, kind, sz);
                 if (kind == 32) {
                     const std::string gm = g + "_masked";
                     benchmark::RegisterBenchmark(Name(gm, "ours", sz).c_str(), OursMasked, &m, kind, sz);
+#ifdef KV_HAVE_PIXMAN
                     if (m.hasPeer) benchmark::RegisterBenchmark(Name(gm, "pixman", sz).c_str(), Pixman, &m, true, sz);
+#endif
                 }
             }
         }

@@ -1,8 +1,12 @@
 // Whole-image conversion against pixman (composite SRC between the same
 // formats) and SDL (SDL_ConvertSurface), and the 8-bit nearest-colour
 // conversion against the plain 256-entry scan.
+#ifdef KV_HAVE_PIXMAN
 #include <pixman.h>
+#endif
+#ifdef KV_HAVE_SDL2
 #include <SDL2/SDL.h>
+#endif
 #include <string.h>
 
 #include "bench_util.h"
@@ -28,6 +32,7 @@ void ConvertOurs(benchmark::State &st, int sk, int dk, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
+#ifdef KV_HAVE_PIXMAN
 pixman_format_code_t PixmanFormat(int kind) { return kind == 32 ? PIXMAN_a8r8g8b8 : PIXMAN_r5g6b5; }
 
 void ConvertPixman(benchmark::State &st, int sk, int dk, Dim sz) {
@@ -45,7 +50,9 @@ void ConvertPixman(benchmark::State &st, int sk, int dk, Dim sz) {
     pixman_image_unref(pd);
     SetPixelsProcessed(st, sz);
 }
+#endif
 
+#ifdef KV_HAVE_SDL2
 Uint32 SdlFormat(int kind) { return kind == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565; }
 
 void ConvertSdl(benchmark::State &st, int sk, int dk, Dim sz) {
@@ -63,6 +70,7 @@ void ConvertSdl(benchmark::State &st, int sk, int dk, Dim sz) {
     SDL_FreeSurface(ss);
     SetPixelsProcessed(st, sz);
 }
+#endif
 
 // What the conversion would cost with the plain scan per pixel.
 void NearestPlainScan(benchmark::State &st, Dim sz) {
@@ -106,8 +114,12 @@ int Register() {
             const int sk = pair == 0 ? 32 : 16, dk = pair == 0 ? 16 : 32;
             const std::string g = pair == 0 ? "Convert_32_565" : "Convert_565_32";
             benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), ConvertOurs, sk, dk, sz);
+#ifdef KV_HAVE_PIXMAN
             benchmark::RegisterBenchmark(Name(g, "pixman", sz).c_str(), ConvertPixman, sk, dk, sz);
+#endif
+#ifdef KV_HAVE_SDL2
             benchmark::RegisterBenchmark(Name(g, "sdl2", sz).c_str(), ConvertSdl, sk, dk, sz);
+#endif
         }
         benchmark::RegisterBenchmark(Name("Convert_32_8_nearest", "ours", sz).c_str(), NearestOurs, sz);
         benchmark::RegisterBenchmark(Name("Convert_32_8_nearest", "plain-scan", sz).c_str(), NearestPlainScan, sz)

@@ -2,8 +2,12 @@
 // against pixman, in the same process.
 #include <string.h>
 
+#ifdef KV_HAVE_SDL2
 #include <SDL2/SDL.h>
+#endif
+#ifdef KV_HAVE_PIXMAN
 #include <pixman.h>
+#endif
 
 #include <memory>
 #include <vector>
@@ -16,12 +20,20 @@ using kvtest::TestSurface;
 
 namespace {
 
+#ifdef KV_HAVE_SDL2
+using Pt = SDL_Point;
+
 uint32_t SdlFormat(int kind) { return kind == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565; }
 
 SDL_Surface *SdlOver(TestSurface &s, int kind) {
     return SDL_CreateRGBSurfaceWithFormatFrom(s.desc.bits, s.desc.width, s.desc.height, int(s.desc.bpp),
                                               s.desc.scanWidth, SdlFormat(kind));
 }
+#else
+struct Pt {
+    int x, y;
+};
+#endif
 
 void FillOurs(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
@@ -44,6 +56,7 @@ void FillMemset(benchmark::State &st, int kind, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
+#ifdef KV_HAVE_SDL2
 void FillSdl(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
     SDL_Surface *surf = SdlOver(s, kind);
@@ -55,6 +68,7 @@ void FillSdl(benchmark::State &st, int kind, Dim sz) {
     SDL_FreeSurface(surf);
     SetPixelsProcessed(st, sz);
 }
+#endif
 
 // Half the colour over every pixel; pixman lays a solid colour of the same
 // opacity over the same memory.
@@ -68,6 +82,7 @@ void MaskFillOurs(benchmark::State &st, int kind, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
+#ifdef KV_HAVE_PIXMAN
 void MaskFillPixman(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
     s.Fill(0x55);
@@ -84,16 +99,17 @@ void MaskFillPixman(benchmark::State &st, int kind, Dim sz) {
     pixman_image_unref(d);
     SetPixelsProcessed(st, sz);
 }
+#endif
 
-std::vector<SDL_Point> RandomPoints(Dim sz) {
+std::vector<Pt> RandomPoints(Dim sz) {
     kvtest::Rng rng(42);
-    std::vector<SDL_Point> p(1001);
-    for (SDL_Point &q : p) q = SDL_Point{rng.Range(0, sz.w - 1), rng.Range(0, sz.h - 1)};
+    std::vector<Pt> p(1001);
+    for (Pt &q : p) q = Pt{rng.Range(0, sz.w - 1), rng.Range(0, sz.h - 1)};
     return p;
 }
 
 // A timing of lines that were never drawn is worthless.
-void CheckDrawn(benchmark::State &st, TestSurface &s, const SDL_Point &end) {
+void CheckDrawn(benchmark::State &st, TestSurface &s, const Pt &end) {
     const uint8_t *px = s.Row(end.y) + end.x * int(s.desc.bpp / 8);
     if (px[0] == 0 && px[1] == 0) st.SkipWithError("the line's first end was not drawn");
 }
@@ -103,7 +119,7 @@ void CheckDrawn(benchmark::State &st, TestSurface &s, const SDL_Point &end) {
 void LineOurs(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
     s.Fill(0);
-    const std::vector<SDL_Point> p = RandomPoints(sz);
+    const std::vector<Pt> p = RandomPoints(sz);
     for (auto _ : st) {
         for (size_t i = 0; i + 1 < p.size(); ++i)
             Line(s.desc, CPunto(p[i].x, p[i].y), CPunto(p[i + 1].x, p[i + 1].y), 0x00FF8040, 255, false, 1);
@@ -112,6 +128,7 @@ void LineOurs(benchmark::State &st, int kind, Dim sz) {
     CheckDrawn(st, s, p[0]);
 }
 
+#ifdef KV_HAVE_SDL2
 void LineSdl(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
     SDL_Surface *surf = SdlOver(s, kind);
@@ -129,6 +146,7 @@ void LineSdl(benchmark::State &st, int kind, Dim sz) {
     SDL_DestroyRenderer(r);
     SDL_FreeSurface(surf);
 }
+#endif
 
 // The whole screen is one region: the fill visits every pixel.
 void FloodOurs(benchmark::State &st, Dim sz) {
@@ -183,21 +201,27 @@ int Register() {
         for (const Dim &sz : kSizes) {
             benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), FillOurs, kind, sz);
             benchmark::RegisterBenchmark(Name(g, "memset", sz).c_str(), FillMemset, kind, sz);
+#ifdef KV_HAVE_SDL2
             benchmark::RegisterBenchmark(Name(g, "SDL_FillRect", sz).c_str(), FillSdl, kind, sz);
+#endif
         }
     }
     for (int kind : {32, 24, 16}) {
         const std::string g = std::string("MaskFillRect_") + kvtest::KindByNumber(kind).name;
         for (const Dim &sz : kSizes) {
             benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), MaskFillOurs, kind, sz);
+#ifdef KV_HAVE_PIXMAN
             benchmark::RegisterBenchmark(Name(g, "pixman", sz).c_str(), MaskFillPixman, kind, sz);
+#endif
         }
     }
     for (int kind : {32, 16}) {
         const std::string g = std::string("Line1000_") + kvtest::KindByNumber(kind).name;
         for (const Dim &sz : kSizes) {
             benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), LineOurs, kind, sz);
+#ifdef KV_HAVE_SDL2
             benchmark::RegisterBenchmark(Name(g, "SDL_RenderDrawLines", sz).c_str(), LineSdl, kind, sz);
+#endif
         }
     }
     for (const Dim &sz : kSizes) {

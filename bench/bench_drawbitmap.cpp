@@ -9,9 +9,8 @@
 #include "bench_util.h"
 #include "testsurf.h"
 
-#if __has_include(<SDL2/SDL.h>)
+#ifdef KV_HAVE_SDL2
 #include <SDL2/SDL.h>
-#define HAVE_SDL2 1
 #endif
 
 using namespace kvbench;
@@ -69,7 +68,7 @@ void Memcpy(benchmark::State &st, int kind, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
-#if HAVE_SDL2
+#ifdef KV_HAVE_SDL2
 SDL_Surface *Wrap(TestSurface &s) {
     const uint32_t fmt = s.desc.bpp == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565;
     SDL_Surface *o = SDL_CreateRGBSurfaceWithFormatFrom(s.desc.bits, s.desc.width, s.desc.height,
@@ -124,7 +123,7 @@ void LoadOurs(benchmark::State &st, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
-#if HAVE_SDL2
+#ifdef KV_HAVE_SDL2
 void LoadSdl(benchmark::State &st, Dim sz) {
     std::vector<uint8_t> f = Bmp24(sz);
     for (auto _ : st) {
@@ -149,7 +148,7 @@ int Register() {
             for (Keys keys : {kAreas, kScattered})
                 benchmark::RegisterBenchmark(Name("DrawBitmap_" + k + names[keys], "ours", sz).c_str(), Ours, kind,
                                              sz, keys);
-#if HAVE_SDL2
+#ifdef KV_HAVE_SDL2
             benchmark::RegisterBenchmark(Name(plain, "sdl2", sz).c_str(), Sdl, kind, sz, kNoKey);
             for (Keys keys : {kAreas, kScattered})
                 benchmark::RegisterBenchmark(Name("DrawBitmap_" + k + names[keys], "sdl2", sz).c_str(), Sdl, kind,
@@ -157,7 +156,7 @@ int Register() {
 #endif
         }
         benchmark::RegisterBenchmark(Name("LoadBMP_24to32", "ours", sz).c_str(), LoadOurs, sz);
-#if HAVE_SDL2
+#ifdef KV_HAVE_SDL2
         benchmark::RegisterBenchmark(Name("LoadBMP_24to32", "sdl2", sz).c_str(), LoadSdl, sz);
 #endif
     }

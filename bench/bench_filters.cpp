@@ -8,9 +8,8 @@
 #include "bench_util.h"
 #include "testsurf.h"
 
-#if __has_include(<pixman.h>)
+#ifdef KV_HAVE_PIXMAN
 #include <pixman.h>
-#define HAVE_PIXMAN 1
 #endif
 
 using namespace kvbench;
@@ -40,7 +39,7 @@ void ConvOurs(benchmark::State &st, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
-#ifdef HAVE_PIXMAN
+#ifdef KV_HAVE_PIXMAN
 void ConvPixman(benchmark::State &st, Dim sz) {
     TestSurface src(32, sz.w, sz.h), dst(32, sz.w, sz.h);
     Fill(src);
@@ -125,7 +124,7 @@ void FactorMemcpy(benchmark::State &st, Dim sz) {
 int Register() {
     for (const Dim &sz : kSizes) {
         benchmark::RegisterBenchmark(Name("Conv3x3_32", "ours", sz).c_str(), ConvOurs, sz);
-#ifdef HAVE_PIXMAN
+#ifdef KV_HAVE_PIXMAN
         benchmark::RegisterBenchmark(Name("Conv3x3_32", "pixman", sz).c_str(), ConvPixman, sz);
 #endif
         benchmark::RegisterBenchmark(Name("Suavizado_32", "ours", sz).c_str(), SmoothOurs, sz);

@@ -9,13 +9,11 @@
 #include "bench_util.h"
 #include "testsurf.h"
 
-#if __has_include(<SDL2/SDL.h>)
+#ifdef KV_HAVE_SDL2
 #include <SDL2/SDL.h>
-#define HAVE_SDL 1
 #endif
-#if __has_include(<pixman.h>)
+#ifdef KV_HAVE_PIXMAN
 #include <pixman.h>
-#define HAVE_PIXMAN 1
 #endif
 
 using namespace kvbench;
@@ -52,7 +50,7 @@ void MixAlphaOurs(benchmark::State &st, int kind, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
-#ifdef HAVE_SDL
+#ifdef KV_HAVE_SDL2
 void MixLevelSdl(benchmark::State &st, int kind, int level, Dim sz) {
     const Uint32 fmt = kind == 32 ? SDL_PIXELFORMAT_XRGB8888 : SDL_PIXELFORMAT_RGB565;
     SDL_Surface *dst = SDL_CreateRGBSurfaceWithFormat(0, sz.w, sz.h, kind == 32 ? 32 : 16, fmt);
@@ -80,7 +78,7 @@ void MixLevelSdl(benchmark::State &st, int kind, int level, Dim sz) {
 }
 #endif
 
-#ifdef HAVE_PIXMAN
+#ifdef KV_HAVE_PIXMAN
 void MixAlphaPixman(benchmark::State &st, int kind, Dim sz) {
     kvtest::Rng rng(2);
     TestSurface dst(kind, sz.w, sz.h), src(kind, sz.w, sz.h), alpha(8, sz.w, sz.h, (4 - sz.w % 4) % 4);
@@ -112,13 +110,13 @@ int Register() {
             for (int level : {128, 100}) {
                 const std::string g = "DrawMixLevel" + std::to_string(level) + "_" + k;
                 benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), MixLevelOurs, kind, level, sz);
-#ifdef HAVE_SDL
+#ifdef KV_HAVE_SDL2
                 benchmark::RegisterBenchmark(Name(g, "sdl2", sz).c_str(), MixLevelSdl, kind, level, sz);
 #endif
             }
             const std::string g = "DrawMixAlpha_" + k;
             benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), MixAlphaOurs, kind, sz);
-#ifdef HAVE_PIXMAN
+#ifdef KV_HAVE_PIXMAN
             benchmark::RegisterBenchmark(Name(g, "pixman", sz).c_str(), MixAlphaPixman, kind, sz);
 #endif
         }

@@ -1,7 +1,11 @@
 // BltStrech (nearest, bilinear) and DrawDouble against pixman's scaled
 // composite and SDL_BlitScaled on the same memory, 32-bit pixels.
+#ifdef KV_HAVE_SDL2
 #include <SDL2/SDL.h>
+#endif
+#ifdef KV_HAVE_PIXMAN
 #include <pixman.h>
+#endif
 
 #include <memory>
 
@@ -36,6 +40,7 @@ void Ours(benchmark::State &st, Dim o, bool filter) {
     SetPixelsProcessed(st, o);
 }
 
+#ifdef KV_HAVE_PIXMAN
 void Pixman(benchmark::State &st, Dim o, bool filter, int num, int den) {
     Scene sc(o, num, den);
     pixman_image_t *src = pixman_image_create_bits(PIXMAN_x8r8g8b8, sc.in.w, sc.in.h,
@@ -56,7 +61,9 @@ void Pixman(benchmark::State &st, Dim o, bool filter, int num, int den) {
     pixman_image_unref(dst);
     SetPixelsProcessed(st, o);
 }
+#endif
 
+#ifdef KV_HAVE_SDL2
 void Sdl(benchmark::State &st, Dim o, int num, int den) {
     Scene sc(o, num, den);
     SDL_Surface *src = SDL_CreateRGBSurfaceWithFormatFrom(sc.src.desc.bits, sc.in.w, sc.in.h, 32,
@@ -72,6 +79,7 @@ void Sdl(benchmark::State &st, Dim o, int num, int den) {
     SDL_FreeSurface(dst);
     SetPixelsProcessed(st, o);
 }
+#endif
 
 void DoubleOurs(benchmark::State &st, Dim o) {
     Scene sc(o, 1, 2);
@@ -85,13 +93,23 @@ void DoubleOurs(benchmark::State &st, Dim o) {
 int Register() {
     for (const Dim &o : kSizes) {
         benchmark::RegisterBenchmark(Name("BltStrech_nearest_32", "ours", o).c_str(), Ours, o, false);
+#ifdef KV_HAVE_PIXMAN
         benchmark::RegisterBenchmark(Name("BltStrech_nearest_32", "pixman", o).c_str(), Pixman, o, false, 2, 3);
+#endif
+#ifdef KV_HAVE_SDL2
         benchmark::RegisterBenchmark(Name("BltStrech_nearest_32", "SDL_BlitScaled", o).c_str(), Sdl, o, 2, 3);
+#endif
         benchmark::RegisterBenchmark(Name("BltStrech_bilinear_32", "ours", o).c_str(), Ours, o, true);
+#ifdef KV_HAVE_PIXMAN
         benchmark::RegisterBenchmark(Name("BltStrech_bilinear_32", "pixman", o).c_str(), Pixman, o, true, 2, 3);
+#endif
         benchmark::RegisterBenchmark(Name("DrawDouble_32", "ours", o).c_str(), DoubleOurs, o);
+#ifdef KV_HAVE_PIXMAN
         benchmark::RegisterBenchmark(Name("DrawDouble_32", "pixman", o).c_str(), Pixman, o, false, 1, 2);
+#endif
+#ifdef KV_HAVE_SDL2
         benchmark::RegisterBenchmark(Name("DrawDouble_32", "SDL_BlitScaled", o).c_str(), Sdl, o, 1, 2);
+#endif
     }
     return 0;
 }
