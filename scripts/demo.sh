@@ -5,13 +5,15 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-bash scripts/deps.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j"$(nproc 2>/dev/null || echo 2)" --target surftool
 out=gallery shot=""
 for a in "$@"; do
   case "$a" in --screenshot) shot=yes ;; *) out=$a ;; esac
 done
-build/release/bin/surftool demo "$out"
+# Only the compiler and the libraries surftool links; Chromium for the picture.
+bash scripts/deps.sh demo ${shot:+gallery}
+# A build of its own: tests and benchmarks need packages the demo leaves out.
+cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release -DUTILS_BUILD_TESTS=OFF -DUTILS_BUILD_BENCH=OFF >/dev/null
+cmake --build build/demo -j"$(nproc 2>/dev/null || echo 2)" --target surftool
+build/demo/bin/surftool demo "$out"
 # --screenshot also refreshes the picture of the page in docs/.
-[ -z "$shot" ] || bash scripts/gallery-shot.sh build/release/bin/surftool docs/gallery.png
+[ -z "$shot" ] || bash scripts/gallery-shot.sh build/demo/bin/surftool docs/gallery.png
