@@ -14,6 +14,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -487,14 +488,54 @@ void SaveScreenArea(HWND window, const std::string& path)
     ReleaseDC(nullptr, screen);
 }
 
-// Not a check: with UPDATER_SCREENSHOT=file.bmp it photographs the dialog
-// half way through a big file, the program held still meanwhile.
+// Pixels of the labels' colour (0x029CEFFF: RGB FF EF 9C) inside the two
+// label rectangles of the client area; the background has none there.
+int g_labelPixels[2] = {-1, -1};
+
+void CountLabelPixels(HWND dialog)
+{
+    const RECT labels[2] = {{39, 128, 239, 148}, {225, 128, 425, 148}};
+    POINT origin = {0, 0};
+    ClientToScreen(dialog, &origin);
+    const int w = 430, h = 150;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    SelectObject(mem, old);
+    BITMAPINFOHEADER bi = {};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = -h;  // top-down
+    bi.biPlanes = 1;
+    bi.biBitCount = 32;
+    std::vector<uint32_t> px(size_t(w) * h);
+    GetDIBits(mem, bmp, 0, UINT(h), px.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    // Smoothed glyph edges blend into the background; their cores do not.
+    auto within = [](int a, int b) { return a - b <= 24 && b - a <= 24; };
+    for (int i = 0; i < 2; ++i) {
+        int n = 0;
+        for (int y = labels[i].top; y < labels[i].bottom; ++y)
+            for (int x = labels[i].left; x < labels[i].right && x < w; ++x) {
+                const uint32_t p = px[size_t(y) * w + x];
+                n += within(int(p >> 16 & 0xFF), 0xFF) && within(int(p >> 8 & 0xFF), 0xEF) && within(int(p & 0xFF), 0x9C);
+            }
+        g_labelPixels[i] = n;
+    }
+}
+
+// Half way through a big file, the program held still meanwhile, both labels
+// must show. With UPDATER_SCREENSHOT=file.bmp it also photographs the dialog.
 TEST_F(E2E, Screenshot)
 {
     char path[MAX_PATH] = {};
-    if (!GetEnvironmentVariableA("UPDATER_SCREENSHOT", path, MAX_PATH))
-        GTEST_SKIP() << "UPDATER_SCREENSHOT not set";
-    g_shot = path;
+    g_shot.clear();
+    if (GetEnvironmentVariableA("UPDATER_SCREENSHOT", path, MAX_PATH))
+        g_shot = path;
     std::string map = olds["data\\mappa.dat"];
     map[10] ^= 1;
     Files news = {{"data\\mappa.dat", map}, {"korvante.exe", Random(48 << 20, 7)}, {"leggimi.txt", "1.1"}};
@@ -504,12 +545,20 @@ TEST_F(E2E, Screenshot)
     s.duringPatch = [](HWND dialog, HANDLE thread) {
         SuspendThread(thread);
         Sleep(300);
-        SaveScreenArea(dialog, g_shot);
+        CountLabelPixels(dialog);
+        if (!g_shot.empty())
+            SaveScreenArea(dialog, g_shot);
         ResumeThread(thread);
     };
     Run(s);
     ExpectGame(With(AfterSetUp(), news));
-    EXPECT_TRUE(fs::exists(g_shot));
+    // "Totale file" and "Totale aggiornamento" in 14-pixel bold: well over
+    // a hundred pixels each; none at all when Wine has no font to draw with.
+    EXPECT_GE(g_labelPixels[0], 60) << "\"Totale file\" is not drawn (are Wine's fonts installed?)";
+    EXPECT_GE(g_labelPixels[1], 60) << "\"Totale aggiornamento\" is not drawn";
+    if (!g_shot.empty()) {
+        EXPECT_TRUE(fs::exists(g_shot));
+    }
 }
 
 } // namespace
