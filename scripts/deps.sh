@@ -29,7 +29,7 @@ if [ -n "$missing" ] || [ -n "${UTILS_FORCE_APT:-}" ]; then
   [ "$(id -u)" -eq 0 ] || SUDO=sudo
   # Another install holding the lock is waited for, not an error.
   lock=(-o DPkg::Lock::Timeout=300)
-  $SUDO apt-get "${lock[@]}" update -qq
+  bash "$here/apt-update.sh"
   # shellcheck disable=SC2086
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get "${lock[@]}" install -y -qq --no-install-recommends $missing
 fi

@@ -16,7 +16,7 @@ Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
     # The source index must be fetched even when no package is missing.
-    $SUDO apt-get -o DPkg::Lock::Timeout=300 update -qq
+    bash "$(dirname "$0")/../apt-update.sh"
   fi
   ;;
 install) ;;
