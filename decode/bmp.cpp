@@ -30,7 +30,12 @@ struct BmpHeader {
     bool topDown;
     bool alpha;          // read as a plane of 8-bit values whatever the depth
     bool Paletted() const { return bitCount == 8; }
-    bool Triples() const { return bitCount >= 17; }
+    // Blue, green, red and an unused byte: the fourth byte is no alpha.
+    bool Quads() const { return bitCount == 32; }
+    // 24 bits; the forms without a length read any other depth from 17 up
+    // but 32 as 24-bit triples too.
+    bool Triples() const { return bitCount >= 17 && bitCount != 32; }
+    bool Direct() const { return Triples() || Quads(); }
     bool Rle() const { return info && compression == 1 && Paletted(); }
     bool FilePalette() const { return info && bitCount == 8 && !alpha; }
 };
@@ -42,9 +47,36 @@ Reader Unbounded(const uint8_t *p) {
     return Reader(p, room < uintptr_t(PTRDIFF_MAX) ? size_t(room) : size_t(PTRDIFF_MAX));
 }
 
-// Reads the headers. With a length (bounded) the file must be consistent:
-// a header as long as its size field, a known header size, a palette of at
-// most 256 entries inside the buffer, pixel data starting inside it.
+// Compression values.
+constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiBitfields = 3;
+
+// The colour bit fields of a 32-bit file (at byte 54, inside the larger
+// headers, right after the 40-byte one): true when they are the standard
+// blue, green, red bytes with the fourth byte unused.
+bool StandardMasks(Reader &rd) {
+    rd.Seek(54);
+    const uint32_t r = rd.U32(), g = rd.U32(), b = rd.U32();
+    return !rd.Failed() && r == 0x00FF0000u && g == 0x0000FF00u && b == 0x000000FFu;
+}
+
+// What the forms with a length decode: 8 bits plain or RLE8 (information
+// header), 24 bits plain, 32 bits plain or with the standard bit fields.
+bool Decodable(Reader &rd, const BmpHeader &h) {
+    switch (h.bitCount) {
+    case 8: return h.compression == kBiRgb || (h.info && h.compression == kBiRle8);
+    case 24: return h.compression == kBiRgb;
+    case 32: return h.compression == kBiRgb || (h.compression == kBiBitfields && StandardMasks(rd));
+    default: return false;
+    }
+}
+
+// Reads the headers. With a length (bounded) the file must be consistent
+// and decodable: a header as long as its size field, a known header size, a
+// depth and compression that LoadBMP decodes (Decodable; alpha planes take
+// any), a palette inside the buffer, pixel data starting inside it. Without
+// a length every compression but RLE8 is read as none, depths below 17
+// other than 8 are left undecoded and depths from 17 up other than 32 are
+// read as 24-bit triples.
 bool ParseHeader(Reader &rd, bool bounded, BmpHeader &h, bool alpha = false) {
     h.alpha = alpha;
     rd.Seek(0);
@@ -79,24 +111,23 @@ bool ParseHeader(Reader &rd, bool bounded, BmpHeader &h, bool alpha = false) {
     h.pixels = (m0 == 'K' && m1 == 'V') ? 54 : offset;
     if (h.FilePalette()) {
         if (h.colours == 0) h.colours = 256;
-        if (h.colours > 256) {
-            if (bounded) return false;
-            h.colours = 256;  // never more than the working palette holds
-        }
+        // Never more than the working palette holds, in both forms.
+        if (h.colours > 256) h.colours = 256;
     }
     if (bounded) {
         if (h.width > uint32_t(INT_MAX) || h.height == INT32_MIN) return false;
+        if (!alpha && !Decodable(rd, h)) return false;
         const size_t palEnd = 14 + size_t(h.headerSize) + (h.FilePalette() ? size_t(4) * h.colours : 0);
         if (!rd.Seek(palEnd)) return false;
-        if ((h.Paletted() || h.Triples()) && !rd.Seek(h.pixels)) return false;
+        if ((h.Paletted() || h.Direct()) && !rd.Seek(h.pixels)) return false;
     }
     return true;
 }
 
 // Uncompressed rows of a w x rows image must lie inside the buffer.
 bool RowsFit(const BmpHeader &h, size_t length, int64_t w, int64_t rows) {
-    if (w <= 0 || rows <= 0 || h.Rle() || !(h.Paletted() || h.Triples())) return true;
-    const int64_t rowBytes = h.Paletted() ? w : 3 * w;
+    if (w <= 0 || rows <= 0 || h.Rle() || !(h.Paletted() || h.Direct())) return true;
+    const int64_t rowBytes = h.Paletted() ? w : (h.Quads() ? 4 : 3) * w;
     const int64_t stride = (rowBytes + 3) & ~int64_t(3);
     // Sizes up to 2^31 rows of 3 x 2^31 bytes: compare by division, the
     // product would overflow.
@@ -123,8 +154,9 @@ void WorkingPalette(Reader &rd, const BmpHeader &h, TRGBA (&wp)[256]) {
 }
 
 // Per-kind conversion of a palette entry (uncompressed and RLE8) and of a
-// 24-bit source pixel (blue, green, red). 24-bit sources carry no alpha: the
-// 1555 bit and the 4444 nibble are written as 0.
+// 24- or 32-bit source pixel (blue, green, red). These sources carry no
+// alpha: the 1555 bit and the 4444 nibble are written as 0, a 32-bit
+// destination keeps its fourth byte.
 struct To32 {
     static constexpr int kBytes = 4;
     static constexpr bool kIndexed = false;
@@ -353,13 +385,16 @@ bool DecodePixels(const TSurfDesc &s, const uint8_t *data, Reader &rd, const Bmp
         return true;
     }
     if constexpr (!K::kIndexed) {
-        if (h.Triples()) {
-            const ptrdiff_t stride = (ptrdiff_t(w) * 3 + 3) & ~ptrdiff_t(3);
+        if (h.Direct()) {
+            // A 32-bit pixel's first three bytes go exactly as a 24-bit
+            // pixel's; its fourth byte is skipped.
+            const ptrdiff_t step = h.Quads() ? 4 : 3;
+            const ptrdiff_t stride = (ptrdiff_t(w) * step + 3) & ~ptrdiff_t(3);
             const uint8_t *src = data + h.pixels;
             for (int r = 0; r < rows; ++r, src += stride) {
                 uint8_t *d = DestRow(s, h, r);
                 const uint8_t *p = src;
-                for (int x = 0; x < w; ++x, d += K::kBytes, p += 3) K::Put24(d, p);
+                for (int x = 0; x < w; ++x, d += K::kBytes, p += step) K::Put24(d, p);
             }
         }
     }
