@@ -25,19 +25,26 @@ uint32_t PackEntry(const unsigned char *e) {
     return F::Pack(RGB8{e[0], e[1], e[2]});
 }
 
-bool DecodeInto(TSurfDesc &s, CKVGIF &gif, RAW &raw, int bytesPerPixel) {
+// How much of the frame reached the surface's memory.
+enum Decoded { kNothing, kPart, kWhole };
+
+Decoded DecodeInto(TSurfDesc &s, CKVGIF &gif, RAW &raw, int bytesPerPixel) {
     raw.bits = s.bits;
-    if (!s.bits) return false;
-    if (!gif.stream) return false;
+    if (!s.bits) return kNothing;
+    if (!gif.stream) return kNothing;
     const size_t cap = SurfaceBytes(s, bytesPerPixel);
-    if (cap == 0) return false;
-    return GifDecodeFrame(gif, raw, s.bits, cap) == kGifOk;
+    if (cap == 0) return kNothing;
+    const int r = GifDecodeFrame(gif, raw, s.bits, cap);
+    // A frame cut off by the stream's end: what was decoded is converted and
+    // stays written, and the call still fails.
+    return r == kGifOk ? kWhole : r == kGifCut ? kPart : kNothing;
 }
 
 template <class F>
 bool LoadGIFPacked(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
-    if (!DecodeInto(s, gif, raw, F::kBytes)) return false;
-    if (!raw.flag) return true;
+    const Decoded d = DecodeInto(s, gif, raw, F::kBytes);
+    if (d == kNothing) return false;
+    if (!raw.flag) return d == kWhole;
     uint32_t lut[256];
     for (int i = 0; i < 256; ++i) lut[i] = PackEntry<F>(raw.palette[i]);
     const int w = s.width;
@@ -46,12 +53,13 @@ bool LoadGIFPacked(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
         uint8_t *dst = Row(s, y);
         for (int x = w - 1; x >= 0; --x) F::Store(dst + x * F::kBytes, lut[src[x]]);
     }
-    return true;
+    return d == kWhole;
 }
 
 bool LoadGIF_32(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
-    if (!DecodeInto(s, gif, raw, 4)) return false;
-    if (!raw.flag) return true;
+    const Decoded d = DecodeInto(s, gif, raw, 4);
+    if (d == kNothing) return false;
+    if (!raw.flag) return d == kWhole;
     uint32_t lut[256];
     for (int i = 0; i < 256; ++i) lut[i] = PackEntry<Fmt32>(raw.palette[i]);
     const int w = s.width;
@@ -66,7 +74,7 @@ bool LoadGIF_32(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
             Store32(p, (Load32(p) & 0xFF000000u) | c);
         }
     }
-    return true;
+    return d == kWhole;
 }
 bool LoadGIF_24(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt24>(s, gif, raw); }
 bool LoadGIF_565(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt565>(s, gif, raw); }
@@ -74,7 +82,8 @@ bool LoadGIF_555(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt
 bool LoadGIF_4444(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt4444>(s, gif, raw); }
 
 bool LoadGIF_8Bits(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
-    if (!DecodeInto(s, gif, raw, 1)) return false;
+    const Decoded d = DecodeInto(s, gif, raw, 1);
+    if (d == kNothing) return false;
     if (s.palette) {
         for (int i = 0; i < 256; ++i) {
             TRGBA &p = s.palette[i];
@@ -86,7 +95,18 @@ bool LoadGIF_8Bits(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
         }
     }
     SpreadRows(s.bits, s.width, s.height, s.scanWidth);
-    return true;
+    return d == kWhole;
+}
+
+bool LoadGIFKind(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
+    if (s.bpp == 32) return LoadGIF_32(s, gif, raw);
+    if (s.bpp == 24) return LoadGIF_24(s, gif, raw);
+    const int kind = PixelKind(s);
+    if (kind == kKind8) return LoadGIF_8Bits(s, gif, raw);
+    if (kind == kKind565) return LoadGIF_565(s, gif, raw);
+    if (kind == kKind555 || kind == kKind1555) return LoadGIF_555(s, gif, raw);
+    if (kind == kKind4444) return LoadGIF_4444(s, gif, raw);
+    return false;
 }
 
 bool InfoGIF(TSurfDesc &s, unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &raw,
@@ -131,20 +151,19 @@ bool LoadGIFAlphaEnd(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw) {
     return LoadGIFEnd(s, data, gif, raw);
 }
 
+// A frame call that fails closes the decoder (stream null, as LoadGIFEnd
+// leaves it): the stream's position may then lie anywhere in the frame's
+// data, so every later frame call answers false without reading.
 bool LoadGIF(TSurfDesc &s, unsigned char *, CKVGIF &gif, RAW &raw) {
-    if (s.bpp == 32) return LoadGIF_32(s, gif, raw);
-    if (s.bpp == 24) return LoadGIF_24(s, gif, raw);
-    const int kind = PixelKind(s);
-    if (kind == kKind8) return LoadGIF_8Bits(s, gif, raw);
-    if (kind == kKind565) return LoadGIF_565(s, gif, raw);
-    if (kind == kKind555 || kind == kKind1555) return LoadGIF_555(s, gif, raw);
-    if (kind == kKind4444) return LoadGIF_4444(s, gif, raw);
-    return false;
+    const bool ok = LoadGIFKind(s, gif, raw);
+    if (!ok) GifClose(gif);
+    return ok;
 }
 
 // Alpha planes: one byte per pixel whatever the surface's kind says.
 bool LoadGIFAlpha(TSurfDesc &s, unsigned char *, CKVGIF &gif, RAW &raw) {
-    if (!DecodeInto(s, gif, raw, 1)) return false;
-    SpreadRows(s.bits, s.width, s.height, s.scanWidth);
-    return true;
+    const Decoded d = DecodeInto(s, gif, raw, 1);
+    if (d != kNothing) SpreadRows(s.bits, s.width, s.height, s.scanWidth);
+    if (d != kWhole) GifClose(gif);
+    return d == kWhole;
 }

@@ -2,30 +2,65 @@
 
 #include <string.h>
 
+#include <mutex>
+
 #include "reader.h"
 
 namespace kv {
 
 namespace {
 
-// Library-wide, like the tables: where the stream opened last ends. The old
-// entry points know no length and leave the whole address space open.
-uintptr_t g_streamBegin = 0;
-uintptr_t g_streamEnd = 0;
+// Where an open stream ends. The forms with a length give the end; the
+// others trust the stream to be complete and leave the rest of the address
+// space open.
+struct Span {
+    uintptr_t begin = 0;  // 0: none
+    uintptr_t end = 0;
+    bool bounded = false;
+    bool Holds(uintptr_t a) const { return begin != 0 && a >= begin && a <= end; }
+};
+
+// The records keep no room for the end, so it is remembered here: per
+// thread, the stream that thread opened last, which its frame calls read;
+// and library-wide, the stream any thread opened last, for a stream opened
+// on one thread and read on another (the caller's hand-over orders the
+// calls). A bounded span that holds the position wins over an unbounded one.
+thread_local Span t_opened;
+std::mutex g_lastMutex;
+Span g_last;
+
+void Remember(const Span &s) {
+    t_opened = s;
+    std::lock_guard<std::mutex> lock(g_lastMutex);
+    g_last = s;
+}
+
+Span SpanOf(uintptr_t a) {
+    const Span own = t_opened;
+    if (own.bounded && own.Holds(a)) return own;
+    Span last;
+    {
+        std::lock_guard<std::mutex> lock(g_lastMutex);
+        last = g_last;
+    }
+    if (last.bounded && last.Holds(a)) return last;
+    if (own.Holds(a)) return own;
+    if (last.Holds(a)) return last;
+    return Span();
+}
 
 constexpr int kMaxCodes = 4096;
-uint16_t g_prefix[kMaxCodes];
-uint8_t g_suffix[kMaxCodes];
-uint16_t g_length[kMaxCodes];  // string length of each code
-uint8_t g_stack[kMaxCodes + 1];
 
 const uint32_t kMask[13] = {0x0, 0x1, 0x3, 0x7, 0xF, 0x1F, 0x3F, 0x7F, 0xFF, 0x1FF, 0x3FF, 0x7FF, 0xFFF};
 
-// Bytes of the open stream from p to its end; 0 when p does not belong to it.
+// Bytes of the open stream from p to its end; 0 when p belongs to no stream
+// this thread can see.
 size_t StreamLeft(const uint8_t *p) {
     const uintptr_t a = reinterpret_cast<uintptr_t>(p);
-    if (!p || a < g_streamBegin || a > g_streamEnd) return 0;
-    const uintptr_t left = g_streamEnd - a;
+    if (!p) return 0;
+    const Span s = SpanOf(a);
+    if (!s.Holds(a)) return 0;
+    const uintptr_t left = s.end - a;
     // An unbounded stream still needs an end whose distance fits a ptrdiff_t.
     const uintptr_t most = static_cast<uintptr_t>(PTRDIFF_MAX);
     return static_cast<size_t>(left < most ? left : most);
@@ -55,7 +90,8 @@ struct BitReader {
     int blockLeft;
     uint32_t acc = 0;
     int held = 0;
-    bool terminated = false;  // the zero-length sub-block (or the end) was read
+    bool terminated = false;  // the zero-length sub-block was read, or the stream ran out
+    bool cut = false;         // the stream ran out before the zero-length sub-block
     int lastByte = 0;
 
     // True when a code was read, false at the end of the data.
@@ -72,15 +108,21 @@ struct BitReader {
     bool Refill(int size) {
         while (held < size) {
             if (blockLeft == 0) {
-                if (terminated || stream >= streamEnd) {
+                if (terminated) return false;
+                if (stream >= streamEnd) {
+                    terminated = cut = true;
+                    return false;
+                }
+                const int want = *stream++;
+                const ptrdiff_t avail = streamEnd - stream;
+                if (want == 0) {
                     terminated = true;
                     return false;
                 }
-                int n = *stream++;
-                const ptrdiff_t avail = streamEnd - stream;
-                if (n > avail) n = static_cast<int>(avail);
+                // The last sub-block may be cut short by the stream's end.
+                const int n = want > avail ? static_cast<int>(avail) : want;
                 if (n == 0) {
-                    terminated = true;
+                    terminated = cut = true;
                     return false;
                 }
                 block = stream;
@@ -97,12 +139,22 @@ struct BitReader {
         return true;
     }
 
-    // After the end code: step over what is left of the frame's sub-blocks.
+    // After the end code, or once the frame is full: step over what is left
+    // of the frame's sub-blocks.
     void SkipRest() {
-        while (!terminated && stream < streamEnd) {
+        while (!terminated) {
+            if (stream >= streamEnd) {
+                cut = true;
+                break;
+            }
             const int n = *stream++;
             if (n == 0) break;
-            stream += (n > streamEnd - stream) ? (streamEnd - stream) : n;
+            if (n > streamEnd - stream) {
+                stream = streamEnd;
+                cut = true;
+                break;
+            }
+            stream += n;
         }
         blockLeft = 0;
         terminated = true;
@@ -166,13 +218,23 @@ struct IndexSink {
     }
 };
 
-uint32_t g_where[kMaxCodes];  // where each code's string was last written
+#if defined(__GNUC__)
+#define KV_NOINLINE __attribute__((noinline))
+#else
+#define KV_NOINLINE
+#endif
+
+// The code tables live on the stack of the call that decodes a frame (some
+// 24 KB in either path), so frames on different threads never share them.
+// Each path returns true when it read the end code.
 
 // A frame that is not interlaced and fits the buffer as a whole: every
 // string already lies in the output, so a code's string is copied from
 // where it was written instead of walking its chain. The same table rules
 // as the general loop; once the frame is full the rest is skipped.
-void DecodeContiguous(BitReader &bits, uint8_t *buf, size_t total, int minSize, int &codeSize) {
+KV_NOINLINE bool DecodeContiguous(BitReader &bits, uint8_t *buf, size_t total, int minSize, int &codeSize) {
+    uint32_t where[kMaxCodes];   // where each code's string was last written
+    uint16_t length[kMaxCodes];  // string length of each code
     const int clear = 1 << minSize, endCode = clear + 1, firstFree = clear + 2;
     int limit = 1 << codeSize;
     int next = firstFree;
@@ -213,16 +275,16 @@ void DecodeContiguous(BitReader &bits, uint8_t *buf, size_t total, int minSize, 
                 src = buf + prevAt;
                 len = prevLen + 1;
             } else {
-                src = buf + g_where[code];
-                len = g_length[code];
+                src = buf + where[code];
+                len = length[code];
             }
             if (len > total - at) len = total - at;
             uint8_t *dst = buf + at;
             for (size_t i = 0; i < len; ++i) dst[i] = src[i];
         }
         if (next < limit) {
-            g_where[next] = static_cast<uint32_t>(prevAt);
-            g_length[next] = static_cast<uint16_t>(prevLen + 1);
+            where[next] = static_cast<uint32_t>(prevAt);
+            length[next] = static_cast<uint16_t>(prevLen + 1);
             ++next;
         }
         if (next >= limit && codeSize < 12) {
@@ -235,10 +297,111 @@ void DecodeContiguous(BitReader &bits, uint8_t *buf, size_t total, int minSize, 
         prev = code;
         more = bits.Code(codeSize, code);
     }
+    const bool ended = more && code == endCode;
     if (more) bits.SkipRest();
+    return ended;
 }
 
-int Finish(CKVGIF &gif, const BitReader &bits, int codeSize, int endCode) {
+// Every other frame: each code's string is walked down its prefix chain
+// into the sink, which keeps to the cap and the interlaced row order.
+KV_NOINLINE bool DecodeChains(BitReader &bits, uint8_t *buf, size_t cap, int fw, int fh, bool interlaced,
+                              int minSize, int &codeSize) {
+    uint16_t prefix[kMaxCodes];
+    uint8_t suffix[kMaxCodes];
+    uint16_t length[kMaxCodes];  // string length of each code
+    uint8_t stack[kMaxCodes + 1];
+    const int clear = 1 << minSize, endCode = clear + 1, firstFree = clear + 2;
+    int limit = 1 << codeSize;
+    int next = firstFree;
+    for (int c = 0; c < clear; ++c) {
+        length[c] = 1;
+        prefix[c] = 0;
+        suffix[c] = static_cast<uint8_t>(c);
+    }
+    IndexSink out(buf, cap, fw, fh, interlaced);
+
+    int prev = -1;   // no previous string yet
+    int first = 0;   // first index of the previous string
+    int code;
+    bool more = bits.Code(codeSize, code);
+    while (more && code != endCode && !out.Done()) {
+        if (code == clear) {
+            next = firstFree;
+            codeSize = minSize + 1;
+            limit = 1 << codeSize;
+            do {
+                more = bits.Code(codeSize, code);
+            } while (more && code == clear);
+            if (!more || code == endCode) break;
+            if (code >= firstFree) code = 0;
+            out.Put(static_cast<uint8_t>(code));
+            prev = first = code;
+            more = bits.Code(codeSize, code);
+            continue;
+        }
+        if (prev < 0) {
+            // Data that does not start with a clear code: as if it did.
+            if (code >= firstFree) code = 0;
+            out.Put(static_cast<uint8_t>(code));
+            prev = first = code;
+            more = bits.Code(codeSize, code);
+            continue;
+        }
+        // A code not yet in the table is the previous string plus its own
+        // first index; a damaged one (past the next free code) is read the
+        // same way, so every prefix stays below its own code.
+        int cur = code;
+        int extra = -1;
+        if (code >= next) {
+            extra = first;
+            cur = prev;
+            code = next;
+        }
+        const int len = length[cur] + (extra >= 0);
+        int c = cur;
+        if (!out.Full() && out.col + len <= out.room) {
+            uint8_t *p = out.row + out.col + len - 1;
+            if (extra >= 0) *p-- = static_cast<uint8_t>(extra);
+            while (c >= firstFree) {
+                *p-- = suffix[c];
+                c = prefix[c];
+            }
+            *p = static_cast<uint8_t>(c);
+            out.col += len;
+            if (out.col == fw) {
+                ++out.r;
+                out.OpenRow(out.NextRowNumber());
+            }
+        } else {
+            int sp = 0;
+            if (extra >= 0) stack[sp++] = static_cast<uint8_t>(extra);
+            while (c >= firstFree && sp < kMaxCodes) {
+                stack[sp++] = suffix[c];
+                c = prefix[c];
+            }
+            stack[sp++] = static_cast<uint8_t>(c);
+            while (sp > 0) out.Put(stack[--sp]);
+        }
+        first = c;
+        if (next < limit) {
+            prefix[next] = static_cast<uint16_t>(prev);
+            suffix[next] = static_cast<uint8_t>(first);
+            length[next] = static_cast<uint16_t>(length[prev] + 1);
+            ++next;
+        }
+        if (next >= limit && codeSize < 12) {
+            ++codeSize;
+            limit <<= 1;
+        }
+        prev = code;
+        more = bits.Code(codeSize, code);
+    }
+    const bool ended = more && code == endCode;
+    if (more) bits.SkipRest();
+    return ended;
+}
+
+void Finish(CKVGIF &gif, const BitReader &bits, int codeSize, int endCode) {
     gif.stream = const_cast<unsigned char *>(bits.stream);
     gif.blockPos = const_cast<unsigned char *>(bits.block);
     gif.codeSize = codeSize;
@@ -246,7 +409,6 @@ int Finish(CKVGIF &gif, const BitReader &bits, int codeSize, int endCode) {
     gif.blockLeft = bits.blockLeft;
     gif.bitsHeld = bits.held & 7;
     gif.lastByte = bits.lastByte;
-    return kGifOk;
 }
 
 }  // namespace
@@ -255,14 +417,16 @@ int GifOpen(unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &
     gif.stream = nullptr;
     gif.blockPos = nullptr;
     if (!data) return kGifMissing;
-    g_streamBegin = reinterpret_cast<uintptr_t>(data);
+    Span s;
+    s.begin = reinterpret_cast<uintptr_t>(data);
+    s.bounded = !unbounded;
     if (unbounded) {
-        g_streamBegin = 0;
-        g_streamEnd = UINTPTR_MAX;
+        s.end = UINTPTR_MAX;
     } else {
-        const size_t n = length > 0 ? static_cast<size_t>(length) : 0;
-        g_streamEnd = g_streamBegin + n;
+        const uintptr_t n = length > 0 ? static_cast<uintptr_t>(length) : 0;
+        s.end = n < UINTPTR_MAX - s.begin ? s.begin + n : UINTPTR_MAX;
     }
+    Remember(s);
     Reader in = StreamAt(data);
     const uint8_t g = in.U8(), i = in.U8(), f = in.U8();
     if (in.Failed() || g != 'G' || i != 'I' || f != 'F') return kGifNotGif;
@@ -286,7 +450,8 @@ bool GifNext(CKVGIF &gif) {
         const uint8_t *at = in.Cur();
         const uint8_t b = in.U8();
         if (in.Failed()) {
-            gif.stream = const_cast<unsigned char *>(in.Cur());
+            // The stream ended without its trailer: nothing more is read.
+            GifClose(gif);
             return false;
         }
         if (b == ';') {
@@ -332,108 +497,23 @@ int GifDecodeFrame(CKVGIF &gif, RAW &raw, uint8_t *buf, size_t cap) {
     if (in.Failed()) return kGifTruncated;
     if (minSize < 2 || minSize > 9) return kGifBadCodeSize;
 
-    const int clear = 1 << minSize;
-    const int endCode = clear + 1;
-    const int firstFree = clear + 2;
+    const int endCode = (1 << minSize) + 1;
     int codeSize = minSize + 1;
-    int limit = 1 << codeSize;
-    int next = firstFree;
-    for (int c = 0; c < clear; ++c) {
-        g_length[c] = 1;
-        g_prefix[c] = 0;
-        g_suffix[c] = static_cast<uint8_t>(c);
-    }
-
     BitReader bits;
     bits.stream = in.Cur();
     bits.streamEnd = in.Cur() + in.Left();
     bits.block = nullptr;
     bits.blockLeft = 0;
     const bool interlaced = (flags & 0x40) != 0;
-    if (!interlaced && fw > 0 && fh > 0 && static_cast<size_t>(fw) * static_cast<size_t>(fh) <= cap) {
-        DecodeContiguous(bits, buf, static_cast<size_t>(fw) * static_cast<size_t>(fh), minSize, codeSize);
-        return Finish(gif, bits, codeSize, endCode);
-    }
-    IndexSink out(buf, cap, fw, fh, interlaced);
-
-    int prev = -1;   // no previous string yet
-    int first = 0;   // first index of the previous string
-    int code;
-    bool more = bits.Code(codeSize, code);
-    while (more && code != endCode && !out.Done()) {
-        if (code == clear) {
-            next = firstFree;
-            codeSize = minSize + 1;
-            limit = 1 << codeSize;
-            do {
-                more = bits.Code(codeSize, code);
-            } while (more && code == clear);
-            if (!more || code == endCode) break;
-            if (code >= firstFree) code = 0;
-            out.Put(static_cast<uint8_t>(code));
-            prev = first = code;
-            more = bits.Code(codeSize, code);
-            continue;
-        }
-        if (prev < 0) {
-            // Data that does not start with a clear code: as if it did.
-            if (code >= firstFree) code = 0;
-            out.Put(static_cast<uint8_t>(code));
-            prev = first = code;
-            more = bits.Code(codeSize, code);
-            continue;
-        }
-        // A code not yet in the table is the previous string plus its own
-        // first index; a damaged one (past the next free code) is read the
-        // same way, so every prefix stays below its own code.
-        int cur = code;
-        int extra = -1;
-        if (code >= next) {
-            extra = first;
-            cur = prev;
-            code = next;
-        }
-        const int len = g_length[cur] + (extra >= 0);
-        int c = cur;
-        if (!out.Full() && out.col + len <= out.room) {
-            uint8_t *p = out.row + out.col + len - 1;
-            if (extra >= 0) *p-- = static_cast<uint8_t>(extra);
-            while (c >= firstFree) {
-                *p-- = g_suffix[c];
-                c = g_prefix[c];
-            }
-            *p = static_cast<uint8_t>(c);
-            out.col += len;
-            if (out.col == fw) {
-                ++out.r;
-                out.OpenRow(out.NextRowNumber());
-            }
-        } else {
-            int sp = 0;
-            if (extra >= 0) g_stack[sp++] = static_cast<uint8_t>(extra);
-            while (c >= firstFree && sp < kMaxCodes) {
-                g_stack[sp++] = g_suffix[c];
-                c = g_prefix[c];
-            }
-            g_stack[sp++] = static_cast<uint8_t>(c);
-            while (sp > 0) out.Put(g_stack[--sp]);
-        }
-        first = c;
-        if (next < limit) {
-            g_prefix[next] = static_cast<uint16_t>(prev);
-            g_suffix[next] = static_cast<uint8_t>(first);
-            g_length[next] = static_cast<uint16_t>(g_length[prev] + 1);
-            ++next;
-        }
-        if (next >= limit && codeSize < 12) {
-            ++codeSize;
-            limit <<= 1;
-        }
-        prev = code;
-        more = bits.Code(codeSize, code);
-    }
-    if (more) bits.SkipRest();
-    return Finish(gif, bits, codeSize, endCode);
+    bool ended;
+    if (!interlaced && fw > 0 && fh > 0 && static_cast<size_t>(fw) * static_cast<size_t>(fh) <= cap)
+        ended = DecodeContiguous(bits, buf, static_cast<size_t>(fw) * static_cast<size_t>(fh), minSize, codeSize);
+    else
+        ended = DecodeChains(bits, buf, cap, fw, fh, interlaced, minSize, codeSize);
+    Finish(gif, bits, codeSize, endCode);
+    // The stream's end came before the end code and the zero-length
+    // sub-block: the frame's data is cut off.
+    return !ended && bits.cut ? kGifCut : kGifOk;
 }
 
 size_t SurfaceBytes(const TSurfDesc &s, int bytesPerPixel) {

@@ -17,20 +17,26 @@ enum GifResult {
     kGifNotGif = 6,
     kGifMissing = 7,
     kGifTruncated = 8,  // descriptor or colour table cut off by the stream's end
+    kGifCut = 9,        // frame data cut off by the stream's end: what came before it is decoded
 };
 
-// Reads the header. length < 0: the stream is trusted to be complete (the
-// old entry points have no length). The stream's end is remembered
-// library-wide, like the LZW tables: one stream at a time.
+// Reads the header. unbounded: the stream is trusted to be complete (the
+// old entry points have no length). The stream's end is remembered per
+// thread (the frame calls of the thread that opened it honour it), and as
+// the last one opened by any thread, for a stream read on another thread.
 int GifOpen(unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &raw);
 
-// Moves to the next image descriptor; true when one was found.
+// Moves to the next image descriptor; true when one was found. A stream
+// that ends without its trailer closes the decoder.
 bool GifNext(CKVGIF &gif);
 
+// Closed, or failed: stream (and block position) null; every later frame
+// call answers false without reading.
 void GifClose(CKVGIF &gif);
 
 // Decodes the frame whose descriptor GifNext found: indices packed with the
 // frame's width as row stride into buf, never writing at or past buf + cap.
+// The LZW tables are the call's own.
 int GifDecodeFrame(CKVGIF &gif, RAW &raw, uint8_t *buf, size_t cap);
 
 // Bytes of pixel memory a surface with this many bytes per pixel owns, or 0

@@ -457,3 +457,244 @@ TEST(Gif, TruncatedAndMutatedFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// Offset of the zero-length sub-block that ends the data of the frame whose
+// minimum code size byte is at `at`.
+size_t TerminatorAfter(const std::vector<uint8_t> &f, size_t at) {
+    size_t p = at + 1;
+    while (p < f.size() && f[p] != 0) p += 1 + f[p];
+    return p;
+}
+
+// One frame of 60 literal indices (9-bit codes), then a second frame.
+struct TwoFrames {
+    std::vector<uint8_t> first, second;
+    GifWriter g{10, 6, 256};
+    size_t minSizeAt = 0, terminator = 0;
+    TwoFrames() {
+        for (int i = 0; i < 60; ++i) first.push_back(uint8_t((i * 7) % 100));
+        for (int i = 0; i < 60; ++i) second.push_back(uint8_t(99 - i));
+        g.Descriptor(10, 6);
+        minSizeAt = g.bytes.size();
+        g.LiteralFrame(first, 8);
+        terminator = TerminatorAfter(g.bytes, minSizeAt);
+        g.Descriptor(10, 6);
+        g.LiteralFrame(second, 8);
+        g.Trailer();
+    }
+};
+
+// Decodes the first frame of `bytes` into an 8-bit surface filled with
+// 0xEE; the frame call's result. Callers pass exact-size copies, so that
+// ASan sees any read past them.
+bool FirstFrame(std::vector<uint8_t> &bytes, bool bounded, bool alpha, TestSurface &s, CKVGIF &gif, RAW &raw) {
+    TSurfDesc info{};
+    s.Fill(0xEE);
+    bool open;
+    if (bounded)
+        open = alpha ? LoadInfoGIFAlpha(info, bytes.data(), long(bytes.size()), gif, raw)
+                     : LoadInfoGIF(info, bytes.data(), long(bytes.size()), gif, raw);
+    else
+        open = alpha ? LoadInfoGIFAlpha(info, bytes.data(), gif, raw) : LoadInfoGIF(info, bytes.data(), gif, raw);
+    EXPECT_TRUE(open);
+    EXPECT_TRUE(alpha ? LoadGIFAlphaNext(s.desc, bytes.data(), gif, raw) : LoadGIFNext(s.desc, bytes.data(), gif, raw));
+    const bool ok = alpha ? LoadGIFAlpha(s.desc, bytes.data(), gif, raw) : LoadGIF(s.desc, bytes.data(), gif, raw);
+    // Every later call answers false once a frame call failed.
+    if (!ok) {
+        EXPECT_EQ(gif.stream, nullptr);
+        EXPECT_FALSE(alpha ? LoadGIFAlphaNext(s.desc, bytes.data(), gif, raw) : LoadGIFNext(s.desc, bytes.data(), gif, raw));
+        EXPECT_FALSE(alpha ? LoadGIFAlpha(s.desc, bytes.data(), gif, raw) : LoadGIF(s.desc, bytes.data(), gif, raw));
+    }
+    return ok;
+}
+
+// The stream's end before the frame's end code: false, and the indices
+// decoded before it stay written. The end code is in the last data byte:
+// a cut there fails, a cut that keeps it (terminator and trailer gone)
+// succeeds.
+TEST(GifLength, FrameCutBeforeItsEndCodeFails) {
+    TwoFrames t;
+    for (bool alpha : {false, true}) {
+        for (size_t n = t.minSizeAt + 1; n <= t.terminator + 1; ++n) {
+            std::vector<uint8_t> cut(t.g.bytes.begin(), t.g.bytes.begin() + long(n));
+            TestSurface s(8, 10, 6);
+            CKVGIF gif{};
+            RAW raw{};
+            const bool ok = FirstFrame(cut, true, alpha, s, gif, raw);
+            EXPECT_EQ(ok, n >= t.terminator) << "cut at " << n << " alpha " << alpha;
+            // Decoded: a prefix of the indices; the rest as it was.
+            const std::vector<uint8_t> px = s.Pixels();
+            size_t k = 0;
+            while (k < px.size() && px[k] == t.first[k]) ++k;
+            for (size_t i = k; i < px.size(); ++i) ASSERT_EQ(px[i], 0xEE) << n << " " << i;
+            // 9-bit codes after the clear code: every index whose code lies
+            // wholly before the cut.
+            const long dataBits = 8 * (long(n) - long(t.minSizeAt + 2));  // less the min size, length byte
+            const long whole = dataBits / 9 - 1;
+            EXPECT_GE(long(k), std::min(60L, std::max(0L, whole))) << "cut at " << n;
+            EXPECT_TRUE(s.GuardsIntact());
+        }
+    }
+    // The frame's data complete: true, and the frame after it decodes.
+    for (bool bounded : {true, false}) {
+        TestSurface s(8, 10, 6);
+        CKVGIF gif{};
+        RAW raw{};
+        ASSERT_TRUE(FirstFrame(t.g.bytes, bounded, false, s, gif, raw));
+        EXPECT_EQ(s.Pixels(), t.first);
+        ASSERT_TRUE(LoadGIFNext(s.desc, t.g.bytes.data(), gif, raw));
+        ASSERT_TRUE(LoadGIF(s.desc, t.g.bytes.data(), gif, raw));
+        EXPECT_EQ(s.Pixels(), t.second);
+    }
+}
+
+// The same into 32 bits (the decoded indices are converted before the
+// false return) and through the chain-walking path (interlaced, and a
+// surface smaller than the frame).
+TEST(GifLength, CutFrameConvertedAsFarAsDecoded) {
+    TwoFrames t;
+    std::vector<uint8_t> cut(t.g.bytes.begin(), t.g.bytes.begin() + long(t.terminator - 20));
+    TSurfDesc info{};
+    {
+        TestSurface s(32, 10, 6);
+        CKVGIF gif{};
+        RAW raw{};
+        ASSERT_TRUE(LoadInfoGIF(info, cut.data(), long(cut.size()), gif, raw));
+        ASSERT_TRUE(LoadGIFNext(s.desc, cut.data(), gif, raw));
+        EXPECT_FALSE(LoadGIF(s.desc, cut.data(), gif, raw));
+        // GifWriter's colour i: red i, green 255 - i, blue 3 i.
+        for (int i = 0; i < 40; ++i) {
+            const int v = t.first[size_t(i)];
+            const uint8_t rgb[3] = {uint8_t(v), uint8_t(255 - v), uint8_t(3 * v)};
+            ASSERT_EQ(Stored(32, s.Row(i / 10) + (i % 10) * 4), Expected(32, rgb)) << i;
+        }
+        EXPECT_EQ(gif.stream, nullptr);
+    }
+    // Interlaced: rows 0 and 4 (the first two passes) hold 20 indices.
+    GifWriter il(10, 6, 256);
+    il.Descriptor(10, 6, true);
+    const size_t at = il.bytes.size();
+    il.LiteralFrame(t.first, 8);
+    il.Trailer();
+    const size_t term = TerminatorAfter(il.bytes, at);
+    std::vector<uint8_t> icut(il.bytes.begin(), il.bytes.begin() + long(term - 20));
+    for (int h : {6, 5}) {
+        TestSurface s(8, 10, h);
+        CKVGIF gif{};
+        RAW raw{};
+        s.Fill(0xEE);
+        ASSERT_TRUE(LoadInfoGIF(info, icut.data(), long(icut.size()), gif, raw));
+        ASSERT_TRUE(LoadGIFNext(s.desc, icut.data(), gif, raw));
+        EXPECT_FALSE(LoadGIF(s.desc, icut.data(), gif, raw)) << h;
+        EXPECT_EQ(0, memcmp(s.Row(0), &t.first[0], 10)) << h;
+        EXPECT_EQ(0, memcmp(s.Row(4), &t.first[10], 10)) << h;
+        EXPECT_FALSE(LoadGIFNext(s.desc, icut.data(), gif, raw));
+    }
+}
+
+// Every cut of an encoder's file inside its frame's data: false exactly
+// until the end code is in; what is decoded agrees with the reference.
+TEST(GifLength, EncodersFileCutAtEveryLength) {
+    for (const char *name : {"lzw4096", "still", "interlaced"}) {
+        const std::vector<uint8_t> file = ReadFile(DataPath(std::string("gif/") + name + ".gif"));
+        GifRef ref;
+        ASSERT_TRUE(LoadGifRef(DataPath(std::string("gif/") + name + ".ref"), ref));
+        // The first descriptor, its local table and the minimum code size.
+        size_t p = 13 + ((file[10] & 0x80) ? 3 * (2u << (file[10] & 7)) : 0);
+        while (file[p] == '!') {
+            p += 2;
+            while (file[p]) p += 1 + file[p];
+            ++p;
+        }
+        ASSERT_EQ(file[p], ',');
+        const bool interlaced = file[p + 9] & 0x40;
+        p += 10 + ((file[p + 9] & 0x80) ? 3 * (2u << (file[p + 9] & 7)) : 0);
+        const size_t term = TerminatorAfter(file, p);
+        ASSERT_LT(term, file.size());
+        size_t lastGood = 0;
+        const size_t step = (term - p) / 97 + 1;
+        for (size_t n = p + 1; n <= term + 2; n += (n + step < term - 3 ? step : 1)) {
+            std::vector<uint8_t> cut(file.begin(), file.begin() + long(n));
+            TestSurface s(8, ref.width, ref.height);
+            CKVGIF gif{};
+            RAW raw{};
+            const bool ok = FirstFrame(cut, true, false, s, gif, raw);
+            EXPECT_EQ(ok, n >= term) << name << " cut at " << n << " of " << term;
+            if (interlaced) continue;
+            const std::vector<uint8_t> px = s.Pixels();
+            size_t k = 0;
+            while (k < px.size() && px[k] == ref.frames[0].indices[k]) ++k;
+            EXPECT_GE(k, lastGood) << name << " " << n;
+            lastGood = k;
+        }
+        if (!interlaced) {
+            EXPECT_EQ(lastGood, size_t(ref.width) * ref.height) << name;
+        }
+    }
+}
+
+// A frame call that fails leaves the decoder closed in both forms: later
+// calls read nothing. Here the minimum code size is 11, which leaves the
+// stream inside the frame's data; the second frame is never reached.
+TEST(Gif, FailedFrameCallClosesTheDecoder) {
+    // Read on, the first data would pass for a descriptor; the second for
+    // an extension whose 255-byte sub-block ends far past the buffer.
+    const std::vector<uint8_t> data[] = {{5, 0x40, ',', 0x01, 0xFF, 0x40, 0}, {5, '!', 0x01, 0xFF, 0x40, 0x40, 0}};
+    for (const std::vector<uint8_t> &d : data) {
+        for (bool bounded : {true, false}) {
+            for (bool alpha : {false, true}) {
+                GifWriter g(4, 1, 4);
+                g.Descriptor(4, 1);
+                g.Byte(11);
+                g.Raw(d);
+                g.Descriptor(4, 1);
+                g.LiteralFrame({1, 2, 3, 0}, 2);
+                g.Trailer();
+                std::vector<uint8_t> exact(g.bytes.begin(), g.bytes.end());
+                TestSurface s(8, 4, 1);
+                CKVGIF gif{};
+                RAW raw{};
+                EXPECT_FALSE(FirstFrame(exact, bounded, alpha, s, gif, raw)) << bounded << alpha;
+                EXPECT_EQ(gif.stream, nullptr);
+                EXPECT_TRUE(LoadGIFEnd(s.desc, exact.data(), gif, raw));
+            }
+        }
+    }
+    // Other failures close it too: a kind no kernel takes, null pixels.
+    TwoFrames t;
+    TestSurface bad(8, 10, 6);
+    bad.desc.bpp = 15;
+    CKVGIF gif{};
+    RAW raw{};
+    TSurfDesc info{};
+    ASSERT_TRUE(LoadInfoGIF(info, t.g.bytes.data(), gif, raw));
+    ASSERT_TRUE(LoadGIFNext(bad.desc, t.g.bytes.data(), gif, raw));
+    EXPECT_FALSE(LoadGIF(bad.desc, t.g.bytes.data(), gif, raw));
+    EXPECT_EQ(gif.stream, nullptr);
+    EXPECT_FALSE(LoadGIFNext(bad.desc, t.g.bytes.data(), gif, raw));
+    TSurfDesc none = info;
+    none.scanWidth = none.width;
+    ASSERT_TRUE(LoadInfoGIFAlpha(info, t.g.bytes.data(), gif, raw));
+    ASSERT_TRUE(LoadGIFAlphaNext(none, t.g.bytes.data(), gif, raw));
+    EXPECT_FALSE(LoadGIFAlpha(none, t.g.bytes.data(), gif, raw));
+    EXPECT_EQ(gif.stream, nullptr);
+    EXPECT_FALSE(LoadGIFAlphaNext(none, t.g.bytes.data(), gif, raw));
+}
+
+// A stream that ends without its trailer: LoadGIFNext false, decoder closed.
+TEST(GifLength, StreamEndingWithoutTrailerCloses) {
+    TwoFrames t;
+    std::vector<uint8_t> cut(t.g.bytes.begin(), t.g.bytes.end() - 1);
+    TestSurface s(8, 10, 6);
+    CKVGIF gif{};
+    RAW raw{};
+    ASSERT_TRUE(FirstFrame(cut, true, false, s, gif, raw));
+    ASSERT_TRUE(LoadGIFNext(s.desc, cut.data(), gif, raw));
+    ASSERT_TRUE(LoadGIF(s.desc, cut.data(), gif, raw));
+    EXPECT_FALSE(LoadGIFNext(s.desc, cut.data(), gif, raw));
+    EXPECT_EQ(gif.stream, nullptr);
+}
+
+}  // namespace
