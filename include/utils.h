@@ -23,10 +23,14 @@
 /// when clipping leaves nothing differs by family (fills and keyed copies:
 /// true; blend modes: false), as each function says.
 ///
-/// Threads: the library starts no threads and takes no locks. The decoders
-/// may run on several threads at once, each thread decoding its own image:
-/// the GIF decoder's state and code tables and the JPEG decoder's record are
-/// per thread. Nothing else keeps state between calls; other operations touch
+/// Threads: the library starts no threads. The decoders may run on several
+/// threads at once, each thread decoding its own image into its own surface
+/// (for GIF with its own CKVGIF and RAW; the stream bytes may be shared): the
+/// GIF code tables live on each frame call's stack and the open stream's
+/// bounds are kept per thread. A GIF stream may be handed to another thread
+/// between calls as long as no other GIF stream is opened meanwhile (a short
+/// internal lock guards the record of the last one opened). Nothing else
+/// keeps state between calls; other operations touch
 /// only their arguments and may run on any thread for distinct destinations.
 /// The one shared datum is ::lu_gPaleta: it must not be refilled
 /// (InitializeDLL(), or the caller's own writes) while an 8-bit operation
@@ -253,8 +257,10 @@ UTILS_API bool Convert8_8(TSurfDesc &dst, TSurfDesc &src);
 // ---------------------------------------------------------------------------
 
 /// \name BMP
-/// Windows bitmaps held whole in memory: 8-bit (plain or RLE8) and 24-bit
-/// pixels, written straight into the surface's own format. LoadInfoBMP fills
+/// Windows bitmaps held whole in memory: 8-bit (plain or RLE8), 24-bit and
+/// 32-bit pixels (blue, green, red and an unused byte: uncompressed, or bit
+/// fields with the standard masks; the fourth byte is no alpha), written
+/// straight into the surface's own format. LoadInfoBMP fills
 /// width, height and bpp; LoadBMP needs width, height, the format, scanWidth,
 /// bits and (8-bit surfaces) palette. The forms with a length never read past
 /// it and return false for a truncated or inconsistent file; the others
@@ -285,8 +291,12 @@ UTILS_API bool LoadInfoBMP(TSurfDesc &s, unsigned char *data, long length);
 /// LoadBMP() that never reads past length.
 /// \param s the destination, sized as LoadInfoBMP() reported.
 /// \param data the file. \param length its size in bytes.
-/// \return false for an unsupported surface format and for a truncated or
-///         inconsistent file (the pixels decoded up to the fault may stay).
+/// \return false for an unsupported surface format, for a truncated or
+///         inconsistent file (the pixels decoded up to the fault may stay),
+///         and for depths and compressions it does not decode (1, 4 and 16
+///         bits; any compression but none and RLE8; other bit fields), which
+///         the form without a length accepts and leaves untouched. A colour
+///         count above 256 counts as 256 in both forms.
 UTILS_API bool LoadBMP(TSurfDesc &s, unsigned char *data, long length);
 
 ///@}
@@ -381,7 +391,10 @@ UTILS_API bool LoadGIFNext(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &
 /// \param s the destination. \param data not used.
 /// \param gif decoder state. \param raw decode record; receives the frame size.
 /// \return false for an unsupported format, null bits, a closed decoder, a
-///         bad LZW code size, or a bounded stream that ends inside the frame.
+///         bad LZW code size, or a bounded stream whose frame data ends
+///         before its end code (what was decoded stays written). Any false
+///         closes the decoder: later calls answer false without reading
+///         until LoadInfoGIF() opens a stream again.
 UTILS_API bool LoadGIF(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw);
 /// Closes the decoder; later calls fail until a new LoadInfoGIF().
 /// \param s not used. \param data not used. \param gif decoder state, closed.
