@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "bench_util.h"
-#include "testsurf.h"
+#include "bench/bench_util.h"
+#include "tests/common/testsurf.h"
 
 #ifdef KV_HAVE_PIXMAN
 #include <pixman.h>

@@ -9,8 +9,8 @@
 #endif
 #include <string.h>
 
-#include "bench_util.h"
-#include "testsurf.h"
+#include "bench/bench_util.h"
+#include "tests/common/testsurf.h"
 
 using namespace kvbench;
 using kvtest::TestSurface;

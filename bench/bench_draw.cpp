@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "bench_util.h"
-#include "testsurf.h"
+#include "bench/bench_util.h"
+#include "tests/common/testsurf.h"
 
 using namespace kvbench;
 using kvtest::TestSurface;

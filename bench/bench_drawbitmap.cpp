@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "bench_util.h"
-#include "testsurf.h"
+#include "bench/bench_util.h"
+#include "tests/common/testsurf.h"
 
 #ifdef KV_HAVE_SDL2
 #include <SDL2/SDL.h>

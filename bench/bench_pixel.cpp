@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "bench_util.h"
-#include "testsurf.h"
+#include "bench/bench_util.h"
+#include "tests/common/testsurf.h"
 
 using namespace kvbench;
 using kvtest::TestSurface;

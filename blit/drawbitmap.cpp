@@ -3,8 +3,8 @@
 #include <string.h>
 
 #include "blit/drawbitmap.h"
-#include "pixfmt.h"
-#include "surface.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

@@ -7,7 +7,7 @@
 #include <string.h>
 
 #include "blit/drawbitmap.h"
-#include "pixfmt.h"
+#include "surface/pixfmt.h"
 
 namespace kv {
 namespace {

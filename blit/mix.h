@@ -46,9 +46,6 @@ template <class F>
 inline uint32_t PaletteTo16(const TRGBA &e) {
     return F::Pack(RGB8{e.r, e.g, e.b});
 }
-inline uint32_t EntryWord(const TRGBA &e) {
-    return uint32_t(e.b) | (uint32_t(e.g) << 8) | (uint32_t(e.r) << 16) | (uint32_t(e.a) << 24);
-}
 
 // The surface as the kernel walks it, in elements of elemBytes, for block
 // clipping: a surface read with another element size than its own never

@@ -1,7 +1,7 @@
 // CreateRotated: quarter and half turns with an optional left-right mirror.
 #include <string.h>
 
-#include "surface.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

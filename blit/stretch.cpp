@@ -2,9 +2,9 @@
 // (bilinear enlargement, box reduction) and the pixel doubler DrawDouble.
 #include <string.h>
 
-#include "exactmath.h"
-#include "pixfmt.h"
-#include "surface.h"
+#include "surface/exactmath.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

@@ -1,10 +1,10 @@
-#include "convert.h"
+#include "convert/convert.h"
 
 #include <string.h>
 
-#include "nearest.h"
-#include "pixfmt.h"
-#include "surface.h"
+#include "convert/nearest.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

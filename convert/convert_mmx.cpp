@@ -6,7 +6,7 @@
 #include <mmintrin.h>
 #include <string.h>
 
-#include "convert.h"
+#include "convert/convert.h"
 
 namespace kv {
 

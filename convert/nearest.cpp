@@ -1,4 +1,4 @@
-#include "nearest.h"
+#include "convert/nearest.h"
 
 #include <string.h>
 

@@ -1,5 +1,5 @@
-#include "nearest.h"
-#include "surface.h"
+#include "convert/nearest.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

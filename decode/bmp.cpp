@@ -6,8 +6,8 @@
 #include <string.h>
 
 #include "decode/reader.h"
-#include "pixfmt.h"
-#include "surface.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

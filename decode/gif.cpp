@@ -4,9 +4,9 @@
 // never lands on an index not yet read.
 #include <stddef.h>
 
-#include "gif_decoder.h"
-#include "pixfmt.h"
-#include "surface.h"
+#include "decode/gif_decoder.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

@@ -1,10 +1,10 @@
-#include "gif_decoder.h"
+#include "decode/gif_decoder.h"
 
 #include <string.h>
 
 #include <mutex>
 
-#include "reader.h"
+#include "decode/reader.h"
 
 namespace kv {
 

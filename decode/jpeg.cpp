@@ -2,10 +2,10 @@
 // sink with its per-kind conversion, and the six kernels.
 #include <string.h>
 
-#include "jpeg_codec.h"
-#include "pixfmt.h"
-#include "reader.h"
-#include "surface.h"
+#include "decode/jpeg_codec.h"
+#include "surface/pixfmt.h"
+#include "decode/reader.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

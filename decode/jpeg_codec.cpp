@@ -1,4 +1,4 @@
-#include "jpeg_codec.h"
+#include "decode/jpeg_codec.h"
 
 #include <stdio.h>  // jpeglib.h needs FILE
 

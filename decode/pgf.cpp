@@ -1,6 +1,6 @@
 // PGF is reserved in the interface but not implemented: both entry points
 // fail without reading the buffer or touching the surface.
-#include "surface.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

@@ -5,11 +5,11 @@
 // One frame per form walks the block; the pixel traits below say how a
 // format's channels are read, blended, weighted and written back, and the
 // mode (blend_modes.h) is the per-channel function.
-#include "blend_modes.h"
+#include "effects/blend_modes.h"
 
 #include <limits.h>
 
-#include "pixfmt.h"
+#include "surface/pixfmt.h"
 
 using namespace kv;
 using namespace kv::blend;

@@ -4,8 +4,8 @@
 #include <mmintrin.h>
 #include <string.h>
 
-#include "blend_modes.h"
-#include "pixfmt.h"
+#include "effects/blend_modes.h"
+#include "surface/pixfmt.h"
 
 namespace kv {
 namespace blend {

@@ -11,7 +11,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "surface.h"
+#include "surface/surface.h"
 
 namespace kv {
 namespace blend {

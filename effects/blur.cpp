@@ -1,8 +1,8 @@
 // Motion and brightness blur: one colour stamp, painted through a source
 // used as an intensity mask, once or in passes shifted along a direction.
-#include "exactmath.h"
-#include "pixfmt.h"
-#include "surface.h"
+#include "surface/exactmath.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

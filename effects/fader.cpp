@@ -1,7 +1,7 @@
 // OpenFader: a wipe whose mixing level is constant down each column and
 // falls linearly from left to right.
-#include "pixfmt.h"
-#include "surface.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

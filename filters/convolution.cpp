@@ -4,8 +4,8 @@
 #include <memory>
 #include <new>
 
-#include "convolution.h"
-#include "surface.h"
+#include "filters/convolution.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

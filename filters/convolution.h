@@ -6,7 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "pixfmt.h"
+#include "surface/pixfmt.h"
 
 namespace kv {
 

@@ -8,7 +8,7 @@
 #include <new>
 #include <type_traits>
 
-#include "convolution.h"
+#include "filters/convolution.h"
 
 namespace kv {
 namespace {

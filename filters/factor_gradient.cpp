@@ -2,9 +2,9 @@
 // two-colour ramp).
 #include <string.h>
 
-#include "filters.h"
-#include "pixfmt.h"
-#include "surface.h"
+#include "filters/filters.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

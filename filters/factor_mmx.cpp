@@ -2,7 +2,7 @@
 #include <mmintrin.h>
 #include <string.h>
 
-#include "filters.h"
+#include "filters/filters.h"
 
 namespace kv {
 namespace {

@@ -5,9 +5,9 @@
 #include <memory>
 #include <new>
 
-#include "filters.h"
-#include "pixfmt.h"
-#include "surface.h"
+#include "filters/filters.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

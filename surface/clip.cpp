@@ -1,4 +1,4 @@
-#include "surface.h"
+#include "surface/surface.h"
 
 #include <limits.h>
 

@@ -1,6 +1,6 @@
 // Exact single quotients, correctly rounded cos/sin and double arithmetic
 // that gives the same bits under any x87 precision setting.
-#include "exactmath.h"
+#include "surface/exactmath.h"
 
 #include <math.h>
 #include <string.h>

@@ -1,4 +1,4 @@
-#include "surface.h"
+#include "surface/surface.h"
 
 // Zero-filled at load; entries 252-255 and every alpha byte stay as they are.
 TRGBA lu_gPaleta[256];

@@ -1,5 +1,5 @@
-#include "pixfmt.h"
-#include "surface.h"
+#include "surface/pixfmt.h"
+#include "surface/surface.h"
 
 using namespace kv;
 

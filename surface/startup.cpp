@@ -1,5 +1,5 @@
 // The library's load-time hook: the only platform-specific code in utils.
-#include "surface.h"
+#include "surface/surface.h"
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN

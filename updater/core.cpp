@@ -1,5 +1,5 @@
-#include "core.h"
-#include "texts.h"
+#include "updater/core.h"
+#include "updater/texts.h"
 
 #include <stdarg.h>
 #include <stdio.h>

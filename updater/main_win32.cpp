@@ -1,8 +1,8 @@
 // The Win32 front end: dialog 101, its painting, and the Host calls.
 // Every call is the ANSI variant; texts are code page 1252.
-#include "core.h"
-#include "resource.h"
-#include "texts.h"
+#include "updater/core.h"
+#include "updater/resource.h"
+#include "updater/texts.h"
 
 #include <hasmmx.h>
 #include <rtpatch.h>

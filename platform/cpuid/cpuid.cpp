@@ -1,4 +1,4 @@
-#include "hasmmx.h"
+#include "platform/cpuid/hasmmx.h"
 
 #if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>

@@ -1,4 +1,4 @@
-#include "patchapply.h"
+#include "platform/patchw32/patchapply.h"
 
 #include <stdio.h>
 #include <string.h>

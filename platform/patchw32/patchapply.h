@@ -1,8 +1,8 @@
 // Applying a patch file to a folder, reporting through the engine's callback.
 #pragma once
 
-#include "patchfmt.h"
-#include "rtpatch.h"
+#include "platform/patchw32/patchfmt.h"
+#include "platform/patchw32/rtpatch.h"
 
 #include <memory>
 #include <string>

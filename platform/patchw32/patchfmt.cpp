@@ -1,5 +1,5 @@
-#include "patchfmt.h"
-#include "rtpatch.h"
+#include "platform/patchw32/patchfmt.h"
+#include "platform/patchw32/rtpatch.h"
 
 #include <string.h>
 

@@ -1,5 +1,5 @@
 // PATCHW32.DLL: the engine's entry point over the portable core.
-#include "patchapply.h"
+#include "platform/patchw32/patchapply.h"
 
 #include <windows.h>
 

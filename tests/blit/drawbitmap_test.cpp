@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using kvtest::Rng;
 using kvtest::TestSurface;

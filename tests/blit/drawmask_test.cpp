@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "mixref.h"
-#include "testsurf.h"
+#include "tests/blit/mixref.h"
+#include "tests/common/testsurf.h"
 
 using kvtest::Rng;
 using kvtest::TestSurface;

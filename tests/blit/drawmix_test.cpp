@@ -6,9 +6,9 @@
 #include <memory>
 #include <tuple>
 
-#include "mixref.h"
-#include "mixtable.h"
-#include "testsurf.h"
+#include "tests/blit/mixref.h"
+#include "tools/mixtable/mixtable.h"
+#include "tests/common/testsurf.h"
 
 using kvtest::Rng;
 using kvtest::TestSurface;

@@ -5,7 +5,7 @@
 
 #include <string.h>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 namespace mixref {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using kvtest::TestSurface;
 

@@ -1,4 +1,4 @@
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 #include <string.h>
 

@@ -2,7 +2,7 @@
 // instructions mark every register in use, and without EMMS the game's next
 // floating-point operation overflows the stack and yields NaN; a control
 // word left changed would change the game's arithmetic.
-#include "x87mode.h"
+#include "tests/common/x87mode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "x87mode.h"
+#include "tests/common/x87mode.h"
 
 #include <stdio.h>
 #include <stdlib.h>

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using kvtest::AllKinds;
 using kvtest::KindName;

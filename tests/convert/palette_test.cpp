@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using kvtest::Rng;
 using kvtest::TestSurface;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "surface/pixfmt.h"
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 namespace kvtest {
 

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "decode_util.h"
+#include "tests/decode/decode_util.h"
 #include "surface/pixfmt.h"
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using namespace kvtest;
 

@@ -7,9 +7,9 @@ extern "C" {
 #include <jpeglib.h>
 }
 
-#include "decode_util.h"
+#include "tests/decode/decode_util.h"
 #include "surface/pixfmt.h"
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using namespace kvtest;
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using namespace kvtest;
 

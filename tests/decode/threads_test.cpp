@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "decode_util.h"
-#include "testsurf.h"
+#include "tests/decode/decode_util.h"
+#include "tests/common/testsurf.h"
 
 using namespace kvtest;
 

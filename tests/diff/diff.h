@@ -7,7 +7,7 @@
 #ifndef KORVANTE_DIFF_H
 #define KORVANTE_DIFF_H
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 #include <stddef.h>
 #include <stdint.h>

@@ -1,6 +1,6 @@
 #include <memory>
 
-#include "diff.h"
+#include "tests/diff/diff.h"
 
 using kvtest::RandomSurface;
 using kvtest::TestSurface;

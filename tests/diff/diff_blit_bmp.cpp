@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "diff.h"
+#include "tests/diff/diff.h"
 
 using kvtest::RandomSurface;
 using kvtest::Rng;

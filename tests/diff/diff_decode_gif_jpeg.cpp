@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "diff.h"
+#include "tests/diff/diff.h"
 
 using kvtest::TestSurface;
 

@@ -1,7 +1,7 @@
 #include <memory>
 #include <vector>
 
-#include "diff.h"
+#include "tests/diff/diff.h"
 
 using kvtest::RandomSurface;
 using kvtest::TestSurface;

@@ -1,4 +1,4 @@
-#include "diff.h"
+#include "tests/diff/diff.h"
 
 #include <stdio.h>
 #include <stdlib.h>

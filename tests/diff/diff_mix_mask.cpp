@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "diff.h"
+#include "tests/diff/diff.h"
 
 using kvtest::RandomRect;
 using kvtest::RandomSurface;

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "diff.h"
+#include "tests/diff/diff.h"
 
 using kvtest::RandomRect;
 using kvtest::RandomSurface;

@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 namespace drawtest {
 

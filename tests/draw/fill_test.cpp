@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "drawtest.h"
+#include "tests/draw/drawtest.h"
 
 using namespace drawtest;
 using kvtest::TestSurface;

@@ -2,7 +2,7 @@
 
 #include <deque>
 
-#include "drawtest.h"
+#include "tests/draw/drawtest.h"
 
 using namespace drawtest;
 using kvtest::TestSurface;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "drawtest.h"
+#include "tests/draw/drawtest.h"
 
 using namespace drawtest;
 using kvtest::TestSurface;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <sstream>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using kvtest::Rng;
 using kvtest::TestSurface;

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using kvtest::Rng;
 using kvtest::PutWord;

@@ -1,6 +1,6 @@
 // seeds: bmp
 // LoadBMP through the length-aware entry, into any kind.
-#include "fuzz_util.h"
+#include "tests/fuzz/fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     kvfuzz::BitmapCase(data, size, 0xFF, 3, -1,

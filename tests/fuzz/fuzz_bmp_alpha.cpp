@@ -1,7 +1,7 @@
 // seeds: bmp
 // Bitmaps as alpha planes: one byte per pixel, the padding bits still vary
 // the pitch.
-#include "fuzz_util.h"
+#include "tests/fuzz/fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     kvfuzz::BitmapCase(data, size, 0x18, -1, 2,

@@ -1,6 +1,6 @@
 // seeds: gif
 // GIF frames as alpha planes.
-#include "fuzz_util.h"
+#include "tests/fuzz/fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1) return 0;

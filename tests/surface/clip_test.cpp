@@ -2,7 +2,7 @@
 #include <limits.h>
 
 #include "surface/surface.h"
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using namespace kv;
 

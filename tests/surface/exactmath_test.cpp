@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "surface/exactmath.h"
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "testsurf.h"
+#include "tests/common/testsurf.h"
 
 using kvtest::TestSurface;
 

@@ -1,6 +1,6 @@
 // The check that runs after every test (tests/common/x87_listener.cpp) must
 // see what a kernel without EMMS, or one that changes the precision, leaves.
-#include "x87mode.h"
+#include "tests/common/x87mode.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>

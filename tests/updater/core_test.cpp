@@ -1,6 +1,6 @@
-#include "core.h"
-#include "fake_host.h"
-#include "texts.h"
+#include "updater/core.h"
+#include "tests/updater/fake_host.h"
+#include "updater/texts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "patchapply.h"
-#include "patchfmt.h"
+#include "platform/patchw32/patchapply.h"
+#include "platform/patchw32/patchfmt.h"
 
 #include <gtest/gtest.h>
 

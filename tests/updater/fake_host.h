@@ -1,7 +1,7 @@
 // A Host that records every call as a line of text and answers from a script.
 #pragma once
 
-#include "core.h"
+#include "updater/core.h"
 
 #include <cstring>
 #include <deque>

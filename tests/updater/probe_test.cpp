@@ -1,4 +1,4 @@
-#include "hasmmx.h"
+#include "platform/cpuid/hasmmx.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "mixtable.h"
+#include "tools/mixtable/mixtable.h"
 
 namespace mixtable {
 namespace {

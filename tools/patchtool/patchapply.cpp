@@ -2,7 +2,7 @@
 // Applies a patch to the files below FOLDER with the engine's own code and
 // prints what the engine reports. The exit code is the engine's result:
 // 0 when every file is up to date, else its error number.
-#include "patchapply.h"
+#include "platform/patchw32/patchapply.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -2,7 +2,7 @@
 // Writes a patch that turns the files of OLD_FOLDER into those of
 // NEW_FOLDER: changed files as deltas, added files whole. Files that are the
 // same, and files found only in OLD_FOLDER, are left out.
-#include "patchfmt.h"
+#include "platform/patchw32/patchfmt.h"
 
 #include <stdio.h>
 

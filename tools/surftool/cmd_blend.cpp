@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "tool.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 namespace {

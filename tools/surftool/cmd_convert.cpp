@@ -2,7 +2,7 @@
 // into 8 bits by each method, onto a chosen palette; and their gallery.
 #include <string.h>
 
-#include "tool.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 namespace {

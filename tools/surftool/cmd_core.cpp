@@ -10,7 +10,7 @@
 #include <iterator>
 #include <set>
 
-#include "tool.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 namespace {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "tool.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 namespace {

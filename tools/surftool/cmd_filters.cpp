@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "tool.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tool.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 namespace {

@@ -2,8 +2,8 @@
 // pictures in every format.
 #include <stdlib.h>
 
-#include "mixtable.h"
-#include "tool.h"
+#include "tools/mixtable/mixtable.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 namespace {

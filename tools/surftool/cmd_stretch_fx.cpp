@@ -2,7 +2,7 @@
 #include <math.h>
 #include <stdlib.h>
 
-#include "tool.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 namespace {

@@ -2,7 +2,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "tool.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 

@@ -8,7 +8,7 @@
 #include <new>
 #include <cstdlib>
 
-#include "tool.h"
+#include "tools/surftool/tool.h"
 
 namespace surftool {
 

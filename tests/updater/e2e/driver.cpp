@@ -1,4 +1,4 @@
-#include "driver.h"
+#include "tests/updater/e2e/driver.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 // updater.exe end to end under Wine: a fake game folder, a kit with a patch
 // made by patchmake, the registry set with reg.exe, and a driver that plays
 // the user.
-#include "driver.h"
+#include "tests/updater/e2e/driver.h"
 
 #include <gtest/gtest.h>
 
