@@ -1,5 +1,6 @@
 #include "updater/core.h"
 #include "updater/texts.h"
+#include "platform/patchw32/rtpatch.h"
 
 #include <stdarg.h>
 #include <stdio.h>
@@ -140,13 +141,13 @@ void* Updater::OnEngineMessage(uint32_t message, void* param)
         return nullptr;
     const char* text = param ? static_cast<const char*>(param) : "";
     switch (message) {
-    case 2:
+    case kRtpWarning:
         host_.SetWaitCursor(false);
         if (host_.ShowMessage(text, kWarningTitle, Icon::Warning, Buttons::OkCancel) == Answer::Cancel)
             return nullptr;
         host_.SetWaitCursor(true);
         return Continue();
-    case 3:
+    case kRtpErrorCode:
         if (strcmp(text, kEptFileMissing) == 0) {
             char buf[sizeof kGameFileMissingFmt + kFileNameSize];
             FormatChecked(buf, sizeof buf, kGameFileMissingFmt, currentFile_);
@@ -155,9 +156,9 @@ void* Updater::OnEngineMessage(uint32_t message, void* param)
         if (strcmp(text, kEptQuiet) == 0)
             return nullptr;
         return Continue();
-    case 4:
+    case kRtpErrorText:
         return Error(text);
-    case 5:
+    case kRtpProgress:
         if (param) {
             uint32_t value = *static_cast<const uint32_t*>(param);
             int32_t percent = int32_t(((value & 0xFFFF) * 100) >> 15);
@@ -169,17 +170,17 @@ void* Updater::OnEngineMessage(uint32_t message, void* param)
             }
         }
         return Continue();
-    case 6:
+    case kRtpFileCount:
         if (param)
             host_.SetTotalBarRange(int(*static_cast<const uint32_t*>(param) & 0xFFFF));
         host_.SetFileBarRange(100);
         return Continue();
-    case 7:
+    case kRtpFileStart:
         // Only shown in messages: a longer name is cut to the buffer.
         snprintf(currentFile_, sizeof currentFile_, "%s", text);
         host_.SetFileBarPos(0);
         return Continue();
-    case 8:
+    case kRtpFileEnd:
         host_.SetFileBarPos(100);
         currentFile_[0] = '\0';
         host_.StepTotalBar();
