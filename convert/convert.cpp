@@ -52,6 +52,7 @@ using PixFn = uint32_t (*)(uint32_t);
 
 // Whole-word loads and stores where the size allows: the compiler turns
 // these loops into vector code, which it does not do for byte assembly.
+// Only the pixel size matters here, so every 16-bit kind moves as a word.
 template <int N>
 inline uint32_t LoadN(const uint8_t *p) {
     if (N == 4) return Load32(p);
@@ -74,9 +75,66 @@ inline void StoreN(uint8_t *p, uint32_t v) {
     }
 }
 
-template <class SF, class DF, PixFn F>
+template <int SB, int DB, PixFn F>
 void RowConv(uint8_t *d, const uint8_t *s, int w) {
-    for (int x = 0; x < w; ++x) StoreN<DF::kBytes>(d + x * DF::kBytes, F(LoadN<SF::kBytes>(s + x * SF::kBytes)));
+    for (int x = 0; x < w; ++x) StoreN<DB>(d + x * DB, F(LoadN<SB>(s + x * SB)));
+}
+
+// Every pair of different deep kinds but 24 <-> 32: the row kernel (the MMX
+// one where there is one) and the same conversion for a single value.
+struct Conversion {
+    int from, to;
+    ConvRowFn row;
+    PixFn pix;
+};
+// The row kernels with an MMX form: picked here, once.
+#if UTILS_SIMD
+const ConvRowFn kRow32To565 = ConvertRow_32_565_mmx;
+const ConvRowFn kRow32To555 = ConvertRow_32_555_mmx;
+const ConvRowFn kRow565To32 = ConvertRow_565_32_mmx;
+const ConvRowFn kRow555To32 = ConvertRow_555_32_mmx;
+#else
+const ConvRowFn kRow32To565 = RowConv<4, 2, P32To565>;
+const ConvRowFn kRow32To555 = RowConv<4, 2, P32To555>;
+const ConvRowFn kRow565To32 = RowConv<2, 4, P565To32>;
+const ConvRowFn kRow555To32 = RowConv<2, 4, P555To32>;
+#endif
+
+const Conversion kConversions[] = {
+    {kKind32, kKind565, kRow32To565, P32To565},
+    {kKind32, kKind555, kRow32To555, P32To555},
+    {kKind32, kKind1555, kRow32To555, P32To555},
+    {kKind32, kKind4444, RowConv<4, 2, P32To4444>, P32To4444},
+    {kKind24, kKind565, RowConv<3, 2, P24To565>, P24To565},
+    {kKind24, kKind555, RowConv<3, 2, P24To555>, P24To555},
+    {kKind24, kKind1555, RowConv<3, 2, P24To1555>, P24To1555},
+    {kKind24, kKind4444, RowConv<3, 2, P24To4444>, P24To4444},
+    {kKind565, kKind32, kRow565To32, P565To32},
+    {kKind555, kKind32, kRow555To32, P555To32},
+    {kKind1555, kKind32, RowConv<2, 4, P1555To32>, P1555To32},
+    {kKind4444, kKind32, RowConv<2, 4, P4444To32>, P4444To32},
+    {kKind565, kKind24, RowConv<2, 3, P565To24>, P565To24},
+    {kKind555, kKind24, RowConv<2, 3, P555To24>, P555To24},
+    {kKind1555, kKind24, RowConv<2, 3, P555To24>, P555To24},
+    {kKind4444, kKind24, RowConv<2, 3, P4444To24>, P4444To24},
+    {kKind565, kKind555, RowConv<2, 2, P565To555>, P565To555},
+    {kKind565, kKind1555, RowConv<2, 2, P565To1555>, P565To1555},
+    {kKind565, kKind4444, RowConv<2, 2, P565To4444>, P565To4444},
+    {kKind555, kKind565, RowConv<2, 2, P555To565>, P555To565},
+    {kKind555, kKind1555, RowConv<2, 2, P555To1555>, P555To1555},
+    {kKind555, kKind4444, RowConv<2, 2, P555To4444>, P555To4444},
+    {kKind1555, kKind565, RowConv<2, 2, P555To565>, P555To565},
+    {kKind1555, kKind555, RowConv<2, 2, P1555To555>, P1555To555},
+    {kKind1555, kKind4444, RowConv<2, 2, P555To4444>, P555To4444},
+    {kKind4444, kKind565, RowConv<2, 2, P4444To565>, P4444To565},
+    {kKind4444, kKind555, RowConv<2, 2, P4444To555>, P4444To555},
+    {kKind4444, kKind1555, RowConv<2, 2, P4444To555>, P4444To555},
+};
+
+const Conversion *Find(int from, int to) {
+    for (const Conversion &c : kConversions)
+        if (c.from == from && c.to == to) return &c;
+    return nullptr;
 }
 
 // ---- the area and the row loop ---------------------------------------------
@@ -132,9 +190,10 @@ void ConvertKey(TSurfDesc &d, const TSurfDesc &s, PixFn f, int dk, int sk) {
 }
 
 // The kinds are the conversion's own: the named ones do not classify.
-void Pair(TSurfDesc &d, TSurfDesc &s, ConvRowFn row, PixFn pix, int dk, int sk) {
-    EachRow(d, s, row);
-    ConvertKey(d, s, pix, dk, sk);
+void Pair(TSurfDesc &d, TSurfDesc &s, int dk, int sk) {
+    const Conversion *c = Find(sk, dk);
+    EachRow(d, s, c->row);
+    ConvertKey(d, s, c->pix, dk, sk);
 }
 
 // ---- 8-bit source ------------------------------------------------------------
@@ -169,7 +228,7 @@ void FromIndexed(TSurfDesc &d, TSurfDesc &s, int dk) {
             const uint8_t *sp = Row(s, y);
             if (dk == kKind24) RowLut<Fmt24>(dp, sp, w, lut);
             else if (dk == kKind32) RowLut<Fmt32>(dp, sp, w, lut);
-            else RowLut<Fmt565>(dp, sp, w, lut);  // any 16-bit layout: a plain word store
+            else RowLut<FmtWord16>(dp, sp, w, lut);
         }
     }
 
@@ -264,37 +323,6 @@ void ToIndexed(TSurfDesc &d, TSurfDesc &s, int sk, unsigned long mode) {
     d.transColor = s.transColor != kNoKey ? 0 : kNoKey;
 }
 
-// ---- named row kernels (SIMD where it pays) ----------------------------------
-
-ConvRowFn Row32To565() {
-#if UTILS_SIMD
-    return Row32To565_mmx;
-#else
-    return RowConv<Fmt32, Fmt565, P32To565>;
-#endif
-}
-ConvRowFn Row565To32() {
-#if UTILS_SIMD
-    return Row565To32_mmx;
-#else
-    return RowConv<Fmt565, Fmt32, P565To32>;
-#endif
-}
-ConvRowFn Row32To555() {
-#if UTILS_SIMD
-    return Row32To555_mmx;
-#else
-    return RowConv<Fmt32, Fmt555, P32To555>;
-#endif
-}
-ConvRowFn Row555To32() {
-#if UTILS_SIMD
-    return Row555To32_mmx;
-#else
-    return RowConv<Fmt555, Fmt32, P555To32>;
-#endif
-}
-
 void Copy(TSurfDesc &d, TSurfDesc &s) {
     CopyImage(d, s);
     d.transColor = s.transColor;
@@ -323,13 +351,13 @@ bool CopyImage(TSurfDesc &dst, TSurfDesc &src) {
 }
 
 bool Convert32_24_(TSurfDesc &dst, TSurfDesc &src) {
-    EachRow(dst, src, RowConv<Fmt32, Fmt24, P32To24>);
+    EachRow(dst, src, RowConv<4, 3, P32To24>);
     dst.transColor = src.transColor;
     return true;
 }
 
 bool Convert24_32_(TSurfDesc &dst, TSurfDesc &src) {
-    EachRow(dst, src, RowConv<Fmt24, Fmt32, P24To32>);
+    EachRow(dst, src, RowConv<3, 4, P24To32>);
     uint32_t t = src.transColor;
     if (t != kNoKey && dst.aMask != 0) t = KeepKey(t | 0xFF000000u);
     dst.transColor = t;
@@ -337,45 +365,45 @@ bool Convert24_32_(TSurfDesc &dst, TSurfDesc &src) {
 }
 
 bool Convert16_565_16_555(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P565To555>, P565To555, kKind555, kKind565);
+    Pair(dst, src, kKind555, kKind565);
     return true;
 }
 bool Convert16_565_16_5551(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P565To1555>, P565To1555, kKind1555, kKind565);
+    Pair(dst, src, kKind1555, kKind565);
     return true;
 }
 bool Convert16_565_16_4444(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P565To4444>, P565To4444, kKind4444, kKind565);
+    Pair(dst, src, kKind4444, kKind565);
     return true;
 }
 bool Convert16_555_16_565(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P555To565>, P555To565, kKind565, kKind555);
+    Pair(dst, src, kKind565, kKind555);
     return true;
 }
 bool Convert16_5551_16_565(TSurfDesc &dst, TSurfDesc &src) { return Convert16_555_16_565(dst, src); }
 bool Convert16_555_16_4444(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P555To4444>, P555To4444, kKind4444, kKind555);
+    Pair(dst, src, kKind4444, kKind555);
     return true;
 }
 bool Convert16_5551_16_4444(TSurfDesc &dst, TSurfDesc &src) { return Convert16_555_16_4444(dst, src); }
 bool Convert16_555_16_5551(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P555To1555>, P555To1555, kKind1555, kKind555);
+    Pair(dst, src, kKind1555, kKind555);
     return true;
 }
 bool Convert16_5551_16_555(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P1555To555>, P1555To555, kKind555, kKind1555);
+    Pair(dst, src, kKind555, kKind1555);
     return true;
 }
 bool Convert16_4444_16_565(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P4444To565>, P4444To565, kKind565, kKind4444);
+    Pair(dst, src, kKind565, kKind4444);
     return true;
 }
 bool Convert16_4444_16_555(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P4444To555>, P4444To555, kKind555, kKind4444);
+    Pair(dst, src, kKind555, kKind4444);
     return true;
 }
 bool Convert16_4444_16_5551(TSurfDesc &dst, TSurfDesc &src) {
-    Pair(dst, src, RowConv<Fmt565, Fmt565, P4444To555>, P4444To555, kKind1555, kKind4444);
+    Pair(dst, src, kKind1555, kKind4444);
     return true;
 }
 
@@ -396,39 +424,8 @@ bool Convert(TSurfDesc &dst, TSurfDesc &src, unsigned long mode) {
         return false;
     }
 
-    if (dst.bpp == 32) {
-        if (sk == kKind24) Convert24_32_(dst, src);
-        else if (sk == kKind565) Pair(dst, src, Row565To32(), P565To32, dk, sk);
-        else if (sk == kKind555) Pair(dst, src, Row555To32(), P555To32, dk, sk);
-        else if (sk == kKind1555) Pair(dst, src, RowConv<Fmt565, Fmt32, P1555To32>, P1555To32, dk, sk);
-        else Pair(dst, src, RowConv<Fmt565, Fmt32, P4444To32>, P4444To32, dk, sk);
-    } else if (dst.bpp == 24) {
-        if (sk == kKind32) Convert32_24_(dst, src);
-        else if (sk == kKind565) Pair(dst, src, RowConv<Fmt565, Fmt24, P565To24>, P565To24, dk, sk);
-        else if (sk == kKind555 || sk == kKind1555) Pair(dst, src, RowConv<Fmt565, Fmt24, P555To24>, P555To24, dk, sk);
-        else Pair(dst, src, RowConv<Fmt565, Fmt24, P4444To24>, P4444To24, dk, sk);
-    } else if (dk == kKind565) {
-        if (sk == kKind32) Pair(dst, src, Row32To565(), P32To565, dk, sk);
-        else if (sk == kKind24) Pair(dst, src, RowConv<Fmt24, Fmt565, P24To565>, P24To565, dk, sk);
-        else if (sk == kKind555 || sk == kKind1555) Pair(dst, src, RowConv<Fmt565, Fmt565, P555To565>, P555To565, dk, sk);
-        else Pair(dst, src, RowConv<Fmt565, Fmt565, P4444To565>, P4444To565, dk, sk);
-    } else if (dk == kKind555 || dk == kKind1555) {
-        const bool alpha = dk == kKind1555;
-        if (sk == kKind32) Pair(dst, src, Row32To555(), P32To555, dk, sk);
-        else if (sk == kKind24) {
-            if (alpha) Pair(dst, src, RowConv<Fmt24, Fmt565, P24To1555>, P24To1555, dk, sk);
-            else Pair(dst, src, RowConv<Fmt24, Fmt565, P24To555>, P24To555, dk, sk);
-        } else if (sk == kKind565) {
-            if (alpha) Pair(dst, src, RowConv<Fmt565, Fmt565, P565To1555>, P565To1555, dk, sk);
-            else Pair(dst, src, RowConv<Fmt565, Fmt565, P565To555>, P565To555, dk, sk);
-        } else if (sk == kKind555) Pair(dst, src, RowConv<Fmt565, Fmt565, P555To1555>, P555To1555, dk, sk);
-        else if (sk == kKind1555) Pair(dst, src, RowConv<Fmt565, Fmt565, P1555To555>, P1555To555, dk, sk);
-        else Pair(dst, src, RowConv<Fmt565, Fmt565, P4444To555>, P4444To555, dk, sk);
-    } else {  // 4444
-        if (sk == kKind32) Pair(dst, src, RowConv<Fmt32, Fmt565, P32To4444>, P32To4444, dk, sk);
-        else if (sk == kKind24) Pair(dst, src, RowConv<Fmt24, Fmt565, P24To4444>, P24To4444, dk, sk);
-        else if (sk == kKind565) Pair(dst, src, RowConv<Fmt565, Fmt565, P565To4444>, P565To4444, dk, sk);
-        else Pair(dst, src, RowConv<Fmt565, Fmt565, P555To4444>, P555To4444, dk, sk);
-    }
+    if (dk == kKind32 && sk == kKind24) Convert24_32_(dst, src);
+    else if (dk == kKind24 && sk == kKind32) Convert32_24_(dst, src);
+    else Pair(dst, src, dk, sk);
     return false;
 }

@@ -10,10 +10,12 @@ namespace kv {
 using ConvRowFn = void (*)(uint8_t *d, const uint8_t *s, int w);
 
 #if UTILS_SIMD
-void Row32To565_mmx(uint8_t *d, const uint8_t *s, int w);
-void Row565To32_mmx(uint8_t *d, const uint8_t *s, int w);
-void Row32To555_mmx(uint8_t *d, const uint8_t *s, int w);
-void Row555To32_mmx(uint8_t *d, const uint8_t *s, int w);
+// ConvertRow_<from>_<to>_mmx: the same bytes as the plain row loops; picked
+// in convert.cpp's table of conversions.
+void ConvertRow_32_565_mmx(uint8_t *d, const uint8_t *s, int w);
+void ConvertRow_565_32_mmx(uint8_t *d, const uint8_t *s, int w);
+void ConvertRow_32_555_mmx(uint8_t *d, const uint8_t *s, int w);
+void ConvertRow_555_32_mmx(uint8_t *d, const uint8_t *s, int w);
 #endif
 
 }  // namespace kv

@@ -7,18 +7,15 @@
 #include <string.h>
 
 #include "convert/convert.h"
+#include "surface/mmx.h"
 
 namespace kv {
 
 namespace {
 
-inline __m64 Load64(const uint8_t *p) {
-    __m64 v;
-    memcpy(&v, p, 8);
-    return v;
-}
-inline void Store64(uint8_t *p, __m64 v) { memcpy(p, &v, 8); }
-inline __m64 W(int v) { return _mm_set1_pi16(short(v)); }
+using mmx::Load64;
+using mmx::Store64;
+inline __m64 W(int v) { return mmx::Words(v); }
 
 // Four 32-bit pixels into blue-green and red-alpha words.
 inline void Split(const uint8_t *s, __m64 &gb, __m64 &ra) {
@@ -96,9 +93,9 @@ void RowFrom16(uint8_t *d, const uint8_t *s, int w) {
 
 }  // namespace
 
-void Row32To565_mmx(uint8_t *d, const uint8_t *s, int w) { RowTo16<To565>(d, s, w); }
-void Row32To555_mmx(uint8_t *d, const uint8_t *s, int w) { RowTo16<To555>(d, s, w); }
-void Row565To32_mmx(uint8_t *d, const uint8_t *s, int w) { RowFrom16<From565>(d, s, w); }
-void Row555To32_mmx(uint8_t *d, const uint8_t *s, int w) { RowFrom16<From555>(d, s, w); }
+void ConvertRow_32_565_mmx(uint8_t *d, const uint8_t *s, int w) { RowTo16<To565>(d, s, w); }
+void ConvertRow_32_555_mmx(uint8_t *d, const uint8_t *s, int w) { RowTo16<To555>(d, s, w); }
+void ConvertRow_565_32_mmx(uint8_t *d, const uint8_t *s, int w) { RowFrom16<From565>(d, s, w); }
+void ConvertRow_555_32_mmx(uint8_t *d, const uint8_t *s, int w) { RowFrom16<From555>(d, s, w); }
 
 }  // namespace kv

@@ -23,21 +23,6 @@ inline uint32_t FillColor4444(unsigned long k) {
     return (((k >> 28) & 0xF) << 12) | (((k >> 20) & 0xF) << 8) | (((k >> 12) & 0xF) << 4) | ((k >> 4) & 0xF);
 }
 
-// 16-bit field blend: each colour field moves floor((k - d) * w / 256) of
-// the way from d towards k; bits outside the three fields come out 0.
-template <class F>
-inline uint32_t BlendFields(uint32_t d, uint32_t k, int w) {
-    auto field = [w](uint32_t dv, uint32_t kv, uint32_t mask, int shift) -> uint32_t {
-        const int a = int((dv & mask) >> shift), b = int((kv & mask) >> shift);
-        const int diff = (b - a) * w;
-        // Arithmetic floor division by 256 without relying on >> of negatives.
-        const int step = diff >= 0 ? diff / 256 : -((-diff + 255) / 256);
-        return uint32_t(a + step) << shift;
-    };
-    return field(d, k, F::kRMask, F::kRShift) | field(d, k, F::kGMask, F::kGShift) |
-           field(d, k, F::kBMask, F::kBShift);
-}
-
 inline int ClampInt(int64_t v) {
     return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : int(v);
 }

@@ -74,17 +74,14 @@ bool IdxFillRect_8Bits(const TSurfDesc &s, CRectangulo r, unsigned long k) {
 
 // Every byte, alpha included: (d (255 - L) + k (L + 1)) >> 8.
 template <int kBytes>
-void MaskFillBytes(const TSurfDesc &s, const CRectangulo &r, unsigned long k, int L) {
+[[maybe_unused]] void MaskFillRowBytes(uint8_t *p, int w, uint32_t k, int L) {
     uint32_t kb[4];
-    for (int i = 0; i < 4; ++i) kb[i] = uint32_t((k >> (8 * i)) & 0xFF) * uint32_t(L + 1);
+    for (int i = 0; i < 4; ++i) kb[i] = ((k >> (8 * i)) & 0xFF) * uint32_t(L + 1);
     const uint32_t dw = uint32_t(255 - L);
-    const int n = (r.right - r.left) * kBytes;
-    for (int y = r.top; y < r.bottom; ++y) {
-        uint8_t *p = PixelAt(s, r.left, y);
-        for (int i = 0, c = 0; i < n; ++i) {
-            p[i] = uint8_t((p[i] * dw + kb[c]) >> 8);
-            if (++c == kBytes) c = 0;
-        }
+    const int n = w * kBytes;
+    for (int i = 0, c = 0; i < n; ++i) {
+        p[i] = uint8_t((p[i] * dw + kb[c]) >> 8);
+        if (++c == kBytes) c = 0;
     }
 }
 
@@ -92,64 +89,56 @@ void MaskFillBytes(const TSurfDesc &s, const CRectangulo &r, unsigned long k, in
 // as it is (alpha bits included); the row's last width mod 4 pixels always
 // go through the field blend, which writes alpha 0 and stops one step short.
 template <class F>
-void MaskFill16(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L) {
-    const int w = r.right - r.left, groups = w & ~3;
-    for (int y = r.top; y < r.bottom; ++y) {
-        uint8_t *p = PixelAt(s, r.left, y);
-        int x = 0;
-        if (L == 255) {
-            for (; x < groups; ++x) Store16(p + 2 * x, k);
-        }
-        for (; x < w; ++x) Store16(p + 2 * x, BlendFields<F>(Load16(p + 2 * x), k, L));
+[[maybe_unused]] void MaskFillRow16(uint8_t *p, int w, uint32_t k, int L) {
+    int x = 0;
+    if (L == 255) {
+        for (const int groups = w & ~3; x < groups; ++x) Store16(p + 2 * x, k);
     }
+    for (; x < w; ++x) Store16(p + 2 * x, F::MixFields(k, Load16(p + 2 * x), L));
 }
+
+// The row kernels, MMX where the build has them: picked here, once.
+#if UTILS_SIMD
+constexpr auto MaskFillRow_32 = MaskFillRow_32_mmx;
+constexpr auto MaskFillRow_24 = MaskFillRow_24_mmx;
+constexpr auto MaskFillRow_565 = MaskFillRow_565_mmx;
+constexpr auto MaskFillRow_555 = MaskFillRow_555_mmx;
+constexpr auto MaskFillRow_4444 = MaskFillRow_4444_mmx;
+#else
+constexpr auto MaskFillRow_32 = MaskFillRowBytes<4>;
+constexpr auto MaskFillRow_24 = MaskFillRowBytes<3>;
+constexpr auto MaskFillRow_565 = MaskFillRow16<Fmt565>;
+constexpr auto MaskFillRow_555 = MaskFillRow16<Fmt555>;
+constexpr auto MaskFillRow_4444 = MaskFillRow16<Fmt4444>;
+#endif
 
 // Levels above 255 mean all of the colour.
 int MaskLevel(unsigned short level) { return level > 255 ? 255 : level; }
 
+template <void (*RowFn)(uint8_t *, int, uint32_t, int)>
+void MaskFillRows(const TSurfDesc &s, const CRectangulo &r, uint32_t k, unsigned short level) {
+    const int w = r.right - r.left, L = MaskLevel(level);
+    for (int y = r.top; y < r.bottom; ++y) RowFn(PixelAt(s, r.left, y), w, k, L);
+}
+
 bool MaskFillRect_32(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
-    if (!ClipRect(s, r)) return true;
-#if UTILS_SIMD
-    MaskFillRect_32_mmx(s, r, uint32_t(k), MaskLevel(level));
-#else
-    MaskFillBytes<4>(s, r, k, MaskLevel(level));
-#endif
+    if (ClipRect(s, r)) MaskFillRows<MaskFillRow_32>(s, r, uint32_t(k), level);
     return true;
 }
 bool MaskFillRect_24(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
-    if (!ClipRect(s, r)) return true;
-#if UTILS_SIMD
-    MaskFillRect_24_mmx(s, r, uint32_t(k), MaskLevel(level));
-#else
-    MaskFillBytes<3>(s, r, k, MaskLevel(level));
-#endif
+    if (ClipRect(s, r)) MaskFillRows<MaskFillRow_24>(s, r, uint32_t(k), level);
     return true;
 }
 bool MaskFillRect_565(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
-    if (!ClipRect(s, r)) return true;
-#if UTILS_SIMD
-    MaskFillRect_565_mmx(s, r, FillColor565(k), MaskLevel(level));
-#else
-    MaskFill16<Fmt565>(s, r, FillColor565(k), MaskLevel(level));
-#endif
+    if (ClipRect(s, r)) MaskFillRows<MaskFillRow_565>(s, r, FillColor565(k), level);
     return true;
 }
 bool MaskFillRect_555(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
-    if (!ClipRect(s, r)) return true;
-#if UTILS_SIMD
-    MaskFillRect_555_mmx(s, r, FillColor555(k), MaskLevel(level));
-#else
-    MaskFill16<Fmt555>(s, r, FillColor555(k), MaskLevel(level));
-#endif
+    if (ClipRect(s, r)) MaskFillRows<MaskFillRow_555>(s, r, FillColor555(k), level);
     return true;
 }
 bool MaskFillRect_4444(const TSurfDesc &s, CRectangulo r, unsigned long k, unsigned short level) {
-    if (!ClipRect(s, r)) return true;
-#if UTILS_SIMD
-    MaskFillRect_4444_mmx(s, r, FillColor4444(k), MaskLevel(level));
-#else
-    MaskFill16<Fmt4444>(s, r, FillColor4444(k), MaskLevel(level));
-#endif
+    if (ClipRect(s, r)) MaskFillRows<MaskFillRow_4444>(s, r, FillColor4444(k), level);
     return true;
 }
 

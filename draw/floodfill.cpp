@@ -18,20 +18,16 @@ const int kDirDx[4] = {0, 0, -1, 1};
 const int kDirDy[4] = {-1, 1, 0, 0};
 const int kOpposite[4] = {1, 0, 3, 2};
 
-// Colours as the fill reads them (0x00RRGGBB).
-struct Read32 {
-    static uint32_t At(const uint8_t *row, int x) { return Fmt32::Load(row + 4 * x) & 0xFFFFFF; }
-};
-struct Read24 {
-    static uint32_t At(const uint8_t *row, int x) { return Fmt24::Load(row + 3 * x); }
-};
+// Colours as the fill reads them (0x00RRGGBB); Fmt8 stands for indices,
+// which carry no colour here.
 template <class F>
-struct Read16 {
-    static uint32_t At(const uint8_t *row, int x) { return RGBColor(F::Unpack(Load16(row + 2 * x))); }
-};
-struct ReadNone {  // indices carry no colour here
-    static uint32_t At(const uint8_t *, int) { return 0; }
-};
+uint32_t ColourAt(const uint8_t *row, int x) {
+    return RGBColor(F::Unpack(F::Load(row + F::kBytes * x)));
+}
+template <>
+uint32_t ColourAt<Fmt8>(const uint8_t *, int) {
+    return 0;
+}
 
 struct Box {
     int left, top, right, bottom;  // positions whose bits were computed, inclusive
@@ -45,7 +41,7 @@ struct Fill {
     uint8_t rb, rg, rr;
     Box box;
 
-    uint32_t ColorAt(int x, int y) const { return R::At(Row(img, y), x); }
+    uint32_t ColorAt(int x, int y) const { return ColourAt<R>(Row(img, y), x); }
     // Byte differences wrap: a channel just above the reference is far.
     bool Similar(int x, int y) const {
         if (x < 0 || y < 0 || x >= img.width || y >= img.height) return false;
@@ -151,12 +147,12 @@ bool Rellena(TSurfDesc &image, TSurfDesc &mask, int x, int y, unsigned long tole
     Box box{x, y, x, y};
     if (uint32_t(ref) != uint32_t(fill)) {
         const int kind = PixelKind(image);
-        if (kind == kKind32) box = Grow<Read32>(image, mask, x, y, tolerance, ref);
-        else if (kind == kKind24) box = Grow<Read24>(image, mask, x, y, tolerance, ref);
-        else if (kind == kKind565) box = Grow<Read16<Fmt565>>(image, mask, x, y, tolerance, ref);
-        else if (kind == kKind555 || kind == kKind1555) box = Grow<Read16<Fmt555>>(image, mask, x, y, tolerance, ref);
-        else if (kind == kKind4444) box = Grow<Read16<Fmt4444>>(image, mask, x, y, tolerance, ref);
-        else box = Grow<ReadNone>(image, mask, x, y, tolerance, ref);
+        if (kind == kKind32) box = Grow<Fmt32>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind24) box = Grow<Fmt24>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind565) box = Grow<Fmt565>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind555 || kind == kKind1555) box = Grow<Fmt555>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind4444) box = Grow<Fmt4444>(image, mask, x, y, tolerance, ref);
+        else box = Grow<Fmt8>(image, mask, x, y, tolerance, ref);
     }
     Paint(image, mask, box, fill);
     return true;

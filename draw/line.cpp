@@ -88,11 +88,11 @@ struct Plot16 {
     Plot16(uint32_t narrowed, int lev) : k(narrowed), level(lev), lv(float(lev)) {}
     void Mix(uint8_t *p, int W) const {
         const uint32_t d = Load16(p);
-        Store16(p, BlendFields<F>(d, k, W) | (d & ~F::kRGBMask & 0xFFFF));
+        Store16(p, F::MixFields(k, d, W) | (d & ~F::kRGBMask & 0xFFFF));
     }
     void Edge(uint8_t *p, float w) const { Mix(p, int(F32(w * lv))); }
     void Span(uint8_t *p) const { Mix(p, level); }
-    uint32_t Of(uint32_t d) const { return BlendFields<F>(d, k, level) | (d & ~F::kRGBMask & 0xFFFF); }
+    uint32_t Of(uint32_t d) const { return F::MixFields(k, d, level) | (d & ~F::kRGBMask & 0xFFFF); }
 };
 
 // Plot16 at level 255, where a field moves floor((k - d) 255 / 256): to

@@ -1,5 +1,6 @@
-// SIMD kernels of the drawing family (utilsmmx only); each gives the same
-// bytes as the plain loop it replaces.
+// MMX row kernels of the drawing family (utilsmmx only), named
+// <Op>Row_<fmt>_mmx; each gives the same bytes as the plain row it stands in
+// for. fill.cpp and tools.cpp pick them, each in one block.
 #ifndef KORVANTE_DRAW_SIMD_H
 #define KORVANTE_DRAW_SIMD_H
 
@@ -10,16 +11,15 @@
 namespace kv {
 
 #if UTILS_SIMD
-// r is already clipped; L is 0 to 255.
-void MaskFillRect_32_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L);
-void MaskFillRect_24_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L);
-// k is the colour narrowed to the kind.
-void MaskFillRect_565_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L);
-void MaskFillRect_555_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L);
-void MaskFillRect_4444_mmx(const TSurfDesc &s, const CRectangulo &r, uint32_t k, int L);
-// r is already clipped; every byte of each pixel gets v added (v >= 0) or
-// -v subtracted, saturating; bytesPerPixel is 3 or 4.
-void TranslateBytes_mmx(const TSurfDesc &s, const CRectangulo &r, int bytesPerPixel, int v);
+// Translucent fill of one row of w pixels; L is 0 to 255; for the 16-bit
+// kinds k is the colour narrowed to the kind.
+void MaskFillRow_32_mmx(uint8_t *p, int w, uint32_t k, int L);
+void MaskFillRow_24_mmx(uint8_t *p, int w, uint32_t k, int L);
+void MaskFillRow_565_mmx(uint8_t *p, int w, uint32_t k, int L);
+void MaskFillRow_555_mmx(uint8_t *p, int w, uint32_t k, int L);
+void MaskFillRow_4444_mmx(uint8_t *p, int w, uint32_t k, int L);
+// Every one of n bytes gets v added (v >= 0) or -v subtracted, saturating.
+void TranslateRow_bytes_mmx(uint8_t *p, int n, int v);
 #endif
 
 }  // namespace kv

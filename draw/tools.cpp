@@ -45,36 +45,37 @@ int TranslateStep(float amount, float scale, int offset) {
     return int(v);
 }
 
-[[maybe_unused]] void TranslateBytes(const TSurfDesc &s, const CRectangulo &r, int bytes, int v) {
-    const int n = (r.right - r.left) * bytes;
-    for (int y = r.top; y < r.bottom; ++y) {
-        uint8_t *p = PixelAt(s, r.left, y);
-        for (int i = 0; i < n; ++i) {
-            const int b = p[i] + v;
-            p[i] = uint8_t(b > 255 ? 255 : b < 0 ? 0 : b);
-        }
+[[maybe_unused]] void TranslateRow_bytes(uint8_t *p, int n, int v) {
+    for (int i = 0; i < n; ++i) {
+        const int b = p[i] + v;
+        p[i] = uint8_t(b > 255 ? 255 : b < 0 ? 0 : b);
     }
+}
+
+// The row kernel, MMX where the build has it: picked here, once.
+#if UTILS_SIMD
+constexpr auto TranslateRow = TranslateRow_bytes_mmx;
+#else
+constexpr auto TranslateRow = TranslateRow_bytes;
+#endif
+
+// Every byte of the 24- and 32-bit kinds moves alike.
+void TranslateBytes(const TSurfDesc &s, const CRectangulo &r, int bytes, int v) {
+    const int n = (r.right - r.left) * bytes;
+    for (int y = r.top; y < r.bottom; ++y) TranslateRow(PixelAt(s, r.left, y), n, v);
 }
 
 inline uint32_t Clamp31(int v) { return uint32_t(v < 0 ? 0 : v > 31 ? 31 : v); }
 
 bool TranslateRect_32(const TSurfDesc &s, CRectangulo r, float amount) {
     if (!ClipRect(s, r)) return true;
-#if UTILS_SIMD
-    TranslateBytes_mmx(s, r, 4, TranslateStep(amount, 510.0f, 255));
-#else
     TranslateBytes(s, r, 4, TranslateStep(amount, 510.0f, 255));
-#endif
     return true;
 }
 
 bool TranslateRect_24(const TSurfDesc &s, CRectangulo r, float amount) {
     if (!ClipRect(s, r)) return true;
-#if UTILS_SIMD
-    TranslateBytes_mmx(s, r, 3, TranslateStep(amount, 510.0f, 255));
-#else
     TranslateBytes(s, r, 3, TranslateStep(amount, 510.0f, 255));
-#endif
     return true;
 }
 
