@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# A long fuzzing campaign over every decoder harness, one after another:
+# A long fuzzing campaign over every harness (or those named), one after another:
 # each runs for SECONDS (default 3600) or RUNS executions (default 10
 # million), whichever ends first. The corpora grow in CORPUS (default
 # ~/.cache/korvante/fuzz-corpus), outside the tree, so that a later campaign
 # starts where this one stopped. Findings are left as in scripts/fuzz.sh;
 # copy them into tests/fuzz/regressions/NAME/ once fixed.
-# FUZZ_WORKERS=N runs N jobs of each harness at once (see fuzz.sh).
+# FUZZ_WORKERS=N runs N jobs of each harness at once; FUZZ_SIMD=1 fuzzes the
+# SIMD build (see fuzz.sh).
 # Usage: fuzz-campaign.sh [SECONDS] [RUNS] [CORPUS] [HARNESS...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)

@@ -8,13 +8,16 @@
 # FUZZ_RUNS=N stops each harness after N executions if that comes first.
 # FUZZ_WORKERS=N runs N jobs of each harness side by side.
 # FUZZ_MAX_LEN=N caps the input size (default 16384).
+# FUZZ_SIMD=1 fuzzes the SIMD build of the library instead (the *_mmx.cpp
+# kernels, UTILS_SIMD=1), built in build/fuzz-simd.
 # Usage: fuzz.sh [SECONDS] [HARNESS...]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 secs=${1:-60}
 shift || true
-out=$top/build/fuzz
-CC=clang CXX=clang++ cmake -S "$top/tests/fuzz" -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+simd=OFF out=$top/build/fuzz
+if [ "${FUZZ_SIMD:-0}" = 1 ]; then simd=ON out=$top/build/fuzz-simd; fi
+CC=clang CXX=clang++ cmake -S "$top/tests/fuzz" -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFUZZ_SIMD=$simd >/dev/null
 cmake --build "$out" -j"${FUZZ_JOBS:-2}" >/dev/null
 harnesses=("$@")
 if [ ${#harnesses[@]} -eq 0 ]; then
