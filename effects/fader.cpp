@@ -1,5 +1,6 @@
 // OpenFader: a wipe whose mixing level is constant down each column and
 // falls linearly from left to right.
+#include "blit/mix.h"
 #include "surface/pixfmt.h"
 #include "surface/surface.h"
 
@@ -15,7 +16,9 @@ inline int ClampLevel(int64_t a) { return a < 0 ? 0 : (a > 255 ? 255 : int(a)); 
 inline uint32_t MixField(uint32_t d, uint32_t s, uint32_t a) { return (d * (256 - a) + s * a) >> 8; }
 
 // The ramp is anchored at the block's left edge after the destination clip;
-// columns whose source pixel lies outside the source are skipped.
+// columns whose source pixel lies outside the source are skipped. A source
+// of another pixel size is read in the destination's pixel size, so it is
+// clipped in pixels of that size: no read leaves its rows.
 struct Block {
     uint8_t *dst;        // pixel of column j0, first row
     const uint8_t *src;  // its source pixel
@@ -33,7 +36,7 @@ bool Prepare(const TSurfDesc &d, const CRectangulo &rect, const TSurfDesc &s, co
     if (!ClipRectAndPoint(d, r0, p0)) return false;
     CRectangulo r = r0;
     CPunto p = p0;
-    if (!ClipBlock(d, r, p, s)) return false;
+    if (!ClipBlock(d, r, p, ElementView(s, bytes))) return false;
     b.w = r0.right - r0.left;
     b.j0 = r.left - r0.left;
     b.j1 = r.right - r0.left;

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <string.h>
+
+#include <memory>
 
 #include "tests/common/testsurf.h"
 
@@ -112,6 +115,47 @@ TEST(OpenFader, SourceBlockOutsideItsSurfaceIsNotRead) {
     EXPECT_EQ(px[6 * 3], 0);       // source column 4: past the source
     EXPECT_EQ(px[2 * 8 * 3 + 6], 0);  // row 2: past the source
     EXPECT_TRUE(d.GuardsIntact());
+}
+
+// A source of another pixel size is walked in the destination's pixel size,
+// and only as far as its own rows reach. The source sits in a heap block of
+// exactly height x pitch bytes, so a read past its last row leaves the block.
+TEST(OpenFader, SourceOfAnotherPixelSizeStaysInsideItsRows) {
+    const int kSrcW = 12, kSrcH = 3, kDstW = 30;
+    for (int dkind : {16, 24, 32}) {
+        for (int skind : {8, 16, 24, 32}) {
+            const kvtest::KindInfo &dk = kvtest::KindByNumber(dkind), &sk = kvtest::KindByNumber(skind);
+            if (sk.bpp == dk.bpp) continue;
+            const int sb = int(sk.bpp / 8), db = int(dk.bpp / 8);
+            const int pitch = kSrcW * sb;
+            std::unique_ptr<uint8_t[]> mem(new uint8_t[size_t(pitch) * kSrcH]);
+            memset(mem.get(), 0xFF, size_t(pitch) * kSrcH);
+            TSurfDesc s{};
+            s.width = kSrcW;
+            s.height = kSrcH;
+            s.bpp = sk.bpp;
+            s.rMask = sk.rMask, s.gMask = sk.gMask, s.bMask = sk.bMask, s.aMask = sk.aMask;
+            s.transColor = 0xFFFFFFFFu;
+            s.scanWidth = pitch;
+            s.bits = mem.get();
+
+            // The block runs from source row 1 to the last, one pixel of the
+            // destination's size in; the destination's last row is not fed.
+            TestSurface d(dkind, kDstW, kSrcH, 2);
+            d.Fill(0);
+            ASSERT_TRUE(OpenFader(*d, CRectangulo(0, 0, kDstW, kSrcH), s, CPunto(1, 1), 1, 0, 0));
+            EXPECT_TRUE(d.GuardsIntact());
+            const int inside = pitch / db - 1;  // whole pixels left in a source row
+            for (int y = 0; y < kSrcH; ++y)
+                for (int x = 0; x < kDstW; ++x) {
+                    const uint8_t *px = d.Row(y) + x * db;
+                    bool zero = true;
+                    for (int k = 0; k < db; ++k) zero = zero && px[k] == 0;
+                    const bool read = y < kSrcH - 1 && x < inside;
+                    EXPECT_EQ(zero, !read) << dkind << " from " << skind << " at " << x << "," << y;
+                }
+        }
+    }
 }
 
 }  // namespace
