@@ -1,5 +1,4 @@
-// The seven blend modes as small function objects, the block a blend pass
-// walks, and the hooks between the plain and the SIMD kernels.
+// The seven blend modes as small function objects.
 //
 // Each mode gives f(d, s) twice: Wide for 24 and 32 bits (screen and overlay
 // divide by a shift there) and Narrow for the 16-bit kinds, which see widened
@@ -8,10 +7,7 @@
 #ifndef KORVANTE_BLEND_MODES_H
 #define KORVANTE_BLEND_MODES_H
 
-#include <stddef.h>
 #include <stdint.h>
-
-#include "surface/surface.h"
 
 namespace kv {
 namespace blend {
@@ -81,45 +77,6 @@ struct Superponer {
         return (2 * (d ^ m) * (s ^ m) / 255) ^ m;
     }
 };
-
-// Mask weighting of one channel, a = 1..255: d + floor((o - d) * a / 256),
-// written in the form that never goes negative. a = 0 gives d.
-inline uint32_t Weigh(uint32_t d, uint32_t o, uint32_t a) { return (d * (256 - a) + o * a) >> 8; }
-
-// The clipped block of one pass: w x h pixels, a row pointer and pitch for
-// the destination and, depending on the form, for the source and the mask.
-struct Block {
-    uint8_t *dst;
-    ptrdiff_t dstPitch;
-    const uint8_t *src;
-    ptrdiff_t srcPitch;
-    const uint8_t *mask;
-    ptrdiff_t maskPitch;
-    int w, h;
-};
-
-// Checks, clipping and row pointers of the three forms; false when the pass
-// must not run. Source and mask blocks are kept inside their own surfaces.
-bool PrepareSource(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &src, const CPunto &pt,
-                   Block &b);
-bool PrepareColour(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &mask, const CPunto &mpt,
-                   Block &b);
-bool PrepareMasked(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &src, const CPunto &pt,
-                   const TSurfDesc &mask, const CPunto &mpt, Block &b);
-
-// The key a source pixel is compared with: transColor, or 0 without a key.
-inline uint32_t SourceKey(const TSurfDesc &src) { return src.transColor != 0xFFFFFFFFu ? src.transColor : 0; }
-
-#if UTILS_SIMD
-// SIMD passes over a prepared block (blend_mmx.cpp), byte-identical to the
-// plain ones. `key` is SourceKey; `colour` the colour argument as given.
-template <class M> void SourceRows_32mmx(const Block &b, uint32_t key);
-template <class M> void ColourRows_32mmx(const Block &b, uint32_t colour);
-template <class M> void MaskedRows_32mmx(const Block &b);
-template <class M> void SourceRows_24mmx(const Block &b, uint32_t key);
-template <class M> void ColourRows_24mmx(const Block &b, uint32_t colour);
-template <class M> void MaskedRows_24mmx(const Block &b);
-#endif
 
 }  // namespace blend
 }  // namespace kv
