@@ -12,9 +12,6 @@ namespace {
 // below 0 are clamped rather than wrapping into nonsense.
 inline int ClampLevel(int64_t a) { return a < 0 ? 0 : (a > 255 ? 255 : int(a)); }
 
-// d + floor((s - d) * a / 256), floor towards minus infinity.
-inline uint32_t MixField(uint32_t d, uint32_t s, uint32_t a) { return (d * (256 - a) + s * a) >> 8; }
-
 // The ramp is anchored at the block's left edge after the destination clip;
 // columns whose source pixel lies outside the source are skipped. A source
 // of another pixel size is read in the destination's pixel size, so it is
@@ -62,18 +59,10 @@ bool OpenFaderBytes(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const C
             const int64_t past = j > b.hold ? j - b.hold : 0;
             const uint32_t a = uint32_t(ClampLevel(b.start - past * step));
             const int o = (j - b.j0) * Bytes;
-            for (int k = 0; k < Bytes; ++k) dp[o + k] = uint8_t(MixField(dp[o + k], sp[o + k], a));
+            for (int k = 0; k < Bytes; ++k) dp[o + k] = uint8_t(Mix(sp[o + k], dp[o + k], a));
         }
     }
     return true;
-}
-
-template <class F>
-inline uint32_t MixPixel16(uint32_t dv, uint32_t sv, uint32_t a) {
-    const uint32_t r = MixField((dv & F::kRMask) >> F::kRShift, (sv & F::kRMask) >> F::kRShift, a);
-    const uint32_t g = MixField((dv & F::kGMask) >> F::kGShift, (sv & F::kGMask) >> F::kGShift, a);
-    const uint32_t bl = MixField((dv & F::kBMask) >> F::kBShift, (sv & F::kBMask) >> F::kBShift, a);
-    return (r << F::kRShift) | (g << F::kGShift) | (bl << F::kBShift);  // alpha bits 0
 }
 
 // 16-bit kinds work in groups of four pixels that share one level, and a
@@ -110,7 +99,7 @@ bool OpenFader16(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPun
                 const int64_t past = j > rampFrom ? j - rampFrom : 0;
                 a = uint32_t(ClampLevel(lastGroupLevel - past * step));
             }
-            Store16(dp + o, MixPixel16<F>(Load16(dp + o), Load16(sp + o), a));
+            Store16(dp + o, F::MixFields(Load16(sp + o), Load16(dp + o), a));  // alpha bits 0
         }
     }
     return true;

@@ -6,18 +6,13 @@
 
 #include <memory>
 #include <new>
-#include <type_traits>
 
 #include "filters/convolution.h"
+#include "filters/simd.h"
+#include "surface/mmx.h"
 
 namespace kv {
 namespace {
-
-inline int Load4(const uint8_t *p) {
-    int v;
-    memcpy(&v, p, 4);
-    return v;
-}
 
 template <class F>
 void Rows(const ConvJob &j, const uint64_t *cw, const ptrdiff_t *off, int pairs, int width, int height,
@@ -37,8 +32,8 @@ void Rows(const ConvJob &j, const uint64_t *cw, const ptrdiff_t *off, int pairs,
             for (int k = 0; k < pairs; ++k) {
                 __m64 w;
                 memcpy(&w, cw + k, 8);
-                const __m64 a = _mm_cvtsi32_si64(Load4(s + off[2 * k]));
-                const __m64 b = _mm_cvtsi32_si64(Load4(s + off[2 * k + 1]));
+                const __m64 a = mmx::Load32(s + off[2 * k]);
+                const __m64 b = mmx::Load32(s + off[2 * k + 1]);
                 const __m64 ab = _mm_unpacklo_pi8(a, b);
                 bg = _mm_add_pi32(bg, _mm_madd_pi16(_mm_unpacklo_pi8(ab, zero), w));
                 ra = _mm_add_pi32(ra, _mm_madd_pi16(_mm_unpackhi_pi8(ab, zero), w));
@@ -47,7 +42,7 @@ void Rows(const ConvJob &j, const uint64_t *cw, const ptrdiff_t *off, int pairs,
                                     _mm_cvtsi64_si32(ra)};
             int v[3];
             for (int c = 0; c < 3; ++c) v[c] = ClampChannel(int64_t(j.div(sum[c])) + j.bias, 255);
-            F::Write(j.dst + q, v);
+            WriteChannels(F{}, j.dst + q, v);
         }
     }
 }
@@ -110,9 +105,9 @@ inline __m64 DivideWords(__m64 sum, __m64 mult, __m64 shift, __m64 flip, __m64 b
     return _mm_adds_pi16(_mm_sub_pi16(_mm_xor_si64(a, sign), sign), bias);
 }
 
-template <int B>
+template <class F>
 void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width, int height, ptrdiff_t pitch) {
-    using F = typename std::conditional<B == 4, Conv32, Conv24>::type;
+    constexpr int B = F::kBytes;
     const __m64 zero = _mm_setzero_si64();
     const __m64 mult = M64(w.mult), shift = _mm_cvtsi32_si64(w.shift), flip = M64(w.flip), bias = M64(w.bias);
     const bool one = w.mult == 0 && w.shift == 0;
@@ -149,7 +144,7 @@ void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width
             } else {
                 __m64 a0 = zero;
                 for (int t = 0; t < j.count; ++t) {
-                    const __m64 v = _mm_cvtsi32_si64(Load4(s + j.off[t]));
+                    const __m64 v = mmx::Load32(s + j.off[t]);
                     a0 = _mm_add_pi16(a0, _mm_mullo_pi16(_mm_unpacklo_pi8(v, zero), M64(cw[t])));
                 }
                 a0 = DivideWords(a0, mult, shift, flip, bias, one);
@@ -163,30 +158,29 @@ void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width
     }
 }
 
-bool TryWordPath(const ConvJob &j, int bytesPerPixel, int width, int height, ptrdiff_t pitch) {
+// The word path when the taps allow it, else pairs through pmaddwd while
+// the coefficients fit 16 bits, else pixel by pixel as the plain rows go.
+template <class F>
+void Convolve(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
     WordPath w;
-    if (!SetUpWordPath(j, w)) return false;
-    std::unique_ptr<uint64_t[]> cw(new (std::nothrow) uint64_t[size_t(j.count) + 1]);
-    if (!cw) return false;
-    for (int t = 0; t < j.count; ++t) cw[t] = uint64_t(uint16_t(int16_t(j.coef[t]))) * 0x0001000100010001ull;
-    if (bytesPerPixel == 4)
-        WordRows<4>(j, w, cw.get(), width, height, pitch);
-    else
-        WordRows<3>(j, w, cw.get(), width, height, pitch);
-    _mm_empty();
-    return true;
-}
-
-}  // namespace
-
-bool ConvolveRows_MMX(const ConvJob &j, int bytesPerPixel, int width, int height, ptrdiff_t pitch) {
-    if (TryWordPath(j, bytesPerPixel, width, height, pitch)) return true;
-    for (int t = 0; t < j.count; ++t)
-        if (j.coef[t] < -32768 || j.coef[t] > 32767) return false;
+    if (SetUpWordPath(j, w)) {
+        std::unique_ptr<uint64_t[]> cw(new (std::nothrow) uint64_t[size_t(j.count) + 1]);
+        if (cw) {
+            for (int t = 0; t < j.count; ++t) cw[t] = uint64_t(uint16_t(int16_t(j.coef[t]))) * 0x0001000100010001ull;
+            WordRows<F>(j, w, cw.get(), width, height, pitch);
+            _mm_empty();
+            return;
+        }
+    }
+    bool fits = true;
+    for (int t = 0; t < j.count; ++t) fits = fits && j.coef[t] >= -32768 && j.coef[t] <= 32767;
     const int pairs = (j.count + 1) / 2;
-    std::unique_ptr<uint64_t[]> cw(new (std::nothrow) uint64_t[size_t(pairs) + 1]);  // four words a pair
-    std::unique_ptr<ptrdiff_t[]> off(new (std::nothrow) ptrdiff_t[size_t(pairs) * 2 + 1]);
-    if (!cw || !off) return false;
+    std::unique_ptr<uint64_t[]> cw(fits ? new (std::nothrow) uint64_t[size_t(pairs) + 1] : nullptr);  // four words a pair
+    std::unique_ptr<ptrdiff_t[]> off(fits ? new (std::nothrow) ptrdiff_t[size_t(pairs) * 2 + 1] : nullptr);
+    if (!cw || !off) {
+        ConvolveRows<F>(j, width, height, pitch);
+        return;
+    }
     for (int k = 0; k < pairs; ++k) {
         const int t0 = 2 * k, t1 = 2 * k + 1;
         // An odd list ends with a tap of weight 0 on the pixel itself.
@@ -196,12 +190,17 @@ bool ConvolveRows_MMX(const ConvJob &j, int bytesPerPixel, int width, int height
         const uint64_t w0 = uint16_t(c0), w1 = uint16_t(c1);
         cw[k] = w0 | w1 << 16 | w0 << 32 | w1 << 48;
     }
-    if (bytesPerPixel == 4)
-        Rows<Conv32>(j, cw.get(), off.get(), pairs, width, height, pitch);
-    else
-        Rows<Conv24>(j, cw.get(), off.get(), pairs, width, height, pitch);
+    Rows<F>(j, cw.get(), off.get(), pairs, width, height, pitch);
     _mm_empty();
-    return true;
+}
+
+}  // namespace
+
+void ConvolveRows_32_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
+    Convolve<Fmt32>(j, width, height, pitch);
+}
+void ConvolveRows_24_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
+    Convolve<Fmt24>(j, width, height, pitch);
 }
 
 }  // namespace kv
