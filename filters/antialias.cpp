@@ -34,58 +34,57 @@ int RowPixels(const TSurfDesc &s, int bytes) {
     return s.width < fit ? s.width : fit;
 }
 
+// The walk of every edge filter: rows 2 to height - 3 of the surface,
+// columns x0 to w - 1 - right (the taps reach `right` columns to the right
+// and one to the left of x0). px(c, d, P) reads the working copy around c
+// and writes the pixel at d; P is the pitch.
+template <int B, class Px>
+bool EdgeWalk(TSurfDesc &s, int x0, int right, Px px) {
+    const ptrdiff_t total = TotalBytes(s);
+    if (total == 0 || s.height < 5) return true;
+    std::unique_ptr<uint8_t[]> copy = WorkingCopy(s, total);
+    if (!copy) return false;
+    const ptrdiff_t P = s.scanWidth;
+    const int w = RowPixels(s, B);
+    for (int y = 2; y < s.height - 2; ++y) {
+        for (int x = x0; x < w - right; ++x) {
+            const ptrdiff_t q = ptrdiff_t(y) * P + ptrdiff_t(x) * B;
+            px(copy.get() + q, s.bits + q, P);
+        }
+    }
+    return true;
+}
+
 // 32 and 24 bits: a coverage value in the first byte; the second and third
 // come out 0, a fourth byte is kept.
+inline void PutCoverage(uint8_t *d, int v) {
+    d[0] = uint8_t(v > 255 ? 255 : v);
+    d[1] = 0;
+    d[2] = 0;
+}
+
+// Columns 1 to w - 2: the taps reach one column either side.
 template <int B>
 bool AntiAliasBlue(TSurfDesc &s) {
-    const ptrdiff_t total = TotalBytes(s);
-    if (total == 0 || s.height < 5) return true;
-    std::unique_ptr<uint8_t[]> copy = WorkingCopy(s, total);
-    if (!copy) return false;
-    const ptrdiff_t P = s.scanWidth;
-    const int w = RowPixels(s, B);
-    for (int y = 2; y < s.height - 2; ++y) {
-        // Columns 1 to w - 2: the taps reach one column either side.
-        for (int x = 1; x < w - 1; ++x) {
-            const ptrdiff_t q = ptrdiff_t(y) * P + ptrdiff_t(x) * B;
-            const uint8_t *c = copy.get() + q;
-            const int sum = 16 * c[0] + c[-P - B] + c[-P] + c[-P + B] + c[-B] + c[B] + c[P - B] + c[P] + c[P + B];
-            uint8_t *d = s.bits + q;
-            d[0] = uint8_t(sum / 8 > 255 ? 255 : sum / 8);
-            d[1] = 0;
-            d[2] = 0;
-        }
-    }
-    return true;
+    return EdgeWalk<B>(s, 1, 1, [](const uint8_t *c, uint8_t *d, ptrdiff_t P) {
+        const int sum = 16 * c[0] + c[-P - B] + c[-P] + c[-P + B] + c[-B] + c[B] + c[P - B] + c[P] + c[P + B];
+        PutCoverage(d, sum / 8);
+    });
 }
 
+// Columns 1 to w - 3: the cross reaches two columns to the right.
 template <int B>
 bool AntiAlias2Blue(TSurfDesc &s) {
-    const ptrdiff_t total = TotalBytes(s);
-    if (total == 0 || s.height < 5) return true;
-    std::unique_ptr<uint8_t[]> copy = WorkingCopy(s, total);
-    if (!copy) return false;
-    const ptrdiff_t P = s.scanWidth;
-    const int w = RowPixels(s, B);
-    for (int y = 2; y < s.height - 2; ++y) {
-        // Columns 1 to w - 3: the cross reaches two columns to the right.
-        for (int x = 1; x < w - 2; ++x) {
-            const ptrdiff_t q = ptrdiff_t(y) * P + ptrdiff_t(x) * B;
-            const uint8_t *c = copy.get() + q;
-            if (c[0] == 0) continue;
-            const int sum = 3 * (c[-P] + c[-B] + c[B] + c[P]) - (c[-2 * P] + c[-2 * B] + c[0] + c[2 * B] + c[2 * P]);
-            // sum x 0.136986301369863 truncated: that double times any sum
-            // this cross can give rounds to exactly sum x 10 / 73.
-            const int v = sum <= 0 ? 0 : sum * 10 / 73;
-            uint8_t *d = s.bits + q;
-            d[0] = uint8_t(v > 255 ? 255 : v);
-            d[1] = 0;
-            d[2] = 0;
-        }
-    }
-    return true;
+    return EdgeWalk<B>(s, 1, 2, [](const uint8_t *c, uint8_t *d, ptrdiff_t P) {
+        if (c[0] == 0) return;
+        const int sum = 3 * (c[-P] + c[-B] + c[B] + c[P]) - (c[-2 * P] + c[-2 * B] + c[0] + c[2 * B] + c[2 * P]);
+        // sum x 0.136986301369863 truncated: that double times any sum
+        // this cross can give rounds to exactly sum x 10 / 73.
+        PutCoverage(d, sum <= 0 ? 0 : sum * 10 / 73);
+    });
 }
 
+// The three colour fields of a 16-bit pixel, in their own units.
 template <class F>
 struct Fields {
     int32_t c[3];
@@ -102,60 +101,37 @@ uint32_t PackFields(const int v[3]) {
     return (uint32_t(v[0]) << F::kRShift) | (uint32_t(v[1]) << F::kGShift) | (uint32_t(v[2]) << F::kBShift);
 }
 
-// 16-bit kinds: rows 2 to height - 3, every column; the taps near the ends
-// of a row read the neighbouring row's pixels.
+// 16-bit kinds: every column; the taps near the ends of a row read the
+// neighbouring row's pixels.
 template <class F>
 bool AntiAlias16(TSurfDesc &s) {
-    const ptrdiff_t total = TotalBytes(s);
-    if (total == 0 || s.height < 5) return true;
-    std::unique_ptr<uint8_t[]> copy = WorkingCopy(s, total);
-    if (!copy) return false;
-    const ptrdiff_t P = s.scanWidth;
-    const int w = RowPixels(s, 2);
-    for (int y = 2; y < s.height - 2; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const ptrdiff_t q = ptrdiff_t(y) * P + ptrdiff_t(x) * 2;
-            const uint8_t *c = copy.get() + q;
-            if (Load16(c) == 0) continue;
-            const Fields<F> n2(Load16(c - 2 * P)), n1(Load16(c - P)), w2(Load16(c - 4)), w1(Load16(c - 2)),
-                e1(Load16(c + 2)), e2(Load16(c + 4)), s1(Load16(c + P)), s2(Load16(c + 2 * P));
-            int v[3];
-            for (int k = 0; k < 3; ++k) {
-                const int sum =
-                    3 * (n1.c[k] + w1.c[k] + e1.c[k] + s1.c[k]) - (n2.c[k] + w2.c[k] + e2.c[k] + s2.c[k]);
-                const int r = sum < 0 ? 0 : sum / 3;
-                v[k] = r > FieldMax<F>(k) ? FieldMax<F>(k) : r;
-            }
-            Store16(s.bits + q, PackFields<F>(v));
+    return EdgeWalk<2>(s, 0, 0, [](const uint8_t *c, uint8_t *d, ptrdiff_t P) {
+        if (Load16(c) == 0) return;
+        const Fields<F> n2(Load16(c - 2 * P)), n1(Load16(c - P)), w2(Load16(c - 4)), w1(Load16(c - 2)),
+            e1(Load16(c + 2)), e2(Load16(c + 4)), s1(Load16(c + P)), s2(Load16(c + 2 * P));
+        int v[3];
+        for (int k = 0; k < 3; ++k) {
+            const int sum = 3 * (n1.c[k] + w1.c[k] + e1.c[k] + s1.c[k]) - (n2.c[k] + w2.c[k] + e2.c[k] + s2.c[k]);
+            const int r = sum < 0 ? 0 : sum / 3;
+            v[k] = r > FieldMax<F>(k) ? FieldMax<F>(k) : r;
         }
-    }
-    return true;
+        Store16(d, PackFields<F>(v));
+    });
 }
 
 template <class F>
 bool AntiAlias2_16(TSurfDesc &s) {
-    const ptrdiff_t total = TotalBytes(s);
-    if (total == 0 || s.height < 5) return true;
-    std::unique_ptr<uint8_t[]> copy = WorkingCopy(s, total);
-    if (!copy) return false;
-    const ptrdiff_t P = s.scanWidth;
-    const int w = RowPixels(s, 2);
-    for (int y = 2; y < s.height - 2; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const ptrdiff_t q = ptrdiff_t(y) * P + ptrdiff_t(x) * 2;
-            const uint8_t *c = copy.get() + q;
-            const uint32_t self = Load16(c);
-            const Fields<F> m(self), a(Load16(c - P - 2)), b(Load16(c - P)), d(Load16(c - P + 2)),
-                l(Load16(c - 2)), r(Load16(c + 2)), e(Load16(c + P - 2)), f(Load16(c + P)), g(Load16(c + P + 2));
-            int v[3];
-            for (int k = 0; k < 3; ++k) {
-                const int sum = a.c[k] + b.c[k] + d.c[k] + l.c[k] + r.c[k] + e.c[k] + f.c[k] + g.c[k] - 8 * m.c[k];
-                v[k] = (sum < 0 ? 0 : sum) / 9;
-            }
-            Store16(s.bits + q, PackFields<F>(v) | self);
+    return EdgeWalk<2>(s, 0, 0, [](const uint8_t *c, uint8_t *dst, ptrdiff_t P) {
+        const uint32_t self = Load16(c);
+        const Fields<F> m(self), a(Load16(c - P - 2)), b(Load16(c - P)), d(Load16(c - P + 2)), l(Load16(c - 2)),
+            r(Load16(c + 2)), e(Load16(c + P - 2)), f(Load16(c + P)), g(Load16(c + P + 2));
+        int v[3];
+        for (int k = 0; k < 3; ++k) {
+            const int sum = a.c[k] + b.c[k] + d.c[k] + l.c[k] + r.c[k] + e.c[k] + f.c[k] + g.c[k] - 8 * m.c[k];
+            v[k] = (sum < 0 ? 0 : sum) / 9;
         }
-    }
-    return true;
+        Store16(dst, PackFields<F>(v) | self);
+    });
 }
 
 bool DoAntiAlias_32(TSurfDesc &s) { return AntiAliasBlue<4>(s); }
