@@ -5,6 +5,7 @@
 #include <new>
 
 #include "filters/convolution.h"
+#include "filters/simd.h"
 #include "surface/surface.h"
 
 using namespace kv;
@@ -48,32 +49,36 @@ const Preset kPresets[24] = {
     {23, 1, 0, 0, {0}},
 };
 
-// Rows of `width` pixels; the row padding is left alone.
-template <class F>
-void ConvolveRows(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
-    for (int y = 0; y < height; ++y) {
-        ptrdiff_t q = ptrdiff_t(y) * pitch;
-        for (int x = 0; x < width; ++x, q += F::kBytes) ConvolvePixel<F>(j, q);
-    }
-}
-
 // Every 16-bit word of the buffer, row padding included.
 template <class F>
-void ConvolveWords(const ConvJob &j) {
+void ConvolveWords(const ConvJob &j, int, int, ptrdiff_t) {
     const ptrdiff_t words = j.total / 2;
     for (ptrdiff_t i = 0; i < words; ++i) ConvolvePixel<F>(j, i * 2);
 }
 
-bool Convolve(TSurfDesc &img, TSurfDesc &scratch, int kind, int count, const int *coefs, const long *offsets,
-              int divisor, int bias) {
+// The 24- and 32-bit rows, MMX where the build has them: picked here, once.
+#if UTILS_SIMD
+constexpr auto ConvolveRowsOf_32 = ConvolveRows_32_mmx;
+constexpr auto ConvolveRowsOf_24 = ConvolveRows_24_mmx;
+#else
+constexpr auto ConvolveRowsOf_32 = ConvolveRows<Fmt32>;
+constexpr auto ConvolveRowsOf_24 = ConvolveRows<Fmt24>;
+#endif
+
+using RowsFn = void (*)(const ConvJob &, int width, int height, ptrdiff_t pitch);
+
+// The tap list and the scratch copy, then RowsFn over the image in pixels of
+// kBytes.
+template <int kBytes, RowsFn Rows>
+bool Convolve(TSurfDesc &img, TSurfDesc &scratch, int count, const int *coefs, const long *offsets, int divisor,
+              int bias) {
     if (!coefs || !offsets || divisor == 0) return false;
     if (img.width <= 0 || img.height <= 0 || img.scanWidth <= 0) return true;
     const ptrdiff_t total = ptrdiff_t(img.height) * img.scanWidth;
-    const int bytes = BytesPerPixel(img);
-    if (total < bytes) return true;
+    if (total < kBytes) return true;
     // A pitch narrower than the row is the caller's fault; keep every write
     // inside height x scanWidth all the same.
-    const int width = img.width < img.scanWidth / bytes ? img.width : img.scanWidth / bytes;
+    const int width = img.width < img.scanWidth / kBytes ? img.width : img.scanWidth / kBytes;
 
     const size_t room = count > 0 ? size_t(count) : 1;
     std::unique_ptr<int32_t[]> coef(new (std::nothrow) int32_t[room]);
@@ -99,41 +104,24 @@ bool Convolve(TSurfDesc &img, TSurfDesc &scratch, int kind, int count, const int
 
     const ConvJob j{scratch.bits, img.bits, total, kept, coef.get(), off.get(), minOff, maxOff,
                     divisor, Divider(divisor), bias};
-    const ptrdiff_t pitch = img.scanWidth;
-    switch (kind) {
-    case kKind32:
-#if UTILS_SIMD
-        if (ConvolveRows_MMX(j, 4, width, img.height, pitch)) break;
-#endif
-        ConvolveRows<Conv32>(j, width, img.height, pitch);
-        break;
-    case kKind24:
-#if UTILS_SIMD
-        if (ConvolveRows_MMX(j, 3, width, img.height, pitch)) break;
-#endif
-        ConvolveRows<Conv24>(j, width, img.height, pitch);
-        break;
-    case kKind565: ConvolveWords<Conv565>(j); break;
-    case kKind555: ConvolveWords<Conv555>(j); break;
-    case kKind4444: ConvolveWords<Conv4444>(j); break;
-    }
+    Rows(j, width, img.height, img.scanWidth);
     return true;
 }
 
 bool DoConvolucion_32(TSurfDesc &i, TSurfDesc &s, int n, const int *c, const long *o, int d, int b) {
-    return Convolve(i, s, kKind32, n, c, o, d, b);
+    return Convolve<4, ConvolveRowsOf_32>(i, s, n, c, o, d, b);
 }
 bool DoConvolucion_24(TSurfDesc &i, TSurfDesc &s, int n, const int *c, const long *o, int d, int b) {
-    return Convolve(i, s, kKind24, n, c, o, d, b);
+    return Convolve<3, ConvolveRowsOf_24>(i, s, n, c, o, d, b);
 }
 bool DoConvolucion_565(TSurfDesc &i, TSurfDesc &s, int n, const int *c, const long *o, int d, int b) {
-    return Convolve(i, s, kKind565, n, c, o, d, b);
+    return Convolve<2, ConvolveWords<Fmt565>>(i, s, n, c, o, d, b);
 }
 bool DoConvolucion_555(TSurfDesc &i, TSurfDesc &s, int n, const int *c, const long *o, int d, int b) {
-    return Convolve(i, s, kKind555, n, c, o, d, b);
+    return Convolve<2, ConvolveWords<Fmt555>>(i, s, n, c, o, d, b);
 }
 bool DoConvolucion_4444(TSurfDesc &i, TSurfDesc &s, int n, const int *c, const long *o, int d, int b) {
-    return Convolve(i, s, kKind4444, n, c, o, d, b);
+    return Convolve<2, ConvolveWords<Fmt4444>>(i, s, n, c, o, d, b);
 }
 
 // Bytes per pixel for the fixed front ends: 0 when the kind has no kernel.

@@ -1,5 +1,5 @@
 // Convolution engine shared by the plain and the SIMD kernels: the tap list,
-// an exact divider, and the per-format channel packing.
+// an exact divider, and one pixel of any format.
 #ifndef KORVANTE_CONVOLUTION_H
 #define KORVANTE_CONVOLUTION_H
 
@@ -94,45 +94,36 @@ struct ConvJob {
 
 inline int ClampChannel(int64_t v, int max) { return v < 0 ? 0 : (v > max ? max : int(v)); }
 
-// Channel packing, one struct per format: read three channels, write them
-// back with whatever the format does to the rest of the pixel.
-struct Conv32 {
-    static constexpr int kBytes = 4;
-    static constexpr int kMax[3] = {255, 255, 255};
-    static constexpr int kBiasMul[3] = {1, 1, 1};
-    static void Read(const uint8_t *p, int32_t c[3]) { c[0] = p[0], c[1] = p[1], c[2] = p[2]; }
-    static void Write(uint8_t *p, const int v[3]) {
-        p[0] = uint8_t(v[0]), p[1] = uint8_t(v[1]), p[2] = uint8_t(v[2]), p[3] = 0;
-    }
-};
-struct Conv24 {
-    static constexpr int kBytes = 3;
-    static constexpr int kMax[3] = {255, 255, 255};
-    static constexpr int kBiasMul[3] = {1, 1, 1};
-    static void Read(const uint8_t *p, int32_t c[3]) { c[0] = p[0], c[1] = p[1], c[2] = p[2]; }
-    static void Write(uint8_t *p, const int v[3]) { p[0] = uint8_t(v[0]), p[1] = uint8_t(v[1]), p[2] = uint8_t(v[2]); }
-};
-// 16-bit kinds: channels in the field's own units; the alpha bits are not
-// channels and come out 0.
-template <class F, int GreenBiasMul>
-struct Conv16 {
-    static constexpr int kBytes = 2;
-    static constexpr int kMax[3] = {(1 << F::kRBits) - 1, (1 << F::kGBits) - 1, (1 << F::kBBits) - 1};
-    static constexpr int kBiasMul[3] = {1, GreenBiasMul, 1};
-    static void Read(const uint8_t *p, int32_t c[3]) {
-        const uint32_t v = Load16(p);
-        c[0] = int32_t((v & F::kRMask) >> F::kRShift);
-        c[1] = int32_t((v & F::kGMask) >> F::kGShift);
-        c[2] = int32_t((v & F::kBMask) >> F::kBShift);
-    }
-    static void Write(uint8_t *p, const int v[3]) {
-        Store16(p, (uint32_t(v[0]) << F::kRShift) | (uint32_t(v[1]) << F::kGShift) | (uint32_t(v[2]) << F::kBShift));
-    }
-};
-// 565 green has one bit more, so the bias counts twice there.
-using Conv565 = Conv16<Fmt565, 2>;
-using Conv555 = Conv16<Fmt555, 1>;
-using Conv4444 = Conv16<Fmt4444, 1>;
+// A pixel's three channels in their own units: the three bytes of 24 and 32
+// bits, the three fields of the 16-bit kinds (alpha bits are not channels).
+inline void ReadChannels(Fmt32, const uint8_t *p, int32_t c[3]) { c[0] = p[0], c[1] = p[1], c[2] = p[2]; }
+inline void ReadChannels(Fmt24, const uint8_t *p, int32_t c[3]) { c[0] = p[0], c[1] = p[1], c[2] = p[2]; }
+template <int RB, int RS, int GB, int GS, int BB, int BS>
+inline void ReadChannels(Fmt16<RB, RS, GB, GS, BB, BS>, const uint8_t *p, int32_t c[3]) {
+    using F = Fmt16<RB, RS, GB, GS, BB, BS>;
+    const uint32_t v = F::Load(p);
+    c[0] = int32_t((v & F::kRMask) >> RS), c[1] = int32_t((v & F::kGMask) >> GS), c[2] = int32_t((v & F::kBMask) >> BS);
+}
+
+// Channels back: a 32-bit pixel's fourth byte becomes 0, and so do the
+// alpha bits of the 16-bit kinds.
+inline void WriteChannels(Fmt32, uint8_t *p, const int v[3]) {
+    p[0] = uint8_t(v[0]), p[1] = uint8_t(v[1]), p[2] = uint8_t(v[2]), p[3] = 0;
+}
+inline void WriteChannels(Fmt24, uint8_t *p, const int v[3]) {
+    p[0] = uint8_t(v[0]), p[1] = uint8_t(v[1]), p[2] = uint8_t(v[2]);
+}
+template <int RB, int RS, int GB, int GS, int BB, int BS>
+inline void WriteChannels(Fmt16<RB, RS, GB, GS, BB, BS>, uint8_t *p, const int v[3]) {
+    Store16(p, (uint32_t(v[0]) << RS) | (uint32_t(v[1]) << GS) | (uint32_t(v[2]) << BS));
+}
+
+// The largest value of each channel, and how many times the bias counts in
+// it: a channel one bit wider than the first (565 green) takes it twice.
+template <class F>
+constexpr int kChannelMax[3] = {(1 << F::kRBits) - 1, (1 << F::kGBits) - 1, (1 << F::kBBits) - 1};
+template <class F>
+constexpr int kBiasMul[3] = {1, 1 << (F::kGBits - F::kRBits), 1 << (F::kBBits - F::kRBits)};
 
 // One pixel at byte q of the image.
 template <class F>
@@ -144,7 +135,7 @@ inline void ConvolvePixel(const ConvJob &j, ptrdiff_t q) {
         ptrdiff_t p = q + j.off[t];
         if (!inside) p = p < 0 ? 0 : (p > last ? last : p);
         int32_t ch[3];
-        F::Read(j.src + p, ch);
+        ReadChannels(F{}, j.src + p, ch);
         const uint32_t c = uint32_t(j.coef[t]);
         acc[0] += uint32_t(ch[0]) * c;
         acc[1] += uint32_t(ch[1]) * c;
@@ -152,15 +143,18 @@ inline void ConvolvePixel(const ConvJob &j, ptrdiff_t q) {
     }
     int v[3];
     for (int k = 0; k < 3; ++k)
-        v[k] = ClampChannel(int64_t(j.div(int32_t(acc[k]))) + int64_t(j.bias) * F::kBiasMul[k], F::kMax[k]);
-    F::Write(j.dst + q, v);
+        v[k] = ClampChannel(int64_t(j.div(int32_t(acc[k]))) + int64_t(j.bias) * kBiasMul<F>[k], kChannelMax<F>[k]);
+    WriteChannels(F{}, j.dst + q, v);
 }
 
-#if UTILS_SIMD
-// Rows of a 32- or 24-bit image; false when the taps do not suit the SIMD
-// path (a coefficient outside 16 bits), and nothing was done.
-bool ConvolveRows_MMX(const ConvJob &j, int bytesPerPixel, int width, int height, ptrdiff_t pitch);
-#endif
+// Rows of `width` pixels; the row padding is left alone.
+template <class F>
+void ConvolveRows(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
+    for (int y = 0; y < height; ++y) {
+        ptrdiff_t q = ptrdiff_t(y) * pitch;
+        for (int x = 0; x < width; ++x, q += F::kBytes) ConvolvePixel<F>(j, q);
+    }
+}
 
 }  // namespace kv
 

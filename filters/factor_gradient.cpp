@@ -3,20 +3,31 @@
 #include <string.h>
 
 #include "filters/filters.h"
+#include "filters/simd.h"
 #include "surface/pixfmt.h"
 #include "surface/surface.h"
 
 using namespace kv;
 
+namespace {
+
+[[maybe_unused]] void ScaleRows_bytes(uint8_t *p, ptrdiff_t n, int rows, ptrdiff_t pitch, unsigned f) {
+    for (int y = 0; y < rows; ++y, p += pitch)
+        for (ptrdiff_t i = 0; i < n; ++i) p[i] = uint8_t((p[i] * f) >> 8);
+}
+
+// The byte scaling, MMX where the build has it: picked here, once.
+#if UTILS_SIMD
+constexpr auto ScaleRowsOf = ScaleRows_bytes_mmx;
+#else
+constexpr auto ScaleRowsOf = ScaleRows_bytes;
+#endif
+
+}  // namespace
+
 namespace kv {
 
-void ScaleBytes(uint8_t *p, ptrdiff_t n, unsigned f) {
-    ptrdiff_t i = 0;
-#if UTILS_SIMD
-    i = ScaleBytes_MMX(p, n, f);
-#endif
-    for (; i < n; ++i) p[i] = uint8_t((p[i] * f) >> 8);
-}
+void ScaleRows(uint8_t *p, ptrdiff_t n, int rows, ptrdiff_t pitch, unsigned f) { ScaleRowsOf(p, n, rows, pitch, f); }
 
 }  // namespace kv
 
@@ -27,17 +38,8 @@ bool Nothing(const TSurfDesc &s) { return s.width <= 0 || s.height <= 0; }
 // 32 and 24 bits: every byte of each row's pixels, the fourth byte too.
 bool FactorRows(TSurfDesc &s, unsigned f) {
     if (Nothing(s)) return true;
-    const ptrdiff_t row = ptrdiff_t(s.width) * BytesPerPixel(s);
-    for (int y = 0; y < s.height; ++y) ScaleBytes(Row(s, y), row, f);
+    ScaleRows(s.bits, ptrdiff_t(s.width) * BytesPerPixel(s), s.height, s.scanWidth, f);
     return true;
-}
-
-template <class F>
-uint32_t Scale16(uint32_t v, unsigned f) {
-    const uint32_t r = (((v & F::kRMask) >> F::kRShift) * f) >> 8;
-    const uint32_t g = (((v & F::kGMask) >> F::kGShift) * f) >> 8;
-    const uint32_t b = (((v & F::kBMask) >> F::kBShift) * f) >> 8;
-    return (r << F::kRShift) | (g << F::kGShift) | (b << F::kBShift);
 }
 
 // 16-bit kinds: the alpha bits come out 0, except that 255 leaves the image
@@ -47,7 +49,7 @@ bool Factor16(TSurfDesc &s, unsigned f) {
     if (f == 255 || Nothing(s)) return true;
     for (int y = 0; y < s.height; ++y) {
         uint8_t *p = Row(s, y);
-        for (int x = 0; x < s.width; ++x, p += 2) Store16(p, Scale16<F>(Load16(p), f));
+        for (int x = 0; x < s.width; ++x, p += 2) Store16(p, ScaleFields<F>(Load16(p), f));
     }
     return true;
 }
@@ -77,13 +79,9 @@ struct Ramp {
     }
 };
 
-struct Channels {
-    uint32_t r, g, b;
-};
-
 // Fills row 0 and copies it to the other rows.
 template <class Put>
-bool GradientRows(TSurfDesc &s, Channels a, Channels z, int bytes, Put put) {
+bool GradientRows(TSurfDesc &s, RGB8 a, RGB8 z, int bytes, Put put) {
     if (s.width == 0) return false;
     if (s.width < 0 || s.height <= 0) return true;
     Ramp r(a.r, z.r, s.width), g(a.g, z.g, s.width), b(a.b, z.b, s.width);
@@ -94,24 +92,22 @@ bool GradientRows(TSurfDesc &s, Channels a, Channels z, int bytes, Put put) {
     return true;
 }
 
-Channels Bytes(unsigned long c) { return Channels{uint32_t(c >> 16) & 255, uint32_t(c >> 8) & 255, uint32_t(c) & 255}; }
-
 bool DoGradient_32(TSurfDesc &s, unsigned long a, unsigned long z) {
-    return GradientRows(s, Bytes(a), Bytes(z), 4, [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) {
+    return GradientRows(s, ColorRGB(a), ColorRGB(z), 4, [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) {
         Store32(p, (r << 16) | (g << 8) | b);
     });
 }
 bool DoGradient_24(TSurfDesc &s, unsigned long a, unsigned long z) {
-    return GradientRows(s, Bytes(a), Bytes(z), 3, [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) {
+    return GradientRows(s, ColorRGB(a), ColorRGB(z), 3, [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) {
         p[0] = uint8_t(b), p[1] = uint8_t(g), p[2] = uint8_t(r);
     });
 }
 // Each channel keeps the top bits of its byte; masking every one keeps a
 // stray alpha byte out of red.
 template <class F>
-Channels Narrow(unsigned long c) {
-    const Channels b = Bytes(c);
-    return Channels{b.r >> (8 - F::kRBits), b.g >> (8 - F::kGBits), b.b >> (8 - F::kBBits)};
+RGB8 Narrow(unsigned long c) {
+    const RGB8 b = ColorRGB(c);
+    return RGB8{b.r >> (8 - F::kRBits), b.g >> (8 - F::kGBits), b.b >> (8 - F::kBBits)};
 }
 template <class F>
 bool Gradient16(TSurfDesc &s, unsigned long a, unsigned long z) {

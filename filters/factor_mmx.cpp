@@ -1,8 +1,8 @@
 // MMX byte scaling for DoFactor and the level of the coverage planes.
 #include <mmintrin.h>
-#include <string.h>
 
-#include "filters/filters.h"
+#include "filters/simd.h"
+#include "surface/mmx.h"
 
 namespace kv {
 namespace {
@@ -16,29 +16,24 @@ inline __m64 Scale8(__m64 v, __m64 k, __m64 zero) {
 
 }  // namespace
 
-ptrdiff_t ScaleBytes_MMX(uint8_t *p, ptrdiff_t n, unsigned f) {
-    if (n < 8) return 0;
+void ScaleRows_bytes_mmx(uint8_t *p, ptrdiff_t n, int rows, ptrdiff_t pitch, unsigned f) {
     const __m64 zero = _mm_setzero_si64();
-    const __m64 k = _mm_set1_pi16(short(f));
-    ptrdiff_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        __m64 a, b;
-        memcpy(&a, p + i, 8);
-        memcpy(&b, p + i + 8, 8);
-        a = Scale8(a, k, zero);
-        b = Scale8(b, k, zero);
-        memcpy(p + i, &a, 8);
-        memcpy(p + i + 8, &b, 8);
-    }
-    if (i + 8 <= n) {
-        __m64 a;
-        memcpy(&a, p + i, 8);
-        a = Scale8(a, k, zero);
-        memcpy(p + i, &a, 8);
-        i += 8;
+    const __m64 k = mmx::Words(int(f));
+    for (int y = 0; y < rows; ++y, p += pitch) {
+        ptrdiff_t i = 0;
+        for (; i + 16 <= n; i += 16) {
+            const __m64 a = Scale8(mmx::Load64(p + i), k, zero);
+            const __m64 b = Scale8(mmx::Load64(p + i + 8), k, zero);
+            mmx::Store64(p + i, a);
+            mmx::Store64(p + i + 8, b);
+        }
+        if (i + 8 <= n) {
+            mmx::Store64(p + i, Scale8(mmx::Load64(p + i), k, zero));
+            i += 8;
+        }
+        for (; i < n; ++i) p[i] = uint8_t((p[i] * f) >> 8);
     }
     _mm_empty();
-    return i;
 }
 
 }  // namespace kv

@@ -5,15 +5,24 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "surface/pixfmt.h"
+
 namespace kv {
 
-// Every byte of p[0..n) becomes byte x f >> 8 (f below 256).
-void ScaleBytes(uint8_t *p, ptrdiff_t n, unsigned f);
+// The first n bytes of each of `rows` rows pitch apart become byte x f >> 8
+// (f below 256).
+void ScaleRows(uint8_t *p, ptrdiff_t n, int rows, ptrdiff_t pitch, unsigned f);
+// Every byte of p[0..n).
+inline void ScaleBytes(uint8_t *p, ptrdiff_t n, unsigned f) { ScaleRows(p, n, 1, 0, f); }
 
-#if UTILS_SIMD
-// The same in MMX; returns how many leading bytes it did (a multiple of 8).
-ptrdiff_t ScaleBytes_MMX(uint8_t *p, ptrdiff_t n, unsigned f);
-#endif
+// Every colour field of a 16-bit pixel scaled by f / 256, truncated; the
+// bits outside the fields come out 0.
+template <class F>
+inline uint32_t ScaleFields(uint32_t v, unsigned f) {
+    return (((((v & F::kRMask) >> F::kRShift) * f) >> 8) << F::kRShift) |
+           (((((v & F::kGMask) >> F::kGShift) * f) >> 8) << F::kGShift) |
+           (((((v & F::kBMask) >> F::kBShift) * f) >> 8) << F::kBShift);
+}
 
 }  // namespace kv
 

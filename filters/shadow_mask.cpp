@@ -24,21 +24,6 @@ void ScalePlane(TSurfDesc &s, unsigned short level) {
     ScaleBytes(s.bits, ptrdiff_t(s.height) * s.scanWidth, level & 255);
 }
 
-// Scales `bytes` leading bytes of every pixel of width x height.
-void ScalePixels(TSurfDesc &s, int pixelBytes, int bytes, unsigned short level) {
-    if (level == 256 || s.width <= 0) return;
-    const unsigned f = level & 255;
-    for (int y = 0; y < s.height; ++y) {
-        uint8_t *p = Row(s, y);
-        if (bytes == pixelBytes) {
-            ScaleBytes(p, ptrdiff_t(s.width) * pixelBytes, f);
-            continue;
-        }
-        for (int x = 0; x < s.width; ++x, p += pixelBytes)
-            for (int b = 0; b < bytes; ++b) p[b] = uint8_t((p[b] * f) >> 8);
-    }
-}
-
 // ---- CreateMask
 
 // 32, 24 and 16 bits: the key compared with the pixel's colour bits only.
@@ -90,32 +75,32 @@ struct Grow {
     }
 };
 
-// 8 into 8: every byte from row 1, column 1 on, padding too; the left
-// neighbour of column 0 is the last byte of the row before.
-bool Shadow8(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned short level) {
-    const int h = Min(sh.height, src.height), n = Min(sh.scanWidth, src.scanWidth);
+// Into an 8-bit shadow: the source value of column x is byte x x SB of its
+// row. Rows from 1, columns from 1; with `wrap` columns from 0 past row 1,
+// the left neighbour of column 0 being the last byte of the row before.
+template <int SB>
+bool GrowInto8(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned short level, int n, bool wrap) {
+    const int h = Min(sh.height, src.height);
     const ptrdiff_t P = sh.scanWidth;
     for (int y = 1; y < h; ++y) {
         const uint8_t *s = Row(src, y);
         uint8_t *d = Row(sh, y);
-        for (int x = y == 1 ? 1 : 0; x < n; ++x) d[x] = uint8_t(grow(s[x], d[x - P], d[x - P - 1], d[x - 1]));
+        for (int x = wrap && y > 1 ? 0 : 1; x < n; ++x)
+            d[x] = uint8_t(grow(s[x * SB], d[x - P], d[x - P - 1], d[x - 1]));
     }
     ScalePlane(sh, level);
     return true;
 }
 
+// 8 into 8: every byte of the row, padding too.
+bool Shadow8(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned short level) {
+    return GrowInto8<1>(sh, src, grow, level, Min(sh.scanWidth, src.scanWidth), true);
+}
+
 // 32 or 24 into 8: the source's first byte is its value.
 template <int B>
 bool ShadowColourTo8(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned short level) {
-    const int h = Min(sh.height, src.height), w = Min(sh.width, src.width);
-    const ptrdiff_t P = sh.scanWidth;
-    for (int y = 1; y < h; ++y) {
-        const uint8_t *s = Row(src, y);
-        uint8_t *d = Row(sh, y);
-        for (int x = 1; x < w; ++x) d[x] = uint8_t(grow(s[x * B], d[x - P], d[x - P - 1], d[x - 1]));
-    }
-    ScalePlane(sh, level);
-    return true;
+    return GrowInto8<B>(sh, src, grow, level, Min(sh.width, src.width), false);
 }
 
 // 32 into 32, 24 into 24: pixels in reading order from (1, 1), so the left
@@ -138,38 +123,37 @@ bool ShadowSame(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned 
             d[0] = d[1] = d[2] = uint8_t(v);
         }
     }
-    if (level != 256) {
-        // Scales the first B bytes of each shadow pixel: all four of 32 bits.
-        ScalePixels(sh, B, B, level);
-    }
+    // Every byte of each shadow pixel: all four of 32 bits.
+    if (level != 256 && sh.width > 0) ScaleRows(sh.bits, ptrdiff_t(sh.width) * B, sh.height, sh.scanWidth, level & 255);
     return true;
 }
 
 // 16-bit sources: holes (pixels of value 0) get a grey from seven taps
 // spread by limit / decay; everything else is copied. Taps read the
-// source as it came, as whole words at their byte offsets.
+// source as it came, as whole words at their byte offsets. Fields are read
+// and written in a 5-bit scale (the top five bits; a 4-bit field doubled),
+// so every kind's shadow looks alike.
+template <int Bits>
+inline uint32_t To5(uint32_t v) {
+    if constexpr (Bits >= 5) return v >> (Bits - 5);
+    else return v << (5 - Bits);
+}
+template <int Bits>
+inline uint32_t From5(uint32_t v) {
+    if constexpr (Bits >= 5) return v << (Bits - 5);
+    else return v >> (5 - Bits);
+}
+// The three fields ORed.
 template <class F>
-struct Shadow16Fmt;
-template <>
-struct Shadow16Fmt<Fmt565> {
-    static int Tap(uint32_t p) { return int(((p >> 11) & 31) | ((p >> 6) & 31) | (p & 31)); }
-    static uint32_t Grey(int v) { return uint32_t(v) << 11 | uint32_t(2 * v) << 5 | uint32_t(v); }
-    static constexpr uint32_t kKeep = 0;
-};
-template <>
-struct Shadow16Fmt<Fmt555> {
-    static int Tap(uint32_t p) { return int(((p >> 10) & 31) | ((p >> 5) & 31) | (p & 31)); }
-    static uint32_t Grey(int v) { return uint32_t(v) << 10 | uint32_t(v) << 5 | uint32_t(v); }
-    static constexpr uint32_t kKeep = 0x8000;
-};
-// Nibbles are read and written in the 5-bit scale of the other kinds, so a
-// 4444 shadow looks like theirs.
-template <>
-struct Shadow16Fmt<Fmt4444> {
-    static int Tap(uint32_t p) { return int(((p >> 8) & 15) | ((p >> 4) & 15) | (p & 15)) << 1; }
-    static uint32_t Grey(int v) { return uint32_t(v >> 1) * 0x111u; }
-    static constexpr uint32_t kKeep = 0xF000;
-};
+inline int Tap(uint32_t p) {
+    return int(To5<F::kRBits>((p & F::kRMask) >> F::kRShift) | To5<F::kGBits>((p & F::kGMask) >> F::kGShift) |
+               To5<F::kBBits>((p & F::kBMask) >> F::kBShift));
+}
+template <class F>
+inline uint32_t Grey(int v) {
+    const uint32_t g = uint32_t(v);
+    return From5<F::kRBits>(g) << F::kRShift | From5<F::kGBits>(g) << F::kGShift | From5<F::kBBits>(g) << F::kBShift;
+}
 
 template <class F>
 bool Shadow16(TSurfDesc &sh, const TSurfDesc &src, unsigned decay, unsigned limit, unsigned short level) {
@@ -197,18 +181,16 @@ bool Shadow16(TSurfDesc &sh, const TSurfDesc &src, unsigned decay, unsigned limi
                 for (int t = 0; t < 6; ++t) {
                     ptrdiff_t p = q + off[t];
                     p = p < 0 ? 0 : (p > last ? last : p);
-                    sum += weight[t] * Shadow16Fmt<F>::Tap(Load16(copy.get() + p));
+                    sum += weight[t] * Tap<F>(Load16(copy.get() + p));
                 }
                 int g = sum >> 4;  // arithmetic: negative sums stay negative
                 g = g < 0 ? 0 : (g > 31 ? 31 : g);
-                v = Shadow16Fmt<F>::Grey(g);
+                v = Grey<F>(g);
             }
             if (level != 256) {
-                // Inverted: level 255 keeps nothing of the colour.
-                const uint32_t r = ((((v & F::kRMask) >> F::kRShift) * m) >> 8) << F::kRShift;
-                const uint32_t gg = ((((v & F::kGMask) >> F::kGShift) * m) >> 8) << F::kGShift;
-                const uint32_t b = ((((v & F::kBMask) >> F::kBShift) * m) >> 8) << F::kBShift;
-                v = (v & Shadow16Fmt<F>::kKeep) | r | gg | b;
+                // Inverted: level 255 keeps nothing of the colour; the
+                // alpha bits stay.
+                v = (v & ~F::kRGBMask & 0xFFFFu) | ScaleFields<F>(v, m);
             }
             Store16(d + 2 * x, v);
         }

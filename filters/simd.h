@@ -1,0 +1,28 @@
+// MMX kernels of the filters family (utilsmmx only). Every kernel walks a
+// whole block of rows and is named <Op>Rows_<fmt>_mmx; each gives the same
+// bytes as the plain rows it stands in for and handles every input those
+// take. convolution.cpp and factor_gradient.cpp pick them, each in one block.
+#ifndef KORVANTE_FILTERS_SIMD_H
+#define KORVANTE_FILTERS_SIMD_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "surface/surface.h"
+
+namespace kv {
+
+struct ConvJob;
+
+#if UTILS_SIMD
+// Pixels 0 .. width - 1 of rows 0 .. height - 1 of the job's image.
+void ConvolveRows_32_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch);
+void ConvolveRows_24_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch);
+// The first n bytes of each of `rows` rows pitch apart: byte x f >> 8 (f
+// below 256).
+void ScaleRows_bytes_mmx(uint8_t *p, ptrdiff_t n, int rows, ptrdiff_t pitch, unsigned f);
+#endif
+
+}  // namespace kv
+
+#endif
