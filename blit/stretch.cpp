@@ -1,5 +1,6 @@
 // Scalers: BltStrech (nearest or bilinear), DrawStretch, StretchBitmap
 // (bilinear enlargement, box reduction) and the pixel doubler DrawDouble.
+#include <limits.h>
 #include <string.h>
 
 #include "surface/exactmath.h"
@@ -386,13 +387,19 @@ bool StretchBitmap(TSurfDesc &d, CRectangulo dr, TSurfDesc &s, CRectangulo sr, i
     const CRectangulo d0 = dr;
     if (!ClipRect(d, dr)) return true;
     ClipRect(s, sr);
+    // The source edges move by the share of the source span that the clipped
+    // destination edges moved by. Spans reach 2^32 - 1 and moves 2^31, so
+    // all of it is 64-bit: each product stays below 2^63, and each moved edge
+    // lies between the source's own two edges.
     const int64_t sw = int64_t(sr.right) - sr.left, sh = int64_t(sr.bottom) - sr.top;
     const int64_t W0 = int64_t(d0.right) - d0.left, H0 = int64_t(d0.bottom) - d0.top;
-    sr.left += int((int64_t(dr.left) - d0.left) * sw / W0);
-    sr.top += int((int64_t(dr.top) - d0.top) * sh / H0);
-    sr.right += int((int64_t(dr.right) - d0.right) * sw / W0);
-    sr.bottom += int((int64_t(dr.bottom) - d0.bottom) * sh / H0);
-    if (sr.left >= sr.right || sr.top >= sr.bottom) return true;
+    const int64_t l = sr.left + (int64_t(dr.left) - d0.left) * sw / W0;
+    const int64_t t = sr.top + (int64_t(dr.top) - d0.top) * sh / H0;
+    const int64_t r = sr.right + (int64_t(dr.right) - d0.right) * sw / W0;
+    const int64_t b = sr.bottom + (int64_t(dr.bottom) - d0.bottom) * sh / H0;
+    if (l >= r || t >= b) return true;
+    if (l < INT_MIN || t < INT_MIN || r > INT_MAX || b > INT_MAX) return true;
+    sr = CRectangulo(int(l), int(t), int(r), int(b));
     if (s.bpp != d.bpp) return false;
     if (!enable) return true;
     if (bpp != 24 && bpp != 32) return true;

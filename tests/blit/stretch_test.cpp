@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <limits.h>
 #include <math.h>
 #include <string.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "tests/common/testsurf.h"
@@ -276,6 +278,54 @@ TEST(StretchBitmap, PixelSizeWiderThanTheSurfacesDrawsNothing) {
     EXPECT_EQ(d.Pixels(), std::vector<uint8_t>(d.Pixels().size(), 1));
     EXPECT_TRUE(d.GuardsIntact());
 }
+
+// Rectangles anywhere in the int range, inverted ones included: the part of
+// the source that the visible part of the destination maps back to may lie
+// further than an int reaches from the source's own edges. A flat source
+// can only ever put its own value down; a destination that covers the
+// whole surface, from a source that reaches into its own, comes out wholly
+// in that value.
+class StretchBitmapFar : public ::testing::TestWithParam<int> {};
+
+TEST_P(StretchBitmapFar, RectanglesAtTheEndsOfTheIntRange) {
+    const int kind = GetParam(), bytes = int(kvtest::KindByNumber(kind).bpp / 8);
+    const CRectangulo dests[] = {
+        {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MIN, 0, INT_MAX, 12},     {0, INT_MIN, 12, INT_MAX},
+        {INT_MIN, INT_MIN, 12, 12},           {INT_MIN + 1, INT_MIN + 1, 5, 5}, {-3, -3, INT_MAX, INT_MAX},
+        {0, 0, INT_MAX, INT_MAX},             {INT_MAX - 1, 0, INT_MAX, 12},  {0, 0, 12, 12},
+    };
+    const CRectangulo sources[] = {
+        {0, 0, 6, 6},
+        {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+        {INT_MAX, INT_MAX, INT_MIN, INT_MIN},
+        {INT_MAX, 0, INT_MIN, 6},
+        {0, INT_MAX, 6, INT_MIN},
+        {INT_MAX - 1, INT_MAX - 1, INT_MIN + 1, INT_MIN + 1},
+        {0, 0, INT_MIN, INT_MIN},
+        {2, 2, INT_MAX, INT_MAX},
+        {INT_MIN, INT_MIN, 4, 4},
+    };
+    TestSurface s(kind, 6, 6, 3), d(kind, 12, 12, 5);
+    s.Fill(200);
+    for (int bpp : {24, 32})
+        for (const CRectangulo &dr : dests)
+            for (const CRectangulo &sr : sources) {
+                d.Fill(7);
+                EXPECT_TRUE(StretchBitmap(*d, dr, *s, sr, bpp, true, false));
+                const std::vector<uint8_t> px = d.Pixels();
+                for (uint8_t v : px) ASSERT_TRUE(v == 7 || v == 200) << bpp;
+                ASSERT_TRUE(d.GuardsIntact());
+                const bool covers = dr.left <= 0 && dr.top <= 0 && dr.right >= 12 && dr.bottom >= 12;
+                const bool reaches = std::max(sr.left, 0) < std::min(sr.right, 6) &&
+                                     std::max(sr.top, 0) < std::min(sr.bottom, 6);
+                if (!covers || !reaches || bytes != bpp / 8) continue;
+                for (size_t i = 0; i < px.size(); ++i)
+                    ASSERT_EQ(px[i], (bytes == 4 && i % 4 == 3) ? 7 : 200) << bpp << " at " << i;
+            }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, StretchBitmapFar, ::testing::ValuesIn(kvtest::AllKinds()),
+                         [](const auto &i) { return kvtest::KindName(i.param); });
 
 TEST(DrawDouble, DoublesAndAlwaysReportsFalse) {
     TestSurface s(32, 3, 2), d(32, 10, 6, 4);
