@@ -15,20 +15,11 @@ inline uint32_t Strength(uint32_t s, int weight) {
     return a < 0 ? 0 : (a > 255 ? 255 : uint32_t(a));
 }
 
-// Source columns [c0, c1) of a row that may be read. An 8-bit source allows
-// the whole stored row (its pitch); a source of the destination's size
-// allows its width. Rows outside the source read as strength 0.
-struct SourceRows {
-    const TSurfDesc *s;
-    int bytes;
-    int limit;
-};
-
-// The stamp for one kind: F is the destination trait; Mix blends one pixel
-// towards the converted colour at strength a (1 to 254).
-template <class F, class Mix>
+// The stamp for one kind: F is the destination's format; blend moves one
+// pixel towards the converted colour at strength a (1 to 254).
+template <class F, class Blend>
 void Stamp(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at, uint32_t color, int weight,
-           Mix mix) {
+           Blend blend) {
     CRectangulo r = rect;
     CPunto p = at;
     if (!ClipRectAndPoint(d, r, p)) return;
@@ -57,35 +48,27 @@ void Stamp(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at
             if (a == 0) continue;
             uint8_t *q = dp + c * F::kBytes;
             if (a == 255) F::Store(q, color);
-            else F::Store(q, mix(F::Load(q), a));
+            else F::Store(q, blend(F::Load(q), a));
         }
     }
 }
 
-// 24 and 32 bits, per byte: floor((c * (a + 1) + d * (255 - a)) / 256).
+// 24 and 32 bits, per byte, weight a + 1: floor((c * (a + 1) + d * (255 - a)) / 256).
 template <int Bytes>
 struct MixBytes {
     uint32_t c;
     uint32_t operator()(uint32_t dv, uint32_t a) const {
         uint32_t out = 0;
-        for (int k = 0; k < Bytes; ++k) {
-            const uint32_t cb = (c >> (8 * k)) & 0xFF, db = (dv >> (8 * k)) & 0xFF;
-            out |= ((cb * (a + 1) + db * (255 - a)) >> 8) << (8 * k);
-        }
+        for (int k = 0; k < Bytes; ++k) out |= Mix((c >> (8 * k)) & 0xFF, (dv >> (8 * k)) & 0xFF, a + 1) << (8 * k);
         return out;
     }
 };
 
-// 16-bit kinds, per native field: d + floor((c - d) * a / 256); alpha bits 0.
+// 16-bit kinds, per native field, weight a; alpha bits 0.
 template <class F>
 struct MixFields {
     uint32_t c;
-    static uint32_t Field(uint32_t d, uint32_t c, uint32_t a) { return (d * (256 - a) + c * a) >> 8; }
-    uint32_t operator()(uint32_t dv, uint32_t a) const {
-        return (Field((dv & F::kRMask) >> F::kRShift, (c & F::kRMask) >> F::kRShift, a) << F::kRShift) |
-               (Field((dv & F::kGMask) >> F::kGShift, (c & F::kGMask) >> F::kGShift, a) << F::kGShift) |
-               (Field((dv & F::kBMask) >> F::kBShift, (c & F::kBMask) >> F::kBShift, a) << F::kBShift);
-    }
+    uint32_t operator()(uint32_t dv, uint32_t a) const { return F::MixFields(c, dv, a); }
 };
 
 void FiltroStamp_32(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
