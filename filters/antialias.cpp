@@ -84,22 +84,12 @@ bool AntiAlias2Blue(TSurfDesc &s) {
     });
 }
 
-// The three colour fields of a 16-bit pixel, in their own units.
+// The fields of the 16-bit word at p.
 template <class F>
 struct Fields {
     int32_t c[3];
-    explicit Fields(uint32_t v)
-        : c{int32_t((v & F::kRMask) >> F::kRShift), int32_t((v & F::kGMask) >> F::kGShift),
-            int32_t((v & F::kBMask) >> F::kBShift)} {}
+    explicit Fields(const uint8_t *p) { SplitFields<F>(Load16(p), c); }
 };
-template <class F>
-constexpr int FieldMax(int k) {
-    return k == 0 ? (1 << F::kRBits) - 1 : k == 1 ? (1 << F::kGBits) - 1 : (1 << F::kBBits) - 1;
-}
-template <class F>
-uint32_t PackFields(const int v[3]) {
-    return (uint32_t(v[0]) << F::kRShift) | (uint32_t(v[1]) << F::kGShift) | (uint32_t(v[2]) << F::kBShift);
-}
 
 // 16-bit kinds: every column; the taps near the ends of a row read the
 // neighbouring row's pixels.
@@ -107,15 +97,14 @@ template <class F>
 bool AntiAlias16(TSurfDesc &s) {
     return EdgeWalk<2>(s, 0, 0, [](const uint8_t *c, uint8_t *d, ptrdiff_t P) {
         if (Load16(c) == 0) return;
-        const Fields<F> n2(Load16(c - 2 * P)), n1(Load16(c - P)), w2(Load16(c - 4)), w1(Load16(c - 2)),
-            e1(Load16(c + 2)), e2(Load16(c + 4)), s1(Load16(c + P)), s2(Load16(c + 2 * P));
+        const Fields<F> n2(c - 2 * P), n1(c - P), w2(c - 4), w1(c - 2), e1(c + 2), e2(c + 4), s1(c + P), s2(c + 2 * P);
         int v[3];
         for (int k = 0; k < 3; ++k) {
             const int sum = 3 * (n1.c[k] + w1.c[k] + e1.c[k] + s1.c[k]) - (n2.c[k] + w2.c[k] + e2.c[k] + s2.c[k]);
             const int r = sum < 0 ? 0 : sum / 3;
-            v[k] = r > FieldMax<F>(k) ? FieldMax<F>(k) : r;
+            v[k] = r > kFieldMax<F>[k] ? kFieldMax<F>[k] : r;
         }
-        Store16(d, PackFields<F>(v));
+        Store16(d, JoinFields<F>(v));
     });
 }
 
@@ -123,14 +112,14 @@ template <class F>
 bool AntiAlias2_16(TSurfDesc &s) {
     return EdgeWalk<2>(s, 0, 0, [](const uint8_t *c, uint8_t *dst, ptrdiff_t P) {
         const uint32_t self = Load16(c);
-        const Fields<F> m(self), a(Load16(c - P - 2)), b(Load16(c - P)), d(Load16(c - P + 2)), l(Load16(c - 2)),
-            r(Load16(c + 2)), e(Load16(c + P - 2)), f(Load16(c + P)), g(Load16(c + P + 2));
+        const Fields<F> m(c), a(c - P - 2), b(c - P), d(c - P + 2), l(c - 2), r(c + 2), e(c + P - 2), f(c + P),
+            g(c + P + 2);
         int v[3];
         for (int k = 0; k < 3; ++k) {
             const int sum = a.c[k] + b.c[k] + d.c[k] + l.c[k] + r.c[k] + e.c[k] + f.c[k] + g.c[k] - 8 * m.c[k];
             v[k] = (sum < 0 ? 0 : sum) / 9;
         }
-        Store16(dst, PackFields<F>(v) | self);
+        Store16(dst, JoinFields<F>(v) | self);
     });
 }
 

@@ -6,6 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "filters/filters.h"
 #include "surface/pixfmt.h"
 
 namespace kv {
@@ -100,9 +101,7 @@ inline void ReadChannels(Fmt32, const uint8_t *p, int32_t c[3]) { c[0] = p[0], c
 inline void ReadChannels(Fmt24, const uint8_t *p, int32_t c[3]) { c[0] = p[0], c[1] = p[1], c[2] = p[2]; }
 template <int RB, int RS, int GB, int GS, int BB, int BS>
 inline void ReadChannels(Fmt16<RB, RS, GB, GS, BB, BS>, const uint8_t *p, int32_t c[3]) {
-    using F = Fmt16<RB, RS, GB, GS, BB, BS>;
-    const uint32_t v = F::Load(p);
-    c[0] = int32_t((v & F::kRMask) >> RS), c[1] = int32_t((v & F::kGMask) >> GS), c[2] = int32_t((v & F::kBMask) >> BS);
+    SplitFields<Fmt16<RB, RS, GB, GS, BB, BS>>(Load16(p), c);
 }
 
 // Channels back: a 32-bit pixel's fourth byte becomes 0, and so do the
@@ -115,13 +114,11 @@ inline void WriteChannels(Fmt24, uint8_t *p, const int v[3]) {
 }
 template <int RB, int RS, int GB, int GS, int BB, int BS>
 inline void WriteChannels(Fmt16<RB, RS, GB, GS, BB, BS>, uint8_t *p, const int v[3]) {
-    Store16(p, (uint32_t(v[0]) << RS) | (uint32_t(v[1]) << GS) | (uint32_t(v[2]) << BS));
+    Store16(p, JoinFields<Fmt16<RB, RS, GB, GS, BB, BS>>(v));
 }
 
-// The largest value of each channel, and how many times the bias counts in
-// it: a channel one bit wider than the first (565 green) takes it twice.
-template <class F>
-constexpr int kChannelMax[3] = {(1 << F::kRBits) - 1, (1 << F::kGBits) - 1, (1 << F::kBBits) - 1};
+// How many times the bias counts in each channel: one a bit wider than the
+// first (565 green) takes it twice. A channel's largest value is kFieldMax.
 template <class F>
 constexpr int kBiasMul[3] = {1, 1 << (F::kGBits - F::kRBits), 1 << (F::kBBits - F::kRBits)};
 
@@ -143,7 +140,7 @@ inline void ConvolvePixel(const ConvJob &j, ptrdiff_t q) {
     }
     int v[3];
     for (int k = 0; k < 3; ++k)
-        v[k] = ClampChannel(int64_t(j.div(int32_t(acc[k]))) + int64_t(j.bias) * kBiasMul<F>[k], kChannelMax<F>[k]);
+        v[k] = ClampChannel(int64_t(j.div(int32_t(acc[k]))) + int64_t(j.bias) * kBiasMul<F>[k], kFieldMax<F>[k]);
     WriteChannels(F{}, j.dst + q, v);
 }
 
