@@ -2,43 +2,13 @@
 // the destination's bpp, or be 8-bit and be expanded through its palette.
 #include <string.h>
 
-#include "blit/drawbitmap.h"
+#include "blit/simd.h"
 #include "surface/pixfmt.h"
 #include "surface/surface.h"
 
 using namespace kv;
 
 namespace {
-
-// A palette entry as each destination stores it.
-struct Expand565 {
-    static constexpr int kBytes = 2;
-    static uint32_t Of(const TRGBA &e) { return ((e.r >> 3) << 11) | ((e.g >> 2) << 5) | (e.b >> 3); }
-    static void Put(uint8_t *p, uint32_t v) { Store16(p, v); }
-};
-struct Expand555 {  // bit 15 stays 0, also on A1R5G5B5
-    static constexpr int kBytes = 2;
-    static uint32_t Of(const TRGBA &e) { return ((e.r >> 3) << 10) | ((e.g >> 3) << 5) | (e.b >> 3); }
-    static void Put(uint8_t *p, uint32_t v) { Store16(p, v); }
-};
-struct Expand4444 {  // alpha nibble stays 0
-    static constexpr int kBytes = 2;
-    static uint32_t Of(const TRGBA &e) { return ((e.r >> 4) << 8) | ((e.g >> 4) << 4) | (e.b >> 4); }
-    static void Put(uint8_t *p, uint32_t v) { Store16(p, v); }
-};
-struct Expand24 {
-    static constexpr int kBytes = 3;
-    static uint32_t Of(const TRGBA &e) { return (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b; }
-    static void Put(uint8_t *p, uint32_t v) { Fmt24::Store(p, v); }
-};
-struct Expand32 {  // the whole entry, alpha byte included
-    static constexpr int kBytes = 4;
-    static uint32_t Of(const TRGBA &e) { return Of32(e); }
-    static uint32_t Of32(const TRGBA &e) {
-        return (uint32_t(e.a) << 24) | (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
-    }
-    static void Put(uint8_t *p, uint32_t v) { Store32(p, v); }
-};
 
 // The test of Transp(): any transColor but 0xFFFFFFFF is a key.
 inline bool HasKey(const TSurfDesc &s) { return s.transColor < 0xFFFFFFFFu; }
@@ -65,21 +35,28 @@ bool MakeBlock(const TSurfDesc &dst, CRectangulo r, const TSurfDesc &src, CPunto
     return true;
 }
 
-template <class E>
-void ExpandBlock(const Block &b, const TSurfDesc &src) {
+// An 8-bit source through its palette; index 0 is transparent when the
+// source has a key. entryAlpha: the destination takes the whole entry, its
+// alpha byte included, rather than the entry narrowed to its colour.
+template <class F>
+void ExpandBlock(const Block &b, const TSurfDesc &src, bool entryAlpha) {
     const TRGBA *pal = BlitPalette(src);
     uint32_t lut[256];
-    for (int i = 0; i < 256; ++i) lut[i] = E::Of(pal[i]);
+    if (entryAlpha) {
+        for (int i = 0; i < 256; ++i) lut[i] = EntryWord(pal[i]);
+    } else {
+        for (int i = 0; i < 256; ++i) lut[i] = F::FromEntry(pal[i]);
+    }
     const bool keyed = HasKey(src);
     uint8_t *d = b.d;
     const uint8_t *s = b.s;
     for (int y = 0; y < b.h; ++y, d += b.dPitch, s += b.sPitch) {
         uint8_t *q = d;
         if (keyed) {
-            for (int x = 0; x < b.w; ++x, q += E::kBytes)
-                if (s[x] != 0) E::Put(q, lut[s[x]]);
+            for (int x = 0; x < b.w; ++x, q += F::kBytes)
+                if (s[x] != 0) F::Store(q, lut[s[x]]);
         } else {
-            for (int x = 0; x < b.w; ++x, q += E::kBytes) E::Put(q, lut[s[x]]);
+            for (int x = 0; x < b.w; ++x, q += F::kBytes) F::Store(q, lut[s[x]]);
         }
     }
 }
@@ -92,15 +69,16 @@ void CopyBlock(const Block &b, int bytes) {
     for (int y = 0; y < b.h; ++y, d += b.dPitch, s += b.sPitch) memmove(d, s, n);
 }
 
-void KeyRow8(uint8_t *d, const uint8_t *s, int w) {
+// Keyed rows: key is the source's transColor as given; each row compares
+// only the bits its pixels hold.
+
+// Index 0 is transparent, whatever the key.
+void KeyRow_8(uint8_t *d, const uint8_t *s, int w, uint32_t) {
     for (int x = 0; x < w; ++x)
         if (s[x] != 0) d[x] = s[x];
 }
 
-void KeyRow16(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
-#if UTILS_SIMD
-    KeyRow16_mmx(d, s, w, key);
-#else
+[[maybe_unused]] void KeyRow_16_plain(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
     // A transparent pixel gets its own value back: no branch, so the loop
     // vectorises where the target allows.
     uint16_t *dp = reinterpret_cast<uint16_t *>(d);
@@ -113,63 +91,78 @@ void KeyRow16(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
         v = v == k ? o : v;
         memcpy(dp + x, &v, 2);
     }
-#endif
 }
 
-void KeyRow24(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+void KeyRow_24(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+    key &= 0x00FFFFFFu;
     for (int x = 0; x < w; ++x, d += 3, s += 3)
         if (Fmt24::Load(s) != key) Fmt24::Store(d, Fmt24::Load(s));
 }
 
-void KeyRow32(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
-#if UTILS_SIMD
-    KeyRow32_mmx(d, s, w, key);
-#else
+// The fourth byte is copied but not compared.
+[[maybe_unused]] void KeyRow_32_plain(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+    key &= 0x00FFFFFFu;
     for (int x = 0; x < w; ++x) {
         const uint32_t v = Load32(s + 4 * x);
         const uint32_t o = Load32(d + 4 * x);
         Store32(d + 4 * x, (v & 0x00FFFFFFu) == key ? o : v);
     }
-#endif
 }
 
+// The row kernels, MMX where the build has them: picked here, once.
+#if UTILS_SIMD
+constexpr auto KeyRow_16 = KeyRow_16_mmx;
+constexpr auto KeyRow_32 = KeyRow_32_mmx;
+#else
+constexpr auto KeyRow_16 = KeyRow_16_plain;
+constexpr auto KeyRow_32 = KeyRow_32_plain;
+#endif
+
+using KeyRowFn = void (*)(uint8_t *, const uint8_t *, int, uint32_t);
+
 // Same bpp on both sides: bytes copied as stored, no layout conversion.
+template <KeyRowFn KeyRow>
 void SameBlock(const Block &b, const TSurfDesc &src, int bytes) {
     if (!HasKey(src)) return CopyBlock(b, bytes);
     uint8_t *d = b.d;
     const uint8_t *s = b.s;
-    const uint32_t key = src.transColor;
-    for (int y = 0; y < b.h; ++y, d += b.dPitch, s += b.sPitch) {
-        switch (bytes) {
-        case 1: KeyRow8(d, s, b.w); break;  // index 0, whatever the key
-        case 2: KeyRow16(d, s, b.w, key & 0xFFFFu); break;
-        case 3: KeyRow24(d, s, b.w, key & 0x00FFFFFFu); break;
-        default: KeyRow32(d, s, b.w, key & 0x00FFFFFFu); break;
-        }
-    }
+    for (int y = 0; y < b.h; ++y, d += b.dPitch, s += b.sPitch) KeyRow(d, s, b.w, src.transColor);
 }
 
-template <class E>
-bool DrawDeep(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p) {
+template <class F, KeyRowFn KeyRow>
+bool DrawDeep(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, bool entryAlpha) {
     Block b;
     if (src.bpp == dst.bpp) {
-        if (MakeBlock(dst, r, src, p, E::kBytes, b)) SameBlock(b, src, E::kBytes);
+        if (MakeBlock(dst, r, src, p, F::kBytes, b)) SameBlock<KeyRow>(b, src, F::kBytes);
     } else if (src.bpp == 8) {
-        if (MakeBlock(dst, r, src, p, 1, b)) ExpandBlock<E>(b, src);
+        if (MakeBlock(dst, r, src, p, 1, b)) ExpandBlock<F>(b, src, entryAlpha);
     }
     return true;
 }
 
-bool DrawBitmap_32(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) { return DrawDeep<Expand32>(d, r, s, p); }
-bool DrawBitmap_24(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) { return DrawDeep<Expand24>(d, r, s, p); }
-bool DrawBitmap_565(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) { return DrawDeep<Expand565>(d, r, s, p); }
-bool DrawBitmap_555(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) { return DrawDeep<Expand555>(d, r, s, p); }
-bool DrawBitmap_4444(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) { return DrawDeep<Expand4444>(d, r, s, p); }
+// A 32-bit destination takes the whole palette entry, alpha byte included.
+bool DrawBitmap_32(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
+    return DrawDeep<Fmt32, KeyRow_32>(d, r, s, p, true);
+}
+bool DrawBitmap_24(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
+    return DrawDeep<Fmt24, KeyRow_24>(d, r, s, p, false);
+}
+bool DrawBitmap_565(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
+    return DrawDeep<Fmt565, KeyRow_16>(d, r, s, p, false);
+}
+// Bit 15 stays 0, also on A1R5G5B5.
+bool DrawBitmap_555(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
+    return DrawDeep<Fmt555, KeyRow_16>(d, r, s, p, false);
+}
+// The alpha nibble stays 0.
+bool DrawBitmap_4444(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
+    return DrawDeep<Fmt4444, KeyRow_16>(d, r, s, p, false);
+}
 
 bool DrawBitmap_8Bits(TSurfDesc &dst, CRectangulo r, TSurfDesc &src, CPunto p) {
     Block b;
     // Indices are copied as they are, not translated between palettes.
-    if (src.bpp == 8 && MakeBlock(dst, r, src, p, 1, b)) SameBlock(b, src, 1);
+    if (src.bpp == 8 && MakeBlock(dst, r, src, p, 1, b)) SameBlock<KeyRow_8>(b, src, 1);
     return true;
 }
 

@@ -4,27 +4,24 @@
 // transparent pixel gets its own value back, so the result equals the
 // one-pixel-at-a-time loop.
 #include <mmintrin.h>
-#include <string.h>
 
-#include "blit/drawbitmap.h"
+#include "blit/simd.h"
+#include "surface/mmx.h"
 #include "surface/pixfmt.h"
 
 namespace kv {
 namespace {
 
-inline __m64 Load64(const uint8_t *p) {
-    __m64 v;
-    memcpy(&v, p, 8);
-    return v;
-}
-inline void Store64(uint8_t *p, __m64 v) { memcpy(p, &v, 8); }
+using mmx::Load64;
+using mmx::Store64;
 
 // Merges s into d where m is clear; all-ones in m keeps d.
 inline __m64 Merge(__m64 m, __m64 d, __m64 s) { return _mm_or_si64(_mm_and_si64(m, d), _mm_andnot_si64(m, s)); }
 
 }  // namespace
 
-void KeyRow16_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+void KeyRow_16_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+    key &= 0xFFFFu;
     const __m64 k = _mm_set1_pi16(static_cast<short>(key));
     int x = 0;
     for (; x + 8 <= w; x += 8) {
@@ -39,7 +36,8 @@ void KeyRow16_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
     }
 }
 
-void KeyRow32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+void KeyRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+    key &= 0x00FFFFFFu;
     const __m64 k = _mm_set1_pi32(static_cast<int>(key));
     const __m64 rgb = _mm_set1_pi32(0x00FFFFFF);
     int x = 0;
