@@ -42,6 +42,25 @@ inline int PixelKind(const TSurfDesc &s) {
     return kKind565;
 }
 
+// The inverse: the fields that make a surface of `kind`, bpp and the four
+// masks (zero outside the 16-bit kinds). A number that is no kind returns
+// false and leaves the surface alone.
+constexpr bool DescribeKind(TSurfDesc &s, int kind) {
+    unsigned bpp = 16, r = 0, g = 0, b = 0, a = 0;
+    switch (kind) {
+    case kKind8:
+    case kKind24:
+    case kKind32: bpp = static_cast<unsigned>(kind); break;
+    case kKind565: r = 0xF800, g = 0x07E0, b = 0x001F; break;
+    case kKind555: r = 0x7C00, g = 0x03E0, b = 0x001F; break;
+    case kKind1555: r = 0x7C00, g = 0x03E0, b = 0x001F, a = 0x8000; break;
+    case kKind4444: r = 0x0F00, g = 0x00F0, b = 0x000F, a = 0xF000; break;
+    default: return false;
+    }
+    s.bpp = bpp, s.rMask = r, s.gMask = g, s.bMask = b, s.aMask = a;
+    return true;
+}
+
 inline bool PointInSurface(const TSurfDesc &s, const CPunto &p) {
     return p.x >= 0 && p.x < s.width && p.y >= 0 && p.y < s.height;
 }

@@ -4,17 +4,21 @@
 
 #include <stdexcept>
 
+#include "surface/surface.h"
+
 namespace kvtest {
 
-const KindInfo kKinds[7] = {
-    {"8", 8, 8, 0, 0, 0, 0},
-    {"565", 16, 16, 0xF800, 0x07E0, 0x001F, 0},
-    {"555", 17, 16, 0x7C00, 0x03E0, 0x001F, 0},
-    {"1555", 18, 16, 0x7C00, 0x03E0, 0x001F, 0x8000},
-    {"4444", 19, 16, 0x0F00, 0x00F0, 0x000F, 0xF000},
-    {"24", 24, 24, 0, 0, 0, 0},
-    {"32", 32, 32, 0, 0, 0, 0},
-};
+namespace {
+// Constant-initialised: benchmarks name themselves from it before main.
+constexpr KindInfo Kind(const char *name, int kind) {
+    TSurfDesc d{};
+    kv::DescribeKind(d, kind);
+    return {name, kind, d.bpp, d.rMask, d.gMask, d.bMask, d.aMask};
+}
+}  // namespace
+
+const KindInfo kKinds[7] = {Kind("8", 8),    Kind("565", 16), Kind("555", 17), Kind("1555", 18),
+                            Kind("4444", 19), Kind("24", 24),  Kind("32", 32)};
 
 const KindInfo &KindByNumber(int kind) {
     for (const KindInfo &k : kKinds)
@@ -41,11 +45,7 @@ TestSurface::TestSurface(int kind, int width, int height, int pad) : pad_(pad) {
     memset(&desc, 0, sizeof desc);
     desc.width = width;
     desc.height = height;
-    desc.bpp = k.bpp;
-    desc.rMask = k.rMask;
-    desc.gMask = k.gMask;
-    desc.bMask = k.bMask;
-    desc.aMask = k.aMask;
+    kv::DescribeKind(desc, kind);
     desc.transColor = 0xFFFFFFFFu;
     desc.scanWidth = RowBytes() + pad;
     mem_.assign(static_cast<size_t>(desc.scanWidth) * (height > 0 ? height : 0) + 2 * kGuardBytes, kGuard);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <limits.h>
 
+#include <array>
+
 #include "surface/surface.h"
 #include "tests/common/testsurf.h"
 
@@ -19,6 +21,12 @@ TSurfDesc Desc(int w, int h, unsigned bpp = 32, unsigned rMask = 0, unsigned aMa
     return s;
 }
 
+// Compared whole, so that a failure shows every edge at once.
+std::array<int, 4> Edges(const CRectangulo &r) { return {r.left, r.top, r.right, r.bottom}; }
+std::array<int, 2> At(const CPunto &p) { return {p.x, p.y}; }
+using Rect = std::array<int, 4>;
+using Pt = std::array<int, 2>;
+
 TEST(PixelKind, Classification) {
     EXPECT_EQ(PixelKind(Desc(1, 1, 8)), 8);
     EXPECT_EQ(PixelKind(Desc(1, 1, 24)), 24);
@@ -32,6 +40,38 @@ TEST(PixelKind, Classification) {
     EXPECT_EQ(PixelKind(Desc(1, 1, 16, 0)), 16);
     EXPECT_EQ(PixelKind(Desc(1, 1, 15)), 15);
     EXPECT_EQ(PixelKind(Desc(1, 1, 4)), 4);
+}
+
+// Each kind's fields, read back by PixelKind; the masks are contiguous runs
+// of these widths, blue lowest, then green, red and alpha.
+TEST(PixelKind, DescribeKindRoundTrips) {
+    struct Want {
+        int kind, bpp, r, g, b, a;
+    };
+    const Want wants[] = {{8, 8, 0, 0, 0, 0},     {16, 16, 5, 6, 5, 0}, {17, 16, 5, 5, 5, 0}, {18, 16, 5, 5, 5, 1},
+                          {19, 16, 4, 4, 4, 4}, {24, 24, 0, 0, 0, 0}, {32, 32, 0, 0, 0, 0}};
+    for (const Want &w : wants) {
+        SCOPED_TRACE(w.kind);
+        TSurfDesc s = Desc(3, 2, 1, 0xFFFF, 0xFFFF);
+        s.gMask = s.bMask = 0xFFFF;  // stale masks must not survive
+        ASSERT_TRUE(DescribeKind(s, w.kind));
+        EXPECT_EQ(PixelKind(s), w.kind);
+        EXPECT_EQ(int(s.bpp), w.bpp);
+        auto field = [](int width, int shift) { return ((1u << width) - 1) << shift; };
+        EXPECT_EQ(s.bMask, field(w.b, 0));
+        EXPECT_EQ(s.gMask, field(w.g, w.b));
+        EXPECT_EQ(s.rMask, field(w.r, w.b + w.g));
+        EXPECT_EQ(s.aMask, field(w.a, w.b + w.g + w.r));
+        EXPECT_EQ(s.width, 3);  // only the kind's own fields change
+        EXPECT_EQ(s.scanWidth, 0);
+    }
+    for (int notKind : {0, 1, 4, 15, 20, 23, 31, 64}) {
+        TSurfDesc s = Desc(3, 2, 77, 0x1234, 0x8000);
+        EXPECT_FALSE(DescribeKind(s, notKind)) << notKind;
+        EXPECT_EQ(s.bpp, 77u);
+        EXPECT_EQ(s.rMask, 0x1234u);
+        EXPECT_EQ(s.aMask, 0x8000u);
+    }
 }
 
 TEST(Clip, LeftTopMoveThePoint) {
@@ -57,10 +97,8 @@ TEST(Clip, RightAndBottomLeaveThePointAlone) {
     CRectangulo r(15, 8, 40, 30);
     CPunto p(1, 2);
     EXPECT_TRUE(ClipRectAndPoint(d, r, p));
-    EXPECT_EQ(r.right, 20);
-    EXPECT_EQ(r.bottom, 10);
-    EXPECT_EQ(p.x, 1);
-    EXPECT_EQ(p.y, 2);
+    EXPECT_EQ(Edges(r), (Rect{15, 8, 20, 10}));
+    EXPECT_EQ(At(p), (Pt{1, 2}));
 }
 
 TEST(Clip, EmptyResults) {
@@ -86,10 +124,7 @@ TEST(Clip, IntRangeEdgesDoNotOverflow) {
     CRectangulo r(INT_MIN, INT_MIN, INT_MAX, INT_MAX);
     CPunto p(INT_MAX, 0), q(0, INT_MAX);
     EXPECT_TRUE(ClipRectAndPoints(d, r, p, q));
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right, 20);
-    EXPECT_EQ(r.bottom, 10);
+    EXPECT_EQ(Edges(r), (Rect{0, 0, 20, 10}));
     EXPECT_EQ(p.x, INT_MAX);  // saturates instead of wrapping
     EXPECT_EQ(q.y, INT_MAX);
     CPunto m(5, INT_MIN);
@@ -119,12 +154,8 @@ TEST(ClipBlock, SourceOutsideItsSurfaceShrinksTheBlock) {
     CPunto p(-2, 3);
     ASSERT_TRUE(ClipBlock(dst, r, p, src));
     // Columns whose source x < 0 are cut; the block is 10 wide from x 0.
-    EXPECT_EQ(r.left, 7);
-    EXPECT_EQ(p.x, 0);
-    EXPECT_EQ(r.right, 17);
-    EXPECT_EQ(r.top, 5);
-    EXPECT_EQ(p.y, 3);
-    EXPECT_EQ(r.bottom, 10);
+    EXPECT_EQ(Edges(r), (Rect{7, 5, 17, 10}));
+    EXPECT_EQ(At(p), (Pt{0, 3}));
 }
 
 TEST(ClipBlock, TwoSourcesMoveTogether) {
@@ -132,24 +163,17 @@ TEST(ClipBlock, TwoSourcesMoveTogether) {
     CRectangulo r(-4, -4, 50, 50);
     CPunto ps(0, 0), pm(-1, -2);
     ASSERT_TRUE(ClipBlock(dst, r, ps, src, pm, mask));
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right, 3);   // mask columns 3..5
-    EXPECT_EQ(r.bottom, 4);  // mask rows 2..5
-    EXPECT_EQ(ps.x, 4);
-    EXPECT_EQ(ps.y, 4);
-    EXPECT_EQ(pm.x, 3);
-    EXPECT_EQ(pm.y, 2);
+    EXPECT_EQ(Edges(r), (Rect{0, 0, 3, 4}));  // mask columns 3..5, rows 2..5
+    EXPECT_EQ(At(ps), (Pt{4, 4}));
+    EXPECT_EQ(At(pm), (Pt{3, 2}));
 
     // A cut forced by the mask on the left moves the source point too.
     CRectangulo r2(0, 0, 10, 10);
     CPunto qs(5, 5), qm(-2, 0);
     ASSERT_TRUE(ClipBlock(dst, r2, qs, src, qm, mask));
-    EXPECT_EQ(r2.left, 2);
-    EXPECT_EQ(qs.x, 7);
-    EXPECT_EQ(qm.x, 0);
-    EXPECT_EQ(r2.right, 8);
-    EXPECT_EQ(r2.bottom, 6);
+    EXPECT_EQ(Edges(r2), (Rect{2, 0, 8, 6}));
+    EXPECT_EQ(At(qs), (Pt{7, 5}));
+    EXPECT_EQ(At(qm), (Pt{0, 0}));
 }
 
 TEST(ClipBlock, FullyOutsideIsEmpty) {

@@ -2,6 +2,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "surface/surface.h"
 #include "tools/surftool/tool.h"
 
 namespace surftool {
@@ -10,17 +11,8 @@ namespace {
 struct FormatInfo {
     const char *name;
     int kind;
-    unsigned bpp, r, g, b, a;
 };
-const FormatInfo kFormats[] = {
-    {"8", 8, 8, 0, 0, 0, 0},
-    {"565", 16, 16, 0xF800, 0x07E0, 0x001F, 0},
-    {"555", 17, 16, 0x7C00, 0x03E0, 0x001F, 0},
-    {"1555", 18, 16, 0x7C00, 0x03E0, 0x001F, 0x8000},
-    {"4444", 19, 16, 0x0F00, 0x00F0, 0x000F, 0xF000},
-    {"24", 24, 24, 0, 0, 0, 0},
-    {"32", 32, 32, 0, 0, 0, 0},
-};
+const FormatInfo kFormats[] = {{"8", 8}, {"565", 16}, {"555", 17}, {"1555", 18}, {"4444", 19}, {"24", 24}, {"32", 32}};
 const FormatInfo &Info(int kind) {
     for (const FormatInfo &f : kFormats)
         if (f.kind == kind) return f;
@@ -47,21 +39,17 @@ void ParseSize(const std::string &s, int &w, int &h) {
 }
 
 Image::Image(int k, int width, int height) : kind(k) {
-    const FormatInfo &f = Info(k);
+    Info(k);  // refuses an unknown kind
     memset(&desc, 0, sizeof desc);
     desc.width = width;
     desc.height = height;
-    desc.bpp = f.bpp;
-    desc.rMask = f.r;
-    desc.gMask = f.g;
-    desc.bMask = f.b;
-    desc.aMask = f.a;
+    kv::DescribeKind(desc, k);
     desc.transColor = 0xFFFFFFFFu;
-    desc.scanWidth = (width * int(f.bpp / 8) + 3) & ~3;
+    desc.scanWidth = (width * int(desc.bpp / 8) + 3) & ~3;
     mem_.assign(static_cast<size_t>(desc.scanWidth) * height, 0);
     desc.bits = mem_.data();
     memcpy(palette, lu_gPaleta, sizeof palette);
-    desc.palette = f.bpp == 8 ? palette : nullptr;
+    desc.palette = desc.bpp == 8 ? palette : nullptr;
 }
 
 uint32_t ReadRGB(const TSurfDesc &s, int x, int y) {
@@ -123,6 +111,12 @@ std::unique_ptr<Image> ReadPng(const std::string &path) {
         png_image_free(&pi);
         throw Failure("cannot decode PNG " + path);
     }
+    return img;
+}
+
+std::unique_ptr<Image> TestCard(int kind, int w, int h) {
+    std::unique_ptr<Image> img(new Image(kind, w, h));
+    DrawTestCard(*img);
     return img;
 }
 
