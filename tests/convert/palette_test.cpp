@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -86,36 +87,36 @@ std::vector<NamedPalette> SearchPalettes() {
     return all;
 }
 
+using Rgb = std::array<int, 3>;
+Rgb ColourOf(const TRGBA &e) { return {e.r, e.g, e.b}; }
+
+// A builder's palette over entries whose bytes were all `fill`: builders write
+// the colours and must leave every alpha byte as it was.
+struct Palette {
+    TRGBA e[256];
+    const TRGBA &operator[](int i) const { return e[i]; }
+};
+Palette Built(void (*make)(TRGBA (&)[256]), uint8_t fill) {
+    Palette p;
+    memset(p.e, fill, sizeof p.e);
+    make(p.e);
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(p[i].a, fill) << i;
+    return p;
+}
+
 TEST(Palettes, Truncated) {
-    TRGBA p[256];
-    memset(p, 0x5A, sizeof p);
-    CreateTruncPal(p);
-    EXPECT_EQ(p[0xFF].r, 0xE0);
-    EXPECT_EQ(p[0xFF].g, 0xE0);
-    EXPECT_EQ(p[0xFF].b, 0xC0);
-    EXPECT_EQ(p[0x1C].r, 0);
-    EXPECT_EQ(p[0x1C].g, 0xE0);
-    EXPECT_EQ(p[0x1C].b, 0);
-    EXPECT_EQ(p[0x03].r | p[0x03].g, 0);
-    EXPECT_EQ(p[0x03].b, 0xC0);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(p[i].a, 0x5A);
-        // Mode 3 maps every palette colour back onto its own entry.
-        EXPECT_EQ((p[i].r & 0xE0) | ((p[i].g >> 5) << 2) | (p[i].b >> 6), i);
-    }
+    const Palette p = Built(CreateTruncPal, 0x5A);
+    EXPECT_EQ(ColourOf(p[0xFF]), (Rgb{0xE0, 0xE0, 0xC0}));
+    EXPECT_EQ(ColourOf(p[0x1C]), (Rgb{0, 0xE0, 0}));
+    EXPECT_EQ(ColourOf(p[0x03]), (Rgb{0, 0, 0xC0}));
+    // Mode 3 maps every palette colour back onto its own entry.
+    for (int i = 0; i < 256; ++i) EXPECT_EQ((p[i].r & 0xE0) | ((p[i].g >> 5) << 2) | (p[i].b >> 6), i);
 }
 
 TEST(Palettes, Grey) {
-    TRGBA p[256];
-    memset(p, 0x33, sizeof p);
-    CreateGreyPal(p);
-    EXPECT_EQ(p[0x80].r, 0x80);
-    EXPECT_EQ(p[0x80].g, 0x80);
-    EXPECT_EQ(p[0x80].b, 0x80);
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(p[i].r, i);
-        EXPECT_EQ(p[i].a, 0x33);
-    }
+    const Palette p = Built(CreateGreyPal, 0x33);
+    EXPECT_EQ(ColourOf(p[0x80]), (Rgb{0x80, 0x80, 0x80}));
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(p[i].r, i);
 }
 
 // One lookup through Convert mode 2: a 24-bit pixel onto an 8-bit surface.

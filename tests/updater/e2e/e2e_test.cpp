@@ -136,6 +136,18 @@ protected:
         EXPECT_EQ(s.exitCode, 0u);
     }
 
+    // A kit of news installed through the dialog: one closing box with this
+    // message, and the game holding exactly its old files updated by news.
+    void InstallUpdating(const Files& news, const char* message, Session& s)
+    {
+        MakeKit(news);
+        s.press = Press::Install;
+        Run(s);
+        ASSERT_EQ(s.boxes.size(), 1u);
+        ExpectBox(s.boxes[0], kTitle, message, false);
+        ExpectGame(With(AfterSetUp(), news));
+    }
+
     // The game folder holds exactly these files, byte for byte.
     void ExpectGame(const Files& want)
     {
@@ -187,14 +199,8 @@ protected:
 
 TEST_F(E2E, OneFileUpdated)
 {
-    Files news = {{"leggimi.txt", "Versione 1.1\r\n"}};
-    MakeKit(news);
     Session s;
-    s.press = Press::Install;
-    Run(s);
-    ASSERT_EQ(s.boxes.size(), 1u);
-    ExpectBox(s.boxes[0], kTitle, "1 file aggiornato con successo.", false);
-    ExpectGame(With(AfterSetUp(), news));
+    ASSERT_NO_FATAL_FAILURE(InstallUpdating({{"leggimi.txt", "Versione 1.1\r\n"}}, "1 file aggiornato con successo.", s));
     EXPECT_EQ(ReadFile(SystemCopy()), ReadFile(kit / "PATCHW32.DLL"));
 }
 
@@ -206,13 +212,8 @@ TEST_F(E2E, SeveralFilesUpdatedThroughTheDialog)
                   {"data\\mappa.dat", map},
                   {"leggimi.txt", "Versione 1.1\r\n"},
                   {"data\\nuovo\\livello.dat", Random(3000, 4)}};
-    MakeKit(news);
     Session s;
-    s.press = Press::Install;
-    Run(s);
-    ASSERT_EQ(s.boxes.size(), 1u);
-    ExpectBox(s.boxes[0], kTitle, "4 files aggiornati con successo.", false);
-    ExpectGame(With(AfterSetUp(), news));
+    ASSERT_NO_FATAL_FAILURE(InstallUpdating(news, "4 files aggiornati con successo.", s));
 
     // The dialog as it stood before any button was pressed.
     const DialogSeen& d = s.dialog;
@@ -455,26 +456,37 @@ TEST(Resources, DialogBitmapAndIcon)
 
 std::string g_shot;
 
+// Copies the screen from (x, y) into pixels, laid out as bi says: its width,
+// height (negative: top-down) and bits per pixel; the rest is filled in here.
+void GrabScreen(int x, int y, BITMAPINFOHEADER& bi, void* pixels)
+{
+    const int w = bi.biWidth, h = bi.biHeight < 0 ? -bi.biHeight : bi.biHeight;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
+    SelectObject(mem, old);
+    bi.biSize = sizeof bi;
+    bi.biPlanes = 1;
+    GetDIBits(mem, bmp, 0, UINT(h), pixels, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
 void SaveScreenArea(HWND window, const std::string& path)
 {
     RECT r;
     GetWindowRect(window, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(mem, old);
     BITMAPINFOHEADER bi = {};
-    bi.biSize = sizeof bi;
     bi.biWidth = w;
     bi.biHeight = h;
-    bi.biPlanes = 1;
     bi.biBitCount = 24;
     const DWORD stride = (DWORD(w) * 3 + 3) & ~3u;
     std::string pixels(stride * DWORD(h), '\0');
-    GetDIBits(mem, bmp, 0, UINT(h), &pixels[0], reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    GrabScreen(r.left, r.top, bi, &pixels[0]);
     BITMAPFILEHEADER fh = {};
     fh.bfType = 0x4D42;
     fh.bfOffBits = sizeof fh + sizeof bi;
@@ -483,9 +495,6 @@ void SaveScreenArea(HWND window, const std::string& path)
     f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
     f.write(reinterpret_cast<const char*>(&bi), sizeof bi);
     f.write(pixels.data(), std::streamsize(pixels.size()));
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
 }
 
 // Pixels of the labels' colour (0x029CEFFF: RGB FF EF 9C) inside the two
@@ -498,23 +507,12 @@ void CountLabelPixels(HWND dialog)
     POINT origin = {0, 0};
     ClientToScreen(dialog, &origin);
     const int w = 430, h = 150;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
-    SelectObject(mem, old);
     BITMAPINFOHEADER bi = {};
-    bi.biSize = sizeof bi;
     bi.biWidth = w;
     bi.biHeight = -h;  // top-down
-    bi.biPlanes = 1;
     bi.biBitCount = 32;
     std::vector<uint32_t> px(size_t(w) * h);
-    GetDIBits(mem, bmp, 0, UINT(h), px.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    GrabScreen(origin.x, origin.y, bi, px.data());
     // Smoothed glyph edges blend into the background; their cores do not.
     auto within = [](int a, int b) { return a - b <= 24 && b - a <= 24; };
     for (int i = 0; i < 2; ++i) {
