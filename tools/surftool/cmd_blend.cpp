@@ -37,11 +37,9 @@ const Mode &FindMode(const std::string &name) {
 
 // A copy of a 32-bit image in another format, narrowed by SetPixel.
 std::unique_ptr<Image> InFormat(Image &src, int kind) {
-    std::unique_ptr<Image> out(new Image(kind, src.desc.width, src.desc.height));
-    for (int y = 0; y < src.desc.height; ++y)
-        for (int x = 0; x < src.desc.width; ++x)
-            SetPixel(out->desc, x, y, kind == 32 ? GetPixel(src.desc, x, y) : ReadRGB(src.desc, x, y));
-    return out;
+    return Redrawn(src.desc, kind, [&](uint32_t rgb, int x, int y) -> unsigned long {
+        return kind == 32 ? GetPixel(src.desc, x, y) : rgb;
+    });
 }
 
 // An 8-bit weight plane from the grey level of an image.
@@ -125,8 +123,7 @@ template <int kMode>
 bool MakeBlend(int kind, std::unique_ptr<Image> &out) {
     if (kind == 8) return false;
     const int w = 258, h = 160, third = w / 3;
-    out.reset(new Image(kind, w, h));
-    DrawTestCard(*out);
+    out = TestCard(kind, w, h);
     Image layer(kind, w, h), mask(8, w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {

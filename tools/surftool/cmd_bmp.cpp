@@ -64,13 +64,7 @@ unsigned long CubeIndex(uint32_t rgb) {
 
 // Any image in the requested format, through the format-neutral pixel calls.
 std::unique_ptr<Image> InFormat(const Image &src, int kind) {
-    std::unique_ptr<Image> out(new Image(kind, src.desc.width, src.desc.height));
-    for (int y = 0; y < src.desc.height; ++y)
-        for (int x = 0; x < src.desc.width; ++x) {
-            const uint32_t c = ReadRGB(src.desc, x, y);
-            SetPixel(out->desc, x, y, kind == 8 ? CubeIndex(c) : c);
-        }
-    return out;
+    return Redrawn(src.desc, kind, [&](uint32_t c, int, int) { return kind == 8 ? CubeIndex(c) : c; });
 }
 
 std::unique_ptr<Image> ReadAny(const std::string &path, int kind) {
@@ -137,8 +131,7 @@ const CommandRegistrar draw_cmd(
 // Gallery: a keyed sprite over the test card, and a BMP written in memory
 // (RLE8 and 24-bit) decoded into each format.
 bool MakeSprite(int kind, std::unique_ptr<Image> &out) {
-    out.reset(new Image(kind, 256, 160));
-    DrawTestCard(*out);
+    out = TestCard(kind, 256, 160);
     Image sprite(kind, 96, 96);
     const unsigned long magenta = kind == 8 ? 0 : 0xFF00FF;
     for (int y = 0; y < 96; ++y)

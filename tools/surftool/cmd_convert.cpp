@@ -33,8 +33,7 @@ int RunConvert(const Args &a) {
     if (in == "card") {
         int w = 320, h = 200;
         if (a.Has("size")) ParseSize(a.Get("size"), w, h);
-        img.reset(new Image(32, w, h));
-        DrawTestCard(*img);
+        img = TestCard(32, w, h);
     } else {
         img = ReadPng(in);
     }
@@ -77,21 +76,15 @@ const CommandRegistrar palette_cmd({"palette", "draw a palette (model, grey or t
 
 // ---- gallery ----
 
-std::unique_ptr<Image> Card(int kind) {
-    std::unique_ptr<Image> img(new Image(kind, 256, 160));
-    DrawTestCard(*img);
-    return img;
-}
-
 bool FromCard32(int kind, std::unique_ptr<Image> &out) {
-    std::unique_ptr<Image> card = Card(32);
+    std::unique_ptr<Image> card = TestCard(32, 256, 160);
     out = ConvertTo(*card, kind, 2, "");
     return true;
 }
 const GalleryRegistrar from32({"Convert (32-bit card to format)", "convert", FromCard32});
 
 bool To32(int kind, std::unique_ptr<Image> &out) {
-    std::unique_ptr<Image> card = Card(kind);
+    std::unique_ptr<Image> card = TestCard(kind, 256, 160);
     out = ConvertTo(*card, 32, 2, "");
     return true;
 }
@@ -101,7 +94,7 @@ const GalleryRegistrar to32({"Convert (card in format to 32-bit)", "convert", To
 template <int Mode>
 bool To8(int kind, std::unique_ptr<Image> &out) {
     if (kind == 8) return false;
-    std::unique_ptr<Image> card = Card(kind);
+    std::unique_ptr<Image> card = TestCard(kind, 256, 160);
     out = ConvertTo(*card, 8, Mode, "");
     return true;
 }
@@ -111,7 +104,7 @@ const GalleryRegistrar to8m({"Convert to 8 bits, model index", "convert", To8<4>
 
 bool Grey8(int kind, std::unique_ptr<Image> &out) {
     if (kind != 8) return false;
-    std::unique_ptr<Image> card = Card(8);
+    std::unique_ptr<Image> card = TestCard(8, 256, 160);
     out.reset(new Image(8, card->desc.width, card->desc.height));
     SetPalette(*out, "grey");
     Convert8_8(out->desc, card->desc);

@@ -39,8 +39,7 @@ const CommandRegistrar create_cmd({"create", "create a surface in any format, dr
                                    RunCreate, 1});
 
 bool MakeTestCard(int kind, std::unique_ptr<Image> &out) {
-    out.reset(new Image(kind, 256, 160));
-    DrawTestCard(*out);
+    out = TestCard(kind, 256, 160);
     return true;
 }
 const GalleryRegistrar card_entry({"SetPixel (test card)", "surface", MakeTestCard});

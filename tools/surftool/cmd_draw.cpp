@@ -19,6 +19,19 @@ unsigned long Col(const Image &img, uint32_t rgb) {
     return (r * 5 + 127) / 255 * 42 + (g * 6 + 127) / 255 * 6 + (b * 5 + 127) / 255;
 }
 
+// Rellena's work area: one cleared byte per pixel, rows packed, in bits.
+TSurfDesc FloodMask(std::vector<uint8_t> &bits, int w, int h) {
+    bits.assign(size_t(w) * h, 0);
+    TSurfDesc mask = {};
+    mask.width = w;
+    mask.height = h;
+    mask.bpp = 8;
+    mask.scanWidth = w;
+    mask.bits = bits.data();
+    mask.transColor = 0xFFFFFFFFu;
+    return mask;
+}
+
 // Undithered mix tables for the 8-bit translucent fill: each R5G6B5 key to
 // its nearest cube entry.
 unsigned char (*MixTables())[65536] {
@@ -74,14 +87,8 @@ void DrawCard(Image &img) {
     Line(s, CPunto(10, h - 50), CPunto(109, h - 9), Col(img, 0x000000), 255, false, 2);
     Line(s, CPunto(109, h - 50), CPunto(60, h - 9), Col(img, 0x000000), 255, false, 2);
     FrameBR(s, box, Col(img, 0x000000));
-    std::vector<uint8_t> maskBits(size_t(w) * h, 0);
-    TSurfDesc mask = {};
-    mask.width = w;
-    mask.height = h;
-    mask.bpp = 8;
-    mask.scanWidth = w;
-    mask.bits = maskBits.data();
-    mask.transColor = 0xFFFFFFFFu;
+    std::vector<uint8_t> maskBits;
+    TSurfDesc mask = FloodMask(maskBits, w, h);
     const unsigned long ref = GetPixel(s, 100, h - 30) & 0xFFFFFF;
     Rellena(s, mask, 100, h - 30, 0, ref, 0x00FF8000);
 }
@@ -94,8 +101,7 @@ bool MakeCard(int kind, std::unique_ptr<Image> &out) {
 const GalleryRegistrar card_entry({"Fills, frames, shadows, lines, flood fill (drawing card)", "draw", MakeCard});
 
 bool MakeFlipTranslate(int kind, std::unique_ptr<Image> &out) {
-    out.reset(new Image(kind, 256, 160));
-    DrawTestCard(*out);
+    out = TestCard(kind, 256, 160);
     FlipX(out->desc);
     unsigned char table[256];
     for (int i = 0; i < 256; ++i) table[i] = uint8_t(251 - (i < 252 ? i : 251));
@@ -124,23 +130,16 @@ int RunFlood(const Args &a) {
     const int kind = ParseFormat(a.Get("format", "32"));
     if (kind == 8) throw Failure("8-bit images are never painted by the flood fill; pick a wider format");
     const int w = src->desc.width, h = src->desc.height;
-    Image img(kind, w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) SetPixel(img.desc, x, y, ReadRGB(src->desc, x, y));
+    std::unique_ptr<Image> redrawn = Redrawn(src->desc, kind, [](uint32_t c, int, int) { return c; });
+    Image &img = *redrawn;
     const CPunto seed = ParsePoint(a.Need("at"), "--at");
     const int x = seed.x, y = seed.y;
     if (x < 0 || y < 0 || x >= w || y >= h) throw Failure("the seed lies outside the image");
     const unsigned long tol = a.Colour("tolerance", 0);
     const unsigned long fill = a.Colour("fill", 0xFF0000);
     const unsigned long ref = a.Has("ref") ? a.Colour("ref", 0) : (ReadRGB(img.desc, x, y) & 0xFFFFFF);
-    std::vector<uint8_t> bits(size_t(w) * h, 0);
-    TSurfDesc mask = {};
-    mask.width = w;
-    mask.height = h;
-    mask.bpp = 8;
-    mask.scanWidth = w;
-    mask.bits = bits.data();
-    mask.transColor = 0xFFFFFFFFu;
+    std::vector<uint8_t> bits;
+    TSurfDesc mask = FloodMask(bits, w, h);
     Rellena(img.desc, mask, x, y, tol, ref, fill);
     size_t marked = 0;
     for (uint8_t b : bits) marked += b != 0;

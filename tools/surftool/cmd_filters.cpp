@@ -11,18 +11,12 @@ namespace {
 
 // The picture in any format; 8 bits as grey levels.
 std::unique_ptr<Image> InFormat(const TSurfDesc &src, int kind) {
-    std::unique_ptr<Image> img(new Image(kind, src.width, src.height));
+    std::unique_ptr<Image> img = Redrawn(src, kind, [&](uint32_t c, int, int) {
+        if (kind != 8) return c;
+        const uint32_t r = c >> 16 & 255, g = c >> 8 & 255, b = c & 255;
+        return (r * 77 + g * 150 + b * 29) >> 8;
+    });
     if (kind == 8) GreyPalette(*img);
-    for (int y = 0; y < src.height; ++y)
-        for (int x = 0; x < src.width; ++x) {
-            const uint32_t c = ReadRGB(src, x, y);
-            if (kind == 8) {
-                const uint32_t r = c >> 16 & 255, g = c >> 8 & 255, b = c & 255;
-                SetPixel(img->desc, x, y, (r * 77 + g * 150 + b * 29) >> 8);
-            } else {
-                SetPixel(img->desc, x, y, c);
-            }
-        }
     return img;
 }
 
@@ -109,28 +103,27 @@ const CommandRegistrar filter_cmd(
 
 // ---- gallery
 
-template <int Preset>
-bool MakePreset(int kind, std::unique_ptr<Image> &out) {
-    std::unique_ptr<Image> img(new Image(kind, 256, 160));
-    DrawTestCard(*img);
+// The test card filtered in place by op(card, scratch), the scratch laid out
+// as the card; nothing is shown when op refuses the format.
+template <class Op>
+bool FilteredCard(int kind, std::unique_ptr<Image> &out, Op op) {
+    std::unique_ptr<Image> img = TestCard(kind, 256, 160);
     std::vector<uint8_t> mem(size_t(img->desc.scanWidth) * 160);
     TSurfDesc s = img->desc;
     s.bits = mem.data();
-    if (!FiltroMask(img->desc, s, Preset)) return false;
+    if (!op(img->desc, s)) return false;
     out = std::move(img);
     return true;
 }
 
+template <int Preset>
+bool MakePreset(int kind, std::unique_ptr<Image> &out) {
+    return FilteredCard(kind, out, [](TSurfDesc &d, TSurfDesc &s) { return FiltroMask(d, s, Preset); });
+}
+
 template <bool (*Op)(TSurfDesc &, TSurfDesc &)>
 bool MakeFixed(int kind, std::unique_ptr<Image> &out) {
-    std::unique_ptr<Image> img(new Image(kind, 256, 160));
-    DrawTestCard(*img);
-    std::vector<uint8_t> mem(size_t(img->desc.scanWidth) * 160);
-    TSurfDesc s = img->desc;
-    s.bits = mem.data();
-    if (!Op(img->desc, s)) return false;
-    out = std::move(img);
-    return true;
+    return FilteredCard(kind, out, Op);
 }
 
 template <int Which>
@@ -148,8 +141,7 @@ bool MakeAntiAlias(int kind, std::unique_ptr<Image> &out) {
 }
 
 bool MakeFactor(int kind, std::unique_ptr<Image> &out) {
-    out.reset(new Image(kind, 256, 160));
-    DrawTestCard(*out);
+    out = TestCard(kind, 256, 160);
     return DoFactor(out->desc, 128);
 }
 

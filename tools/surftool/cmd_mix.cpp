@@ -24,14 +24,10 @@ inline unsigned Key565(uint32_t c) { return ((c >> 8) & 0xF800) | ((c >> 5) & 0x
 // Any image redrawn in the given format; 8 bits through the model palette
 // and the table's dither.
 std::unique_ptr<Image> InFormat(const TSurfDesc &from, int kind) {
-    std::unique_ptr<Image> img(new Image(kind, from.width, from.height));
     unsigned char (*table)[65536] = kind == 8 ? ModelTable() : nullptr;
-    for (int y = 0; y < from.height; ++y)
-        for (int x = 0; x < from.width; ++x) {
-            const uint32_t c = ReadRGB(from, x, y);
-            SetPixel(img->desc, x, y, table ? table[(x + y) % 2 == 0][Key565(c)] : c);
-        }
-    return img;
+    return Redrawn(from, kind, [&](uint32_t c, int x, int y) {
+        return table ? uint32_t(table[(x + y) % 2 == 0][Key565(c)]) : c;
+    });
 }
 
 // An 8-bit plane from the green channel of an image.
@@ -71,12 +67,6 @@ void DrawStripes(Image &img) {
             const int b = ((x + y) / 24) % 4;
             SetPixel(img.desc, x, y, img.desc.bpp == 8 ? idx[b] : cols[b]);
         }
-}
-
-std::unique_ptr<Image> Card(int kind, int w, int h) {
-    std::unique_ptr<Image> img(new Image(kind, w, h));
-    DrawTestCard(*img);
-    return img;
 }
 
 // ---------------------------------------------------------------------------
@@ -160,7 +150,7 @@ const int kW = 256, kH = 160;
 
 // The card, with the stripes mixed over its middle at one level per band.
 bool MakeLevels(int kind, std::unique_ptr<Image> &out) {
-    out = Card(kind, kW, kH);
+    out = TestCard(kind, kW, kH);
     Image src(kind, kW, kH);
     DrawStripes(src);
     static const unsigned short levels[] = {0, 64, 100, 128, 192, 255};
@@ -173,7 +163,7 @@ bool MakeLevels(int kind, std::unique_ptr<Image> &out) {
 const GalleryRegistrar levels_entry({"DrawMix at levels 0, 64, 100, 128, 192, 255", "blit", MakeLevels});
 
 bool MakeAlpha(int kind, std::unique_ptr<Image> &out) {
-    out = Card(kind, kW, kH);
+    out = TestCard(kind, kW, kH);
     Image src(kind, kW, kH);
     DrawStripes(src);
     std::unique_ptr<Image> spot = Spot(kW, kH);
@@ -182,7 +172,7 @@ bool MakeAlpha(int kind, std::unique_ptr<Image> &out) {
 const GalleryRegistrar alpha_entry({"DrawMix through an alpha map", "blit", MakeAlpha});
 
 bool MakeScaled(int kind, std::unique_ptr<Image> &out) {
-    out = Card(kind, kW, kH);
+    out = TestCard(kind, kW, kH);
     Image src(kind, kW, kH);
     DrawStripes(src);
     std::unique_ptr<Image> spot = Spot(kW, kH);
@@ -191,14 +181,14 @@ bool MakeScaled(int kind, std::unique_ptr<Image> &out) {
 const GalleryRegistrar scaled_entry({"DrawMix through an alpha map at level 128", "blit", MakeScaled});
 
 bool MakeMask(int kind, std::unique_ptr<Image> &out) {
-    out = Card(kind, kW, kH);
+    out = TestCard(kind, kW, kH);
     std::unique_ptr<Image> spot = Spot(kW, kH);
     return DrawMask(out->desc, CRectangulo(0, 0, kW, kH), spot->desc, CPunto(), 0x00E04080, ModelTable());
 }
 const GalleryRegistrar mask_entry({"DrawMask (colour 0xE04080 through a spot)", "blit", MakeMask});
 
 bool MakeBiMask(int kind, std::unique_ptr<Image> &out) {
-    out = Card(kind, kW, kH);
+    out = TestCard(kind, kW, kH);
     // Dark on the left, untouched in the middle, light on the right.
     Image mask(8, kW, kH);
     for (int y = 0; y < kH; ++y)

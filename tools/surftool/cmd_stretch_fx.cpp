@@ -11,12 +11,9 @@ std::unique_ptr<Image> LoadOrCard(const Args &a, int kind) {
     std::unique_ptr<Image> in;
     if (a.Has("in")) {
         std::unique_ptr<Image> png = ReadPng(a.Get("in"));
-        in.reset(new Image(kind, png->desc.width, png->desc.height));
-        for (int y = 0; y < png->desc.height; ++y)
-            for (int x = 0; x < png->desc.width; ++x) SetPixel(in->desc, x, y, ReadRGB(png->desc, x, y));
+        in = Redrawn(png->desc, kind, [](uint32_t c, int, int) { return c; });
     } else {
-        in.reset(new Image(kind, 160, 100));
-        DrawTestCard(*in);
+        in = TestCard(kind, 160, 100);
     }
     return in;
 }
@@ -91,15 +88,9 @@ const CommandRegistrar fader_cmd({"fader", "wipe a source over black with OpenFa
 
 // Gallery --------------------------------------------------------------
 
-std::unique_ptr<Image> Card(int kind, int w, int h) {
-    std::unique_ptr<Image> c(new Image(kind, w, h));
-    DrawTestCard(*c);
-    return c;
-}
-
 template <bool Filter>
 bool MakeStretch(int kind, std::unique_ptr<Image> &out) {
-    std::unique_ptr<Image> in = Card(kind, 96, 60);
+    std::unique_ptr<Image> in = TestCard(kind, 96, 60);
     out.reset(new Image(kind, 256, 160));
     return BltStrech(out->desc, CRectangulo(0, 0, 256, 160), in->desc, CRectangulo(0, 0, 96, 60), Filter);
 }
@@ -108,7 +99,7 @@ const GalleryRegistrar g_bil({"BltStrech bilinear", "blit", MakeStretch<true>});
 
 bool MakeBox(int kind, std::unique_ptr<Image> &out) {
     if (kind != 24 && kind != 32) return false;
-    std::unique_ptr<Image> in = Card(kind, 512, 320);
+    std::unique_ptr<Image> in = TestCard(kind, 512, 320);
     out.reset(new Image(kind, 128, 80));
     StretchBitmap(out->desc, CRectangulo(0, 0, 128, 80), in->desc, CRectangulo(0, 0, 512, 320), int(in->desc.bpp),
                   true, false);
@@ -118,7 +109,7 @@ const GalleryRegistrar g_box({"StretchBitmap reduce", "blit", MakeBox});
 
 bool MakeDouble(int kind, std::unique_ptr<Image> &out) {
     if (kind != 24 && kind != 32) return false;
-    std::unique_ptr<Image> in = Card(kind, 128, 80);
+    std::unique_ptr<Image> in = TestCard(kind, 128, 80);
     out.reset(new Image(kind, 256, 160));
     DrawDouble(out->desc, in->desc, CPunto(0, 0));
     return true;
@@ -129,7 +120,7 @@ const GalleryRegistrar g_dbl({"DrawDouble", "blit", MakeDouble});
 // turned picture beside the others.
 template <int Code>
 bool MakeRotated(int kind, std::unique_ptr<Image> &out) {
-    std::unique_ptr<Image> in = Card(kind, 96, 60);
+    std::unique_ptr<Image> in = TestCard(kind, 96, 60);
     const bool quarter = Code % 2 == 1;
     out.reset(new Image(kind, quarter ? 60 : 96, quarter ? 96 : 60));
     return CreateRotated(out->desc, in->desc, Code);
@@ -144,7 +135,7 @@ const GalleryRegistrar g_rot6({"CreateRotated 6 (half, mirrored)", "blit", MakeR
 const GalleryRegistrar g_rot7({"CreateRotated 7 (quarter clockwise, mirrored)", "blit", MakeRotated<7>});
 
 bool MakeFader(int kind, std::unique_ptr<Image> &out) {
-    std::unique_ptr<Image> in = Card(kind, 256, 160);
+    std::unique_ptr<Image> in = TestCard(kind, 256, 160);
     out.reset(new Image(kind, 256, 160));
     return OpenFader(out->desc, CRectangulo(0, 0, 256, 160), in->desc, CPunto(0, 0), 1, 2, 60);
 }
@@ -164,7 +155,7 @@ std::unique_ptr<Image> Blob(int w, int h) {
 
 template <int Which>
 bool MakeBlur(int kind, std::unique_ptr<Image> &out) {
-    out = Card(kind, 256, 160);
+    out = TestCard(kind, 256, 160);
     std::unique_ptr<Image> mask = Blob(256, 160);
     const CRectangulo r(0, 0, 256, 160);
     bool ok;

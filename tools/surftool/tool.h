@@ -84,6 +84,17 @@ void GreyPalette(Image &img);
 
 // A test card in any format: colour bars, ramps, a grid and a circle.
 void DrawTestCard(Image &img);
+// A copy of src in `kind`, redrawn pixel by pixel with SetPixel; value(rgb,
+// x, y) gives what is written for the source's colour rgb (0xRRGGBB) there.
+template <class Value>
+std::unique_ptr<Image> Redrawn(const TSurfDesc &src, int kind, Value value) {
+    std::unique_ptr<Image> out(new Image(kind, src.width, src.height));
+    for (int y = 0; y < src.height; ++y)
+        for (int x = 0; x < src.width; ++x) SetPixel(out->desc, x, y, value(ReadRGB(src, x, y), x, y));
+    return out;
+}
+// A new w x h image holding the test card.
+std::unique_ptr<Image> TestCard(int kind, int w, int h);
 
 struct Command {
     const char *name;
