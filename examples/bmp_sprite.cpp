@@ -9,11 +9,7 @@
 #include "example_util.h"
 
 int main(int argc, char **argv) {
-    if (argc != 3) {
-        fprintf(stderr, "usage: %s SPRITE.bmp OUT.png\n", argv[0]);
-        return 2;
-    }
-    std::vector<unsigned char> file = example::ReadFile(argv[1]);
+    std::vector<unsigned char> file = example::ReadInput(argc, argv, "SPRITE.bmp OUT.png");
 
     // The header first: size and depth. The forms with a length never read
     // past the buffer, so a short or damaged file is just a false.

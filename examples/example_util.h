@@ -5,6 +5,7 @@
 
 #include <png.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <fstream>
 #include <iterator>
@@ -18,6 +19,16 @@ namespace example {
 inline std::vector<unsigned char> ReadFile(const std::string &path) {
     std::ifstream f(path, std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+// For programs run as NAME IN OUT: the input file's bytes. Any other number
+// of arguments prints the usage line and exits with 2.
+inline std::vector<unsigned char> ReadInput(int argc, char **argv, const char *args) {
+    if (argc != 3) {
+        fprintf(stderr, "usage: %s %s\n", argv[0], args);
+        exit(2);
+    }
+    return ReadFile(argv[1]);
 }
 
 // A surface and the memory behind it. Rows are padded to 4 bytes, as

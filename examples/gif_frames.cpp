@@ -8,11 +8,7 @@
 #include "example_util.h"
 
 int main(int argc, char **argv) {
-    if (argc != 3) {
-        fprintf(stderr, "usage: %s ANIM.gif OUT.png\n", argv[0]);
-        return 2;
-    }
-    std::vector<unsigned char> file = example::ReadFile(argv[1]);
+    std::vector<unsigned char> file = example::ReadInput(argc, argv, "ANIM.gif OUT.png");
 
     // The decoder's state lives in gif and raw, which the caller owns; the
     // form with a length keeps every later read inside the buffer.
