@@ -11,17 +11,15 @@ bool DrawMask16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &
                 unsigned long color) {
     if (mask.bpp != 8 && mask.bpp != dst.bpp) return false;
     const int mStep = mask.bpp == 8 ? 1 : 2;
-    CRectangulo r = rect;
-    CPunto mp = maskPt;
-    const TSurfDesc mv = ElementView(mask, mStep);
-    if (!ClipBlock(dst, r, mp, mv)) return true;
-    const int w = r.right - r.left, h = r.bottom - r.top;
+    Feed cover{&mask, maskPt, mStep};
+    MixBlock b;
+    if (!ClipFeeds(dst, rect, b, cover)) return true;
     const uint32_t c = F::Pack(ColorRGB(color));
-    const int groups = mStep == 1 ? (w & ~3) : 0;
+    const int groups = mStep == 1 ? (b.w & ~3) : 0;
 
-    for (int y = 0; y < h; ++y) {
-        uint8_t *d = PixelAt(dst, r.left, r.top + y);
-        const uint8_t *m = Row(mask, mp.y + y) + mStep * static_cast<ptrdiff_t>(mp.x);
+    for (int y = 0; y < b.h; ++y) {
+        uint8_t *d = b.Row(y);
+        const uint8_t *m = cover.Row(y);
         int x = 0;
         // Groups of four: fully covered means the colour; otherwise, and in
         // the row's last pixels, each value mixes at m/256 (0 keeps).
@@ -31,78 +29,79 @@ bool DrawMask16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &
                 continue;
             }
             for (int i = 0; i < 4; ++i)
-                if (m[x + i] != 0) F::Store(d + 2 * (x + i), Mix16<F>(c, F::Load(d + 2 * (x + i)), m[x + i]));
+                if (m[x + i] != 0) F::Store(d + 2 * (x + i), F::MixFields(c, F::Load(d + 2 * (x + i)), m[x + i]));
         }
-        for (; x < w; ++x) {
+        for (; x < b.w; ++x) {
             const uint32_t v = m[mStep * x];
             if (v == 0) continue;
             // With a 16-bit mask a full value writes the colour outright.
-            F::Store(d + 2 * x, (mStep == 2 && v == 255) ? c : Mix16<F>(c, F::Load(d + 2 * x), v));
+            F::Store(d + 2 * x, (mStep == 2 && v == 255) ? c : F::MixFields(c, F::Load(d + 2 * x), v));
         }
     }
     return true;
 }
 
-template <int N>
-bool DrawMaskRGB(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &mask, const CPunto &maskPt,
-                 unsigned long color) {
-    const int mStep = mask.bpp == dst.bpp ? N : 1;
-    CRectangulo r = rect;
-    CPunto mp = maskPt;
-    const TSurfDesc mv = ElementView(mask, mStep);
-    if (!ClipBlock(dst, r, mp, mv)) return true;
-    const int w = r.right - r.left, h = r.bottom - r.top;
+// Every byte of the colour, the fourth of a 32-bit pixel included, at m + 1.
+template <class F>
+bool DrawMaskBytes(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &mask, const CPunto &maskPt,
+                   unsigned long color) {
+    const int mStep = mask.bpp == dst.bpp ? F::kBytes : 1;
+    Feed cover{&mask, maskPt, mStep};
+    MixBlock b;
+    if (!ClipFeeds(dst, rect, b, cover)) return true;
     uint8_t c[4];
     Store32(c, uint32_t(color));
-    for (int y = 0; y < h; ++y) {
-        uint8_t *d = PixelAt(dst, r.left, r.top + y);
-        const uint8_t *m = Row(mask, mp.y + y) + mStep * static_cast<ptrdiff_t>(mp.x);
-        for (int x = 0; x < w; ++x) {
+    for (int y = 0; y < b.h; ++y) {
+        uint8_t *d = b.Row(y);
+        const uint8_t *m = cover.Row(y);
+        for (int x = 0; x < b.w; ++x) {
             const uint32_t v = m[mStep * x];
             if (v == 0) continue;
-            uint8_t *o = d + N * x;
-            for (int b = 0; b < N; ++b) o[b] = v == 255 ? c[b] : uint8_t(MixCh(c[b], o[b], v + 1));
+            uint8_t *o = d + F::kBytes * x;
+            for (int k = 0; k < F::kBytes; ++k) o[k] = v == 255 ? c[k] : uint8_t(Mix(c[k], o[k], v + 1));
         }
     }
     return true;
 }
 
-// s: how far towards the target; 0 keeps the pixel, 254 and up replace it.
-inline uint32_t BiStrength(uint32_t m, uint32_t strength, int &target) {
-    if (m < 128) {
-        target = 0;
-        return (((127 - m) * strength) >> 7) & 0xFFFF;
-    }
-    target = 255;
-    return (((m - 128) * strength) >> 7) & 0xFFFF;
-}
-
-template <int N>
-bool DrawBiMaskRGB(const TSurfDesc &dst, unsigned strength, CRectangulo r, const TSurfDesc &mask, CPunto mp) {
-    const TSurfDesc mv = ElementView(mask, 1);
-    if (!ClipBlock(dst, r, mp, mv)) return true;
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    for (int y = 0; y < h; ++y) {
-        uint8_t *d = PixelAt(dst, r.left, r.top + y);
-        const uint8_t *m = Row(mask, mp.y + y) + mp.x;
-        for (int x = 0; x < w; ++x) {
-            int t;
-            const uint32_t s = BiStrength(m[x], strength, t);
-            if (s == 0) continue;
-            const TRGBA &e = lu_gPaleta[t];
-            uint8_t *o = d + N * x;
-            // Blue, green, red only: the fourth byte of a 32-bit pixel stays.
-            if (s >= 254) {
-                o[0] = e.b;
-                o[1] = e.g;
-                o[2] = e.r;
-            } else {
-                o[0] = uint8_t(MixCh(e.b, o[0], s));
-                o[1] = uint8_t(MixCh(e.g, o[1], s));
-                o[2] = uint8_t(MixCh(e.r, o[2], s));
-            }
+// Hands every pixel the two-way mask moves to put(pixel, strength, target):
+// strength is how far towards the target (0 keeps the pixel and is not
+// handed on, 254 and up replace it), the target 0 below the midpoint and
+// 255 above it.
+template <int kBytes, class Put>
+void EachBiMaskPixel(const TSurfDesc &dst, unsigned strength, const CRectangulo &rect, const TSurfDesc &mask,
+                     const CPunto &maskPt, Put put) {
+    Feed cover{&mask, maskPt, 1};
+    MixBlock b;
+    if (!ClipFeeds(dst, rect, b, cover)) return;
+    for (int y = 0; y < b.h; ++y) {
+        uint8_t *d = b.Row(y);
+        const uint8_t *m = cover.Row(y);
+        for (int x = 0; x < b.w; ++x) {
+            const uint32_t v = m[x];
+            const bool up = v >= 128;
+            const uint32_t s = (((up ? v - 128 : 127 - v) * strength) >> 7) & 0xFFFF;
+            if (s != 0) put(d + kBytes * x, s, up ? 255 : 0);
         }
     }
+}
+
+template <class F>
+bool DrawBiMaskBytes(const TSurfDesc &dst, unsigned strength, const CRectangulo &rect, const TSurfDesc &mask,
+                     const CPunto &maskPt) {
+    EachBiMaskPixel<F::kBytes>(dst, strength, rect, mask, maskPt, [](uint8_t *o, uint32_t s, int t) {
+        const TRGBA &e = lu_gPaleta[t];
+        // Blue, green, red only: the fourth byte of a 32-bit pixel stays.
+        if (s >= 254) {
+            o[0] = e.b;
+            o[1] = e.g;
+            o[2] = e.r;
+        } else {
+            o[0] = uint8_t(Mix(e.b, o[0], s));
+            o[1] = uint8_t(Mix(e.g, o[1], s));
+            o[2] = uint8_t(Mix(e.r, o[2], s));
+        }
+    });
     return true;
 }
 
@@ -111,22 +110,20 @@ bool DrawBiMaskRGB(const TSurfDesc &dst, unsigned strength, CRectangulo r, const
 bool DrawMask_8Bits(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CPunto &maskPt,
                     unsigned long color, unsigned char (*const mixTable)[65536]) {
     if (dst.bpp != 8) return false;
-    CRectangulo r = rect;
-    CPunto mp = maskPt;
-    const TSurfDesc mv = ElementView(mask, 1);
-    if (!ClipBlock(dst, r, mp, mv)) return true;
+    Feed cover{&mask, maskPt, 1};
+    MixBlock b;
+    if (!ClipFeeds(dst, rect, b, cover)) return true;
     if (mask.bpp != 8 || !mixTable) return false;
-    const int w = r.right - r.left, h = r.bottom - r.top;
     const RGB8 c = ColorRGB(color);
-    for (int y = 0; y < h; ++y) {
-        uint8_t *d = PixelAt(dst, r.left, r.top + y);
-        const uint8_t *m = Row(mask, mp.y + y) + mp.x;
-        for (int x = 0; x < w; ++x) {
+    for (int y = 0; y < b.h; ++y) {
+        uint8_t *d = b.Row(y);
+        const uint8_t *m = cover.Row(y);
+        for (int x = 0; x < b.w; ++x) {
             const uint32_t v = m[x];
             if (v == 0) continue;
             const TRGBA &de = lu_gPaleta[d[x]];
-            const uint32_t k = Key565(MixCh(c.r, de.r, v), MixCh(c.g, de.g, v), MixCh(c.b, de.b, v));
-            d[x] = mixTable[MixPhase(r.left + x, r.top + y)][k];
+            const uint32_t k = MixKey(Mix(c.r, de.r, v), Mix(c.g, de.g, v), Mix(c.b, de.b, v));
+            d[x] = mixTable[MixPhase(b.r.left + x, b.r.top + y)][k];
         }
     }
     return true;
@@ -134,8 +131,8 @@ bool DrawMask_8Bits(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, co
 
 bool DrawMask(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CPunto &maskPt, unsigned long color,
               unsigned char (*const mixTable)[65536]) {
-    if (dst.bpp == 32) return DrawMaskRGB<4>(dst, rect, mask, maskPt, color);
-    if (dst.bpp == 24) return DrawMaskRGB<3>(dst, rect, mask, maskPt, color);
+    if (dst.bpp == 32) return DrawMaskBytes<Fmt32>(dst, rect, mask, maskPt, color);
+    if (dst.bpp == 24) return DrawMaskBytes<Fmt24>(dst, rect, mask, maskPt, color);
     const int kind = PixelKind(dst);
     if (kind == kKind565) return DrawMask16<Fmt565>(dst, rect, mask, maskPt, color);
     if (kind == kKind555 || kind == kKind1555) return DrawMask16<Fmt555>(dst, rect, mask, maskPt, color);
@@ -147,35 +144,24 @@ bool DrawMask(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CP
 bool DrawBiMask_8Bits(TSurfDesc &dst, unsigned short strength, CRectangulo r, TSurfDesc &mask, CPunto mp,
                       unsigned char (*const mixTable)[65536]) {
     if (dst.bpp != 8 || !mixTable) return false;
-    const TSurfDesc mv = ElementView(mask, 1);
-    if (!ClipBlock(dst, r, mp, mv)) return true;
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    for (int y = 0; y < h; ++y) {
-        uint8_t *d = PixelAt(dst, r.left, r.top + y);
-        const uint8_t *m = Row(mask, mp.y + y) + mp.x;
-        for (int x = 0; x < w; ++x) {
-            int t;
-            const uint32_t s = BiStrength(m[x], strength, t);
-            if (s == 0) continue;
-            if (s >= 254) {
-                d[x] = uint8_t(t);
-                continue;
-            }
-            // Towards pure black or white; the key has red and blue swapped
-            // and always uses the first table.
-            const uint32_t T = t ? 255 : 0;
-            const TRGBA &de = lu_gPaleta[d[x]];
-            const uint32_t k = Key565(MixCh(T, de.b, s), MixCh(T, de.g, s), MixCh(T, de.r, s));
-            d[x] = mixTable[0][k];
+    EachBiMaskPixel<1>(dst, strength, r, mask, mp, [mixTable](uint8_t *o, uint32_t s, int t) {
+        if (s >= 254) {
+            *o = uint8_t(t);
+            return;
         }
-    }
+        // Towards pure black or white; the key has red and blue swapped and
+        // always uses the first table.
+        const uint32_t T = uint32_t(t);
+        const TRGBA &de = lu_gPaleta[*o];
+        *o = mixTable[0][MixKey(Mix(T, de.b, s), Mix(T, de.g, s), Mix(T, de.r, s))];
+    });
     return true;
 }
 
 bool DrawBiMask(TSurfDesc &dst, unsigned short strength, CRectangulo rect, TSurfDesc &mask, CPunto maskPt,
                 unsigned char (*const mixTable)[65536]) {
-    if (dst.bpp == 32) return DrawBiMaskRGB<4>(dst, strength, rect, mask, maskPt);
-    if (dst.bpp == 24) return DrawBiMaskRGB<3>(dst, strength, rect, mask, maskPt);
+    if (dst.bpp == 32) return DrawBiMaskBytes<Fmt32>(dst, strength, rect, mask, maskPt);
+    if (dst.bpp == 24) return DrawBiMaskBytes<Fmt24>(dst, strength, rect, mask, maskPt);
     if (dst.bpp == 8) return DrawBiMask_8Bits(dst, strength, rect, mask, maskPt, mixTable);
     return false;
 }

@@ -7,17 +7,17 @@
 #include <string.h>
 
 #include "blit/mix.h"
+#include "blit/simd.h"
+#include "surface/mmx.h"
 
 namespace kv {
 
 namespace {
 
-inline __m64 Load64(const uint8_t *p) {
-    __m64 v;
-    memcpy(&v, p, 8);
-    return v;
-}
-inline void Store64(uint8_t *p, __m64 v) { memcpy(p, &v, 8); }
+using mmx::Load32;
+using mmx::Load64;
+using mmx::Store32;
+using mmx::Store64;
 
 // (s * w + d * c) >> 8 in 16-bit lanes.
 inline __m64 MixLanes(__m64 s, __m64 d, __m64 w, __m64 c) {
@@ -70,36 +70,27 @@ inline uint32_t PixelWeight(uint32_t m, int scale) {
 
 }  // namespace
 
-void MixBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, uint32_t w) {
+void MixRow_bytes_mmx(uint8_t *d, const uint8_t *s, int nbytes, uint32_t w) {
     int i = 0;
     if (w != 128) {
         // Below half a step from d towards s; above half the same mean as a
         // step from s towards d by 256 - w, so the factor always fits k << 8.
         const bool low = w < 128;
         const __m64 vk = _mm_set1_pi16(short((low ? w : 256 - w) << 8));
-        if (low) {
-            for (; i + 16 <= nbytes; i += 16) {
-                const __m64 a = StepBytes(Load64(d + i), Load64(s + i), vk);
-                const __m64 b = StepBytes(Load64(d + i + 8), Load64(s + i + 8), vk);
-                Store64(d + i, a);
-                Store64(d + i + 8, b);
-            }
-            for (; i + 8 <= nbytes; i += 8) Store64(d + i, StepBytes(Load64(d + i), Load64(s + i), vk));
-        } else {
-            for (; i + 16 <= nbytes; i += 16) {
-                const __m64 a = StepBytes(Load64(s + i), Load64(d + i), vk);
-                const __m64 b = StepBytes(Load64(s + i + 8), Load64(d + i + 8), vk);
-                Store64(d + i, a);
-                Store64(d + i + 8, b);
-            }
-            for (; i + 8 <= nbytes; i += 8) Store64(d + i, StepBytes(Load64(s + i), Load64(d + i), vk));
+        const uint8_t *base = low ? d : s, *other = low ? s : d;
+        for (; i + 16 <= nbytes; i += 16) {
+            const __m64 a = StepBytes(Load64(base + i), Load64(other + i), vk);
+            const __m64 b = StepBytes(Load64(base + i + 8), Load64(other + i + 8), vk);
+            Store64(d + i, a);
+            Store64(d + i + 8, b);
         }
+        for (; i + 8 <= nbytes; i += 8) Store64(d + i, StepBytes(Load64(base + i), Load64(other + i), vk));
         _mm_empty();
     }
-    for (; i < nbytes; ++i) d[i] = uint8_t(MixCh(s[i], d[i], w));
+    for (; i < nbytes; ++i) d[i] = uint8_t(Mix(s[i], d[i], w));
 }
 
-void ShiftBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level) {
+void ShiftRow_bytes_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level) {
     const __m64 half = _mm_set1_pi8(0x7F), quarter = _mm_set1_pi8(0x3F);
     int i = 0;
     for (; i + 8 <= nbytes; i += 8) {
@@ -151,7 +142,7 @@ template <class F>
 void MixRow16(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
     if (w == 128) {
         // Not reached from the level form (128 has its shift kernel).
-        for (int x = 0; x < n; ++x) F::Store(d + 2 * x, Mix16<F>(F::Load(s + 2 * x), F::Load(d + 2 * x), w));
+        for (int x = 0; x < n; ++x) F::Store(d + 2 * x, F::MixFields(F::Load(s + 2 * x), F::Load(d + 2 * x), w));
         return;
     }
     // Above half the same mean is a step from the source towards the
@@ -160,34 +151,25 @@ void MixRow16(uint8_t *d, const uint8_t *s, int n, uint32_t w) {
     const uint32_t k = low ? w : 256 - w;
     const __m64 k8 = _mm_set1_pi16(short(k << 8)), kg = _mm_set1_pi16(short(k << (8 - F::kGShift)));
     const __m64 kr = _mm_set1_pi16(short(k << (F::kRShift - 8)));
+    const uint8_t *base = low ? d : s, *other = low ? s : d;
     int x = 0;
-    if (low) {
-        for (; x + 8 <= n; x += 8) {
-            const __m64 a = Step16<F>(Load64(d + 2 * x), Load64(s + 2 * x), k8, kg, kr);
-            const __m64 b = Step16<F>(Load64(d + 2 * x + 8), Load64(s + 2 * x + 8), k8, kg, kr);
-            Store64(d + 2 * x, a);
-            Store64(d + 2 * x + 8, b);
-        }
-        for (; x < n; x += 4) Store64(d + 2 * x, Step16<F>(Load64(d + 2 * x), Load64(s + 2 * x), k8, kg, kr));
-    } else {
-        for (; x + 8 <= n; x += 8) {
-            const __m64 a = Step16<F>(Load64(s + 2 * x), Load64(d + 2 * x), k8, kg, kr);
-            const __m64 b = Step16<F>(Load64(s + 2 * x + 8), Load64(d + 2 * x + 8), k8, kg, kr);
-            Store64(d + 2 * x, a);
-            Store64(d + 2 * x + 8, b);
-        }
-        for (; x < n; x += 4) Store64(d + 2 * x, Step16<F>(Load64(s + 2 * x), Load64(d + 2 * x), k8, kg, kr));
+    for (; x + 8 <= n; x += 8) {
+        const __m64 a = Step16<F>(Load64(base + 2 * x), Load64(other + 2 * x), k8, kg, kr);
+        const __m64 b = Step16<F>(Load64(base + 2 * x + 8), Load64(other + 2 * x + 8), k8, kg, kr);
+        Store64(d + 2 * x, a);
+        Store64(d + 2 * x + 8, b);
     }
+    for (; x < n; x += 4) Store64(d + 2 * x, Step16<F>(Load64(base + 2 * x), Load64(other + 2 * x), k8, kg, kr));
     _mm_empty();
 }
 
 }  // namespace
 
-void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt565>(d, s, n, w); }
-void MixRow555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt555>(d, s, n, w); }
-void MixRow4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt4444>(d, s, n, w); }
+void MixRow_565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt565>(d, s, n, w); }
+void MixRow_555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt555>(d, s, n, w); }
+void MixRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt4444>(d, s, n, w); }
 
-void ShiftGroupRow565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
+void ShiftGroupRow_565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
     if (level == 128) {
         // Red and green: (s AND d) + ((s XOR d) >> 1) is the exact floor of
         // the mean per channel once the bit each channel hands down is
@@ -228,7 +210,7 @@ void ShiftGroupRow565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
     _mm_empty();
 }
 
-void AlphaRow565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale) {
+void AlphaRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale) {
     const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
     const __m64 vscale = _mm_set1_pi16(short(scale < 0 ? 256 : scale));
     for (int x = 0; x < n; x += 4) {
@@ -273,120 +255,88 @@ inline uint32_t Gather4(const uint8_t *a, int astep) {
     return uint32_t(a[0]) | (uint32_t(a[astep]) << 8) | (uint32_t(a[2 * astep]) << 16) | (uint32_t(a[3 * astep]) << 24);
 }
 
-// The groups of four of a 32-bit row; returns how many pixels it took.
-// Scaling is decided once per row, not per group.
-template <bool kScaled>
-int AlphaGroups32(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
-    const int groups = n & ~3;
-    uint8_t *const end = d + 4 * static_cast<ptrdiff_t>(groups);
-    for (; d < end; d += 16, s += 16, a += 4 * astep) {
-        const uint32_t a4 = Gather4(a, astep);
-        if (a4 == 0) continue;
-        if (!kScaled && a4 == 0xFFFFFFFFu) {
-            memcpy(d, s, 16);
-            continue;
-        }
-        // Weights 0..256 as w << 6; two pixels share a register, lanes
-        // [w0 w0 w1 w1] serve its even and odd bytes alike.
-        const __m64 w6 = _mm_slli_pi16(Weights4(a4, kScaled ? scale : -1), 6);
-        const __m64 w01 = _mm_unpacklo_pi16(w6, w6), w23 = _mm_unpackhi_pi16(w6, w6);
-        const __m64 p01 = StepBytes4(Load64(d), Load64(s), w01);
-        const __m64 p23 = StepBytes4(Load64(d + 8), Load64(s + 8), w23);
-        Store64(d, p01);
-        Store64(d + 8, p23);
-    }
-    return groups;
-}
-
-}  // namespace
-
-void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+// Pixels x to n - 1 of a 24- or 32-bit row one at a time, every byte at the
+// pixel's weight (a copy at 256 comes out of the same sum).
+template <class F>
+void AlphaPixels(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int x, int n, int scale) {
     const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
-    int x;
-    if (scale >= 0) x = AlphaGroups32<true>(d, s, a, astep, n, scale);
-    else if (astep == 1) x = AlphaGroups32<false>(d, s, a, 1, n, scale);
-    else x = AlphaGroups32<false>(d, s, a, astep, n, scale);
-    for (; x < n; ++x) {
-        const uint32_t w0 = PixelWeight(a[astep * x], scale);
-        if (w0 == 0) continue;
-        uint32_t sp, dp;
-        memcpy(&sp, s + 4 * x, 4);
-        memcpy(&dp, d + 4 * x, 4);
-        const __m64 vw = _mm_set1_pi16(short(w0));
-        const __m64 r = MixLanes(_mm_unpacklo_pi8(_mm_cvtsi32_si64(int(sp)), zero),
-                                 _mm_unpacklo_pi8(_mm_cvtsi32_si64(int(dp)), zero), vw, _mm_sub_pi16(full, vw));
-        const uint32_t o = uint32_t(_mm_cvtsi64_si32(_mm_packs_pu16(r, zero)));
-        memcpy(d + 4 * x, &o, 4);
-    }
-    _mm_empty();
-}
-
-namespace {
-
-// The groups of four of a 24-bit row, twelve bytes each; returns how many
-// pixels it took.
-template <bool kScaled>
-int AlphaGroups24(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
-    const int groups = n & ~3;
-    const __m64 lane0 = _mm_set_pi16(0, 0, 0, -1), lanes01 = _mm_set_pi16(0, 0, -1, -1);
-    uint8_t *const end = d + 3 * static_cast<ptrdiff_t>(groups);
-    for (; d < end; d += 12, s += 12, a += 4 * astep) {
-        const uint32_t a4 = Gather4(a, astep);
-        if (a4 == 0) continue;
-        if (!kScaled && a4 == 0xFFFFFFFFu) {
-            memcpy(d, s, 12);
-            continue;
-        }
-        // Bytes 0-7 are b0 g0 r0 b1 g1 r1 b2 g2: even bytes of pixels
-        // 0 0 1 2, odd bytes of 0 1 1 2. Bytes 8-11 are r2 b3 g3 r3: even
-        // of 2 3, odd of 3 3.
-        const __m64 w = _mm_slli_pi16(Weights4(a4, kScaled ? scale : -1), 6);
-        const __m64 up = _mm_slli_si64(w, 16);
-        const __m64 even0 = _mm_or_si64(up, _mm_and_si64(w, lane0));
-        const __m64 odd0 = _mm_or_si64(_mm_and_si64(w, lanes01), _mm_andnot_si64(lanes01, up));
-        const __m64 even1 = _mm_srli_si64(w, 32), odd1 = _mm_srli_si64(_mm_unpackhi_pi16(w, w), 32);
-        uint32_t d1, s1;
-        memcpy(&d1, d + 8, 4);
-        memcpy(&s1, s + 8, 4);
-        const __m64 p0 = StepBytes4(Load64(d), Load64(s), even0, odd0);
-        const __m64 p1 = StepBytes4(_mm_cvtsi32_si64(int(d1)), _mm_cvtsi32_si64(int(s1)), even1, odd1);
-        Store64(d, p0);
-        const uint32_t o1 = uint32_t(_mm_cvtsi64_si32(p1));
-        memcpy(d + 8, &o1, 4);
-    }
-    return groups;
-}
-
-}  // namespace
-
-void AlphaRow24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
-    const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
-    int x;
-    if (scale >= 0) x = AlphaGroups24<true>(d, s, a, astep, n, scale);
-    else if (astep == 1) x = AlphaGroups24<false>(d, s, a, 1, n, scale);
-    else x = AlphaGroups24<false>(d, s, a, astep, n, scale);
     for (; x < n; ++x) {
         const uint32_t w = PixelWeight(a[astep * x], scale);
         if (w == 0) continue;
-        uint8_t *o = d + 3 * x;
-        const uint8_t *i = s + 3 * x;
-        if (w == 256) {
-            o[0] = i[0];
-            o[1] = i[1];
-            o[2] = i[2];
+        const __m64 vw = _mm_set1_pi16(short(w));
+        const __m64 sp = _mm_cvtsi32_si64(int(F::Load(s + F::kBytes * x)));
+        const __m64 dp = _mm_cvtsi32_si64(int(F::Load(d + F::kBytes * x)));
+        const __m64 r = MixLanes(_mm_unpacklo_pi8(sp, zero), _mm_unpacklo_pi8(dp, zero), vw, _mm_sub_pi16(full, vw));
+        F::Store(d + F::kBytes * x, uint32_t(_mm_cvtsi64_si32(_mm_packs_pu16(r, zero))));
+    }
+}
+
+// The groups of four of a 24- or 32-bit row, through Group for the groups
+// that mix (a clear group is kept, a plain map's opaque group copied);
+// returns how many pixels it took. Scaling is decided once per row, not per
+// group.
+using GroupFn = void (*)(uint8_t *d, const uint8_t *s, __m64 w6);
+
+template <class F, bool kScaled, GroupFn Group>
+int AlphaGroups(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+    const int groups = n & ~3;
+    uint8_t *const end = d + F::kBytes * static_cast<ptrdiff_t>(groups);
+    for (; d < end; d += 4 * F::kBytes, s += 4 * F::kBytes, a += 4 * astep) {
+        const uint32_t a4 = Gather4(a, astep);
+        if (a4 == 0) continue;
+        if (!kScaled && a4 == 0xFFFFFFFFu) {
+            memcpy(d, s, 4 * F::kBytes);
             continue;
         }
-        const uint32_t sp = uint32_t(i[0]) | (uint32_t(i[1]) << 8) | (uint32_t(i[2]) << 16);
-        const uint32_t dp = uint32_t(o[0]) | (uint32_t(o[1]) << 8) | (uint32_t(o[2]) << 16);
-        const __m64 vw = _mm_set1_pi16(short(w));
-        const __m64 r = MixLanes(_mm_unpacklo_pi8(_mm_cvtsi32_si64(int(sp)), zero),
-                                 _mm_unpacklo_pi8(_mm_cvtsi32_si64(int(dp)), zero), vw, _mm_sub_pi16(full, vw));
-        const uint32_t v = uint32_t(_mm_cvtsi64_si32(_mm_packs_pu16(r, zero)));
-        o[0] = uint8_t(v);
-        o[1] = uint8_t(v >> 8);
-        o[2] = uint8_t(v >> 16);
+        // Weights 0..256 as w << 6.
+        Group(d, s, _mm_slli_pi16(Weights4(a4, kScaled ? scale : -1), 6));
     }
+    return groups;
+}
+
+// Four 32-bit pixels: two share a register, lanes [w0 w0 w1 w1] serve its
+// even and odd bytes alike.
+inline void MixGroup32(uint8_t *d, const uint8_t *s, __m64 w6) {
+    const __m64 w01 = _mm_unpacklo_pi16(w6, w6), w23 = _mm_unpackhi_pi16(w6, w6);
+    const __m64 p01 = StepBytes4(Load64(d), Load64(s), w01);
+    const __m64 p23 = StepBytes4(Load64(d + 8), Load64(s + 8), w23);
+    Store64(d, p01);
+    Store64(d + 8, p23);
+}
+
+// Four 24-bit pixels, twelve bytes. Bytes 0-7 are b0 g0 r0 b1 g1 r1 b2 g2:
+// even bytes of pixels 0 0 1 2, odd bytes of 0 1 1 2. Bytes 8-11 are
+// r2 b3 g3 r3: even of 2 3, odd of 3 3.
+inline void MixGroup24(uint8_t *d, const uint8_t *s, __m64 w) {
+    const __m64 lane0 = _mm_set_pi16(0, 0, 0, -1), lanes01 = _mm_set_pi16(0, 0, -1, -1);
+    const __m64 up = _mm_slli_si64(w, 16);
+    const __m64 even0 = _mm_or_si64(up, _mm_and_si64(w, lane0));
+    const __m64 odd0 = _mm_or_si64(_mm_and_si64(w, lanes01), _mm_andnot_si64(lanes01, up));
+    const __m64 even1 = _mm_srli_si64(w, 32), odd1 = _mm_srli_si64(_mm_unpackhi_pi16(w, w), 32);
+    const __m64 p0 = StepBytes4(Load64(d), Load64(s), even0, odd0);
+    const __m64 p1 = StepBytes4(Load32(d + 8), Load32(s + 8), even1, odd1);
+    Store64(d, p0);
+    Store32(d + 8, p1);
+}
+
+template <class F, GroupFn Group>
+void AlphaRowBytes(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+    int x;
+    if (scale >= 0) x = AlphaGroups<F, true, Group>(d, s, a, astep, n, scale);
+    else if (astep == 1) x = AlphaGroups<F, false, Group>(d, s, a, 1, n, scale);
+    else x = AlphaGroups<F, false, Group>(d, s, a, astep, n, scale);
+    AlphaPixels<F>(d, s, a, astep, x, n, scale);
     _mm_empty();
+}
+
+}  // namespace
+
+void AlphaRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+    AlphaRowBytes<Fmt32, MixGroup32>(d, s, a, astep, n, scale);
+}
+
+void AlphaRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
+    AlphaRowBytes<Fmt24, MixGroup24>(d, s, a, astep, n, scale);
 }
 
 }  // namespace kv

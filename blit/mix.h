@@ -1,4 +1,5 @@
-// Shared arithmetic of the mixing and masked-drawing kernels.
+// Shared arithmetic and block walking of the mixing and masked-drawing
+// kernels.
 #ifndef KORVANTE_BLIT_MIX_H
 #define KORVANTE_BLIT_MIX_H
 
@@ -7,45 +8,15 @@
 
 namespace kv {
 
-using MixTable = unsigned char (*const)[65536];
-
-// floor((s * w + d * (256 - w)) / 256) for w in 0..256; never leaves the
-// channel's range.
-inline uint32_t MixCh(uint32_t s, uint32_t d, uint32_t w) { return (s * w + d * (256 - w)) >> 8; }
-
-// Channel by channel at each channel's own width; alpha bits come out 0.
-template <class F>
-inline uint32_t Mix16(uint32_t s, uint32_t d, uint32_t w) {
-    return (MixCh((s & F::kRMask) >> F::kRShift, (d & F::kRMask) >> F::kRShift, w) << F::kRShift) |
-           (MixCh((s & F::kGMask) >> F::kGShift, (d & F::kGMask) >> F::kGShift, w) << F::kGShift) |
-           (MixCh((s & F::kBMask) >> F::kBShift, (d & F::kBMask) >> F::kBShift, w) << F::kBShift);
-}
-
-// Half and quarter masks of a 16-bit layout: each channel shifted down by
-// one or two bits, so no bit crosses into the channel below.
-template <class F>
-struct ShiftMasks16 {
-    static constexpr uint32_t kHalf =
-        ((F::kRMask >> 1) & F::kRMask) | ((F::kGMask >> 1) & F::kGMask) | ((F::kBMask >> 1) & F::kBMask);
-    static constexpr uint32_t kQuarter =
-        ((F::kRMask >> 2) & F::kRMask) | ((F::kGMask >> 2) & F::kGMask) | ((F::kBMask >> 2) & F::kBMask);
-};
-
 // The fixed levels 192, 128 and 64 by shifts alone, every term truncated on
-// its own. half/quarter are the masks of the encoding (0x7F.. / 0x3F.. for
-// bytes).
+// its own. half/quarter are the shift masks of the encoding (F::kHalf and
+// F::kQuarter, 0x7F / 0x3F for bytes).
 inline uint32_t ShiftMix(uint32_t s, uint32_t d, int level, uint32_t half, uint32_t quarter) {
     if (level == 192) return ((s >> 1) & half) + ((s >> 2) & quarter) + ((d >> 2) & quarter);
     if (level == 128) return ((s >> 1) & half) + ((d >> 1) & half);
     return ((d >> 1) & half) + ((d >> 2) & quarter) + ((s >> 2) & quarter);
 }
 inline bool IsShiftLevel(unsigned level) { return level == 192 || level == 128 || level == 64; }
-
-// A palette entry narrowed to a 16-bit layout (top bits kept).
-template <class F>
-inline uint32_t PaletteTo16(const TRGBA &e) {
-    return F::Pack(RGB8{e.r, e.g, e.b});
-}
 
 // The surface as the kernel walks it, in elements of elemBytes, for block
 // clipping: a surface read with another element size than its own never
@@ -57,31 +28,43 @@ inline TSurfDesc ElementView(const TSurfDesc &s, int elemBytes) {
     return v;
 }
 
-// Dither phase of the mix table at destination (x, y).
-inline int MixPhase(int x, int y) { return ((x + y) & 1) == 0 ? 1 : 0; }
-inline uint32_t Key565(uint32_t r, uint32_t g, uint32_t b) { return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3); }
+// A surface read alongside the destination (source, mask or alpha map):
+// where the block starts in it and how many bytes one of its elements takes.
+struct Feed {
+    const TSurfDesc *surf;
+    CPunto at;
+    int step;
+    // The feed's row y rows into the block.
+    const uint8_t *Row(int y) const { return kv::Row(*surf, at.y + y) + step * static_cast<ptrdiff_t>(at.x); }
+};
 
-#if UTILS_SIMD
-// MMX row kernels; byte-identical to the plain loops they replace.
-// Every byte of the row mixed with weight w (0..255).
-void MixBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, uint32_t w);
-// Every byte of the row by the shift form of level 192, 128 or 64.
-void ShiftBytesRow_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level);
-// 16-bit pixels, n a multiple of 4: every pixel mixed with weight w (0..255).
-void MixRow565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
-void MixRow555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
-void MixRow4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
-// R5G6B5 groups of four, n a multiple of 4: blue by shifts, red and green at
-// full precision.
-void ShiftGroupRow565_mmx(uint8_t *d, const uint8_t *s, int n, int level);
-// R5G6B5 groups of four from an 8-bit alpha map, n a multiple of 4; scale < 0
-// takes the values as they are, else (m * scale) >> 8.
-void AlphaRow565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale);
-// 24- and 32-bit pixels from an alpha map of stride astep bytes: m = 0 keeps,
-// m = 255 copies, else weight m + 1; scaled: m' = (m * scale) >> 8, weight m'.
-void AlphaRow32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale);
-void AlphaRow24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale);
-#endif
+// The destination block, clipped together with the feeds that fill it.
+struct MixBlock {
+    const TSurfDesc *dst;
+    CRectangulo r;
+    int w, h;
+    uint8_t *Row(int y) const { return PixelAt(*dst, r.left, r.top + y); }
+};
+
+// Clips rect against the destination and the feeds (f1 may be absent), each
+// read in its own elements; the feeds' points move with the block's corner.
+// False when nothing is left.
+inline bool ClipFeeds(const TSurfDesc &dst, const CRectangulo &rect, MixBlock &b, Feed &f0, Feed *f1 = nullptr) {
+    const TSurfDesc v0 = ElementView(*f0.surf, f0.step);
+    const TSurfDesc v1 = f1 ? ElementView(*f1->surf, f1->step) : v0;
+    BlockSource src[2] = {{&v0, &f0.at}, {&v1, f1 ? &f1->at : nullptr}};
+    b.dst = &dst;
+    b.r = rect;
+    if (!ClipBlock(dst, b.r, src, f1 ? 2 : 1)) return false;
+    b.w = b.r.right - b.r.left;
+    b.h = b.r.bottom - b.r.top;
+    return true;
+}
+
+// The mix table of the 8-bit kernels is indexed by the colour as R5G6B5, in
+// two dither phases, the one at destination (x, y) given here.
+inline uint32_t MixKey(uint32_t r, uint32_t g, uint32_t b) { return Fmt565::Pack(RGB8{r, g, b}); }
+inline int MixPhase(int x, int y) { return ((x + y) & 1) == 0 ? 1 : 0; }
 
 }  // namespace kv
 

@@ -2,8 +2,8 @@
 // <Op>Row_<fmt>_mmx: <fmt> is the layout the row holds (565, 555, 4444, 24,
 // 32), 16 for any 16-bit kind moved as whole words, and bytes for rows whose
 // every byte is treated alike (24 and 32 bits both). Each gives the same
-// bytes as the plain row it stands in for; drawbitmap.cpp picks them in one
-// block.
+// bytes as the plain row it stands in for; drawbitmap.cpp and drawmix.cpp
+// pick them, each in one block.
 #ifndef KORVANTE_BLIT_SIMD_H
 #define KORVANTE_BLIT_SIMD_H
 
@@ -19,6 +19,26 @@ namespace kv {
 // 32-bit pixel: the fourth byte is copied but not compared).
 void KeyRow_16_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
 void KeyRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
+
+// Every byte of the row mixed with weight w (0..255).
+void MixRow_bytes_mmx(uint8_t *d, const uint8_t *s, int nbytes, uint32_t w);
+// Every byte of the row by the shift form of level 192, 128 or 64.
+void ShiftRow_bytes_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level);
+
+// 16-bit pixels, n a multiple of 4: every pixel mixed with weight w (0..255).
+void MixRow_565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
+void MixRow_555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
+void MixRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
+// R5G6B5 groups of four, n a multiple of 4: blue by shifts, red and green at
+// full precision.
+void ShiftGroupRow_565_mmx(uint8_t *d, const uint8_t *s, int n, int level);
+// R5G6B5 groups of four from an 8-bit alpha map, n a multiple of 4; scale < 0
+// takes the values as they are, else (m * scale) >> 8.
+void AlphaRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale);
+// 24- and 32-bit pixels from an alpha map of stride astep bytes: m = 0 keeps,
+// m = 255 copies, else weight m + 1; scaled: m' = (m * scale) >> 8, weight m'.
+void AlphaRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale);
+void AlphaRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale);
 #endif
 
 }  // namespace kv
