@@ -40,13 +40,6 @@ struct BmpHeader {
     bool FilePalette() const { return info && bitCount == 8 && !alpha; }
 };
 
-// The two-argument forms know no length: their reader ends at the top of
-// the address space, and only the structural checks apply.
-Reader Unbounded(const uint8_t *p) {
-    const uintptr_t room = UINTPTR_MAX - reinterpret_cast<uintptr_t>(p);
-    return Reader(p, room < uintptr_t(PTRDIFF_MAX) ? size_t(room) : size_t(PTRDIFF_MAX));
-}
-
 // Compression values.
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiBitfields = 3;
 
@@ -70,14 +63,15 @@ bool Decodable(Reader &rd, const BmpHeader &h) {
     }
 }
 
-// Reads the headers. With a length (bounded) the file must be consistent
-// and decodable: a header as long as its size field, a known header size, a
-// depth and compression that LoadBMP decodes (Decodable; alpha planes take
-// any), a palette inside the buffer, pixel data starting inside it. Without
-// a length every compression but RLE8 is read as none, depths below 17
-// other than 8 are left undecoded and depths from 17 up other than 32 are
-// read as 24-bit triples.
-bool ParseHeader(Reader &rd, bool bounded, BmpHeader &h, bool alpha = false) {
+// Reads the headers. With a length (a bounded reader) the file must be
+// consistent and decodable: a header as long as its size field, a known
+// header size, a depth and compression that LoadBMP decodes (Decodable;
+// alpha planes take any), a palette inside the buffer, pixel data starting
+// inside it. Without a length every compression but RLE8 is read as none,
+// depths below 17 other than 8 are left undecoded and depths from 17 up
+// other than 32 are read as 24-bit triples.
+bool ParseHeader(Reader &rd, BmpHeader &h, bool alpha = false) {
+    const bool bounded = rd.Bounded();
     h.alpha = alpha;
     rd.Seek(0);
     const uint8_t m0 = rd.U8(), m1 = rd.U8();
@@ -153,73 +147,41 @@ void WorkingPalette(Reader &rd, const BmpHeader &h, TRGBA (&wp)[256]) {
     }
 }
 
-// Per-kind conversion of a palette entry (uncompressed and RLE8) and of a
-// 24- or 32-bit source pixel (blue, green, red). These sources carry no
-// alpha: the 1555 bit and the 4444 nibble are written as 0, a 32-bit
-// destination keeps its fourth byte.
-struct To32 {
-    static constexpr int kBytes = 4;
-    static constexpr bool kIndexed = false;
-    static uint32_t Pal(const TRGBA &e) {
-        return (uint32_t(e.a) << 24) | (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
-    }
-    static uint32_t PalRle(const TRGBA &e) { return (Pal(e) & 0x00FFFFFFu) | 0xFF000000u; }
-    static bool Visible(const TRGBA &e) { return (e.r | e.g | e.b) != 0; }
-    static void Put(uint8_t *p, uint32_t v) { Store32(p, v); }
-    // The fourth byte of the destination is left as it was.
-    static void Put24(uint8_t *d, const uint8_t *s) {
-        d[0] = s[0];
-        d[1] = s[1];
-        d[2] = s[2];
-    }
+// Palette lookups of a colour kernel: for uncompressed rows and for RLE8
+// (the same but for 32 bits), and whether RLE8 paints the pixels it skips
+// with entry 0 (when entry 0 is not 0 in the kernel's kind).
+struct Luts {
+    uint32_t pal[256];
+    uint32_t rle[256];
+    bool paint;
 };
-struct To24 {
-    static constexpr int kBytes = 3;
-    static constexpr bool kIndexed = false;
-    static uint32_t Pal(const TRGBA &e) { return (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b; }
-    static uint32_t PalRle(const TRGBA &e) { return Pal(e); }
-    static bool Visible(const TRGBA &e) { return (e.r | e.g | e.b) != 0; }
-    static void Put(uint8_t *p, uint32_t v) { Fmt24::Store(p, v); }
-    static void Put24(uint8_t *d, const uint8_t *s) { To32::Put24(d, s); }
-};
-template <class Self>
-struct To16 {
-    static constexpr int kBytes = 2;
-    static constexpr bool kIndexed = false;
-    static uint32_t PalRle(const TRGBA &e) { return Self::Pal(e); }
-    static bool Visible(const TRGBA &e) { return Self::Pal(e) != 0; }
-    static void Put(uint8_t *p, uint32_t v) { Store16(p, v); }
-    static void Put24(uint8_t *d, const uint8_t *s) { Store16(d, Self::Pal(TRGBA{s[0], s[1], s[2], 0})); }
-};
-struct To565 : To16<To565> {
-    static uint32_t Pal(const TRGBA &e) { return ((e.r >> 3) << 11) | ((e.g >> 2) << 5) | (e.b >> 3); }
-};
-struct To555 : To16<To555> {
-    static uint32_t Pal(const TRGBA &e) {
-        return ((e.a & 0x80u) << 8) | ((e.r >> 3) << 10) | ((e.g >> 3) << 5) | (e.b >> 3);
-    }
-};
-struct To4444 : To16<To4444> {
-    static uint32_t Pal(const TRGBA &e) {
-        return ((e.a >> 4) << 12) | ((e.r >> 4) << 8) | ((e.g >> 4) << 4) | (e.b >> 4);
-    }
-};
-struct To8 {
-    static constexpr int kBytes = 1;
-    static constexpr bool kIndexed = true;
-    static void Put(uint8_t *p, uint32_t v) { *p = uint8_t(v); }
+
+// Lookups of the entries narrowed by the format layer, plus the alpha bits
+// a kernel takes from the entry (file entries have alpha 0; the model
+// palette's alpha is kept).
+template <class F, class AlphaBits>
+auto Narrowed(AlphaBits alpha) {
+    return [alpha](const TRGBA (&wp)[256], Luts &l) {
+        for (int i = 0; i < 256; ++i) l.pal[i] = l.rle[i] = F::FromEntry(wp[i]) | alpha(wp[i]);
+        l.paint = l.pal[0] != 0;
+    };
+}
+
+struct NoAlpha {
+    uint32_t operator()(const TRGBA &) const { return 0; }
 };
 
 // RLE8 stream into the surface. Positions are kept as row (in decoding
 // order) and column; pixels past the row's end are dropped, and decoding
 // stops once the row leaves the surface. False when the stream runs out
-// before it ends.
-template <class K>
+// before it ends. Colour kernels wrap a bottom-up row that is filled
+// exactly; indices and alpha planes do not.
+template <class F>
 class RleDecoder {
 public:
-    RleDecoder(const TSurfDesc &s, bool topDown, const uint32_t *lut, bool fill, uint32_t bg)
+    RleDecoder(const TSurfDesc &s, bool topDown, const uint32_t *lut, bool fill, uint32_t bg, bool wrap)
         : s_(s), w_(s.width), h_(s.height), topDown_(topDown), lut_(lut), bg_(bg),
-          wrap_(!K::kIndexed && !topDown), paintLines_(fill && !topDown), paintDelta_(fill),
+          wrap_(wrap && !topDown), paintLines_(fill && !topDown), paintDelta_(fill),
           pad_(int(((int64_t(s.width) + 3) & ~int64_t(3)) - s.width)) {}
 
     bool Run(Reader &rd) {
@@ -297,7 +259,7 @@ private:
             if (!Flush()) return false;
             return Put(v);  // the flush may have wrapped again
         }
-        if (x_ < w_) K::Put(RowPtr(row_) + x_ * K::kBytes, v);
+        if (x_ < w_) F::Store(RowPtr(row_) + x_ * F::kBytes, v);
         ++x_;
         if (wrap_ && x_ >= w_) {
             x_ = 0;
@@ -325,7 +287,7 @@ private:
         if (r < 0 || r >= h_) return;
         if (x1 > w_) x1 = w_;
         uint8_t *p = RowPtr(r);
-        for (int64_t x = x0; x < x1; ++x) K::Put(p + x * K::kBytes, bg_);
+        for (int64_t x = x0; x < x1; ++x) F::Store(p + x * F::kBytes, bg_);
     }
 
     const TSurfDesc &s_;
@@ -341,20 +303,10 @@ private:
     uint32_t held_[3];
 };
 
-template <class K>
-bool DecodeRle(const TSurfDesc &s, Reader &rd, const BmpHeader &h, const TRGBA (&wp)[256]) {
-    uint32_t lut[256];
-    bool fill = false;
-    uint32_t bg = 0;
-    if constexpr (K::kIndexed) {
-        for (int i = 0; i < 256; ++i) lut[i] = uint32_t(i);
-    } else {
-        for (int i = 0; i < 256; ++i) lut[i] = K::PalRle(wp[i]);
-        fill = K::Visible(wp[0]);
-        bg = lut[0];
-    }
+template <class F>
+bool DecodeRle(const TSurfDesc &s, Reader &rd, const BmpHeader &h, const uint32_t *lut, bool paint, bool wrap) {
     rd.Seek(h.pixels);
-    RleDecoder<K> dec(s, h.topDown, lut, fill, bg);
+    RleDecoder<F> dec(s, h.topDown, lut, paint, lut[0], wrap);
     return dec.Run(rd) && !rd.Failed();
 }
 
@@ -363,58 +315,112 @@ inline uint8_t *DestRow(const TSurfDesc &s, const BmpHeader &h, int r) {
     return Row(s, h.topDown ? r : s.height - 1 - r);
 }
 
-template <class K>
-bool DecodePixels(const TSurfDesc &s, const uint8_t *data, Reader &rd, const BmpHeader &h,
-                  const TRGBA (&wp)[256]) {
+// The n bytes of decode-order row r of rows `stride` bytes apart from the
+// pixel data; null when the buffer does not hold them.
+inline const uint8_t *SourceRow(Reader &rd, const BmpHeader &h, size_t stride, int r, size_t n) {
+    return rd.Seek(h.pixels + size_t(r) * stride) ? rd.Span(n) : nullptr;
+}
+
+// What every colour kernel shares: 8-bit files through the palette
+// lookups `luts` makes from the working palette, 24- and 32-bit files
+// through `direct` (destination, source pixel). 1-, 4- and 16-bit files are
+// not decoded.
+template <class F, class MakeLuts, class Direct>
+bool DecodeColour(const TSurfDesc &s, Reader &rd, const BmpHeader &h, MakeLuts luts, Direct direct) {
     const int w = s.width, rows = s.height;
     if (w <= 0 || rows <= 0) return true;
     if (h.Paletted()) {
-        if (h.Rle()) return DecodeRle<K>(s, rd, h, wp);
-        const ptrdiff_t stride = (ptrdiff_t(w) + 3) & ~ptrdiff_t(3);
-        const uint8_t *src = data + h.pixels;
-        if constexpr (K::kIndexed) {
-            for (int r = 0; r < rows; ++r, src += stride) memcpy(DestRow(s, h, r), src, size_t(w));
-        } else {
-            uint32_t lut[256];
-            for (int i = 0; i < 256; ++i) lut[i] = K::Pal(wp[i]);
-            for (int r = 0; r < rows; ++r, src += stride) {
-                uint8_t *d = DestRow(s, h, r);
-                for (int x = 0; x < w; ++x, d += K::kBytes) K::Put(d, lut[src[x]]);
-            }
+        TRGBA wp[256];
+        WorkingPalette(rd, h, wp);
+        Luts l;
+        luts(wp, l);
+        if (h.Rle()) return DecodeRle<F>(s, rd, h, l.rle, l.paint, true);
+        const size_t stride = (size_t(w) + 3) & ~size_t(3);
+        for (int r = 0; r < rows; ++r) {
+            const uint8_t *src = SourceRow(rd, h, stride, r, size_t(w));
+            if (!src) return false;
+            uint8_t *d = DestRow(s, h, r);
+            for (int x = 0; x < w; ++x, d += F::kBytes) F::Store(d, l.pal[src[x]]);
         }
-        return true;
-    }
-    if constexpr (!K::kIndexed) {
-        if (h.Direct()) {
-            // A 32-bit pixel's first three bytes go exactly as a 24-bit
-            // pixel's; its fourth byte is skipped.
-            const ptrdiff_t step = h.Quads() ? 4 : 3;
-            const ptrdiff_t stride = (ptrdiff_t(w) * step + 3) & ~ptrdiff_t(3);
-            const uint8_t *src = data + h.pixels;
-            for (int r = 0; r < rows; ++r, src += stride) {
-                uint8_t *d = DestRow(s, h, r);
-                const uint8_t *p = src;
-                for (int x = 0; x < w; ++x, d += K::kBytes, p += step) K::Put24(d, p);
-            }
+    } else if (h.Direct()) {
+        // A 32-bit pixel's first three bytes go exactly as a 24-bit
+        // pixel's; its fourth byte is skipped.
+        const size_t step = h.Quads() ? 4 : 3;
+        const size_t stride = (size_t(w) * step + 3) & ~size_t(3);
+        for (int r = 0; r < rows; ++r) {
+            const uint8_t *p = SourceRow(rd, h, stride, r, size_t(w) * step);
+            if (!p) return false;
+            uint8_t *d = DestRow(s, h, r);
+            for (int x = 0; x < w; ++x, d += F::kBytes, p += step) direct(d, p);
         }
     }
-    return true;  // 1-, 4- and 16-bit files are not decoded
+    return true;
 }
 
-template <class K>
-bool LoadBMPKernel(TSurfDesc &s, const uint8_t *data, Reader &rd, const BmpHeader &h) {
-    TRGBA wp[256];
-    WorkingPalette(rd, h, wp);
-    return DecodePixels<K>(s, data, rd, h, wp);
+// A 24- or 32-bit source pixel (blue, green, red) narrowed to a 16-bit kind;
+// its alpha bits are 0.
+template <class F>
+struct Narrow16 {
+    void operator()(uint8_t *d, const uint8_t *p) const { F::Store(d, F::Pack(RGB8{p[2], p[1], p[0]})); }
+};
+
+bool LoadBMP_32(TSurfDesc &s, Reader &rd, const BmpHeader &h) {
+    // Uncompressed rows keep the entry's alpha byte, RLE8 rows are opaque;
+    // direct pixels leave the destination's fourth byte as it was.
+    const auto luts = [](const TRGBA (&wp)[256], Luts &l) {
+        for (int i = 0; i < 256; ++i) {
+            l.pal[i] = EntryWord(wp[i]);
+            l.rle[i] = Fmt32::FromEntry(wp[i]) | 0xFF000000u;
+        }
+        l.paint = Fmt32::FromEntry(wp[0]) != 0;
+    };
+    return DecodeColour<Fmt32>(s, rd, h, luts, [](uint8_t *d, const uint8_t *p) {
+        d[0] = p[0];
+        d[1] = p[1];
+        d[2] = p[2];
+    });
 }
 
-bool LoadBMP_32(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To32>(s, d, rd, h); }
-bool LoadBMP_24(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To24>(s, d, rd, h); }
-bool LoadBMP_565(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To565>(s, d, rd, h); }
-bool LoadBMP_555(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To555>(s, d, rd, h); }
-bool LoadBMP_4444(TSurfDesc &s, const uint8_t *d, Reader &rd, const BmpHeader &h) { return LoadBMPKernel<To4444>(s, d, rd, h); }
+bool LoadBMP_24(TSurfDesc &s, Reader &rd, const BmpHeader &h) {
+    return DecodeColour<Fmt24>(s, rd, h, Narrowed<Fmt24>(NoAlpha()),
+                               [](uint8_t *d, const uint8_t *p) { Fmt24::Store(d, Fmt24::Load(p)); });
+}
 
-bool LoadBMP_8Bits(TSurfDesc &s, const uint8_t *data, Reader &rd, const BmpHeader &h) {
+bool LoadBMP_565(TSurfDesc &s, Reader &rd, const BmpHeader &h) {
+    return DecodeColour<Fmt565>(s, rd, h, Narrowed<Fmt565>(NoAlpha()), Narrow16<Fmt565>());
+}
+
+bool LoadBMP_555(TSurfDesc &s, Reader &rd, const BmpHeader &h) {
+    // The entry's alpha top bit is the 1555 bit.
+    const auto alpha = [](const TRGBA &e) { return (e.a & 0x80u) << 8; };
+    return DecodeColour<Fmt555>(s, rd, h, Narrowed<Fmt555>(alpha), Narrow16<Fmt555>());
+}
+
+bool LoadBMP_4444(TSurfDesc &s, Reader &rd, const BmpHeader &h) {
+    // The entry's alpha top nibble is the pixel's alpha.
+    const auto alpha = [](const TRGBA &e) { return uint32_t(e.a >> 4) << 12; };
+    return DecodeColour<Fmt4444>(s, rd, h, Narrowed<Fmt4444>(alpha), Narrow16<Fmt4444>());
+}
+
+// Indices as they are: plain rows copied, RLE8 without row wrap or paint.
+bool DecodeIndices(const TSurfDesc &s, Reader &rd, const BmpHeader &h) {
+    const int w = s.width, rows = s.height;
+    if (w <= 0 || rows <= 0) return true;
+    if (h.Rle()) {
+        uint32_t lut[256];
+        for (int i = 0; i < 256; ++i) lut[i] = uint32_t(i);
+        return DecodeRle<Fmt8>(s, rd, h, lut, false, false);
+    }
+    const size_t stride = (size_t(w) + 3) & ~size_t(3);
+    for (int r = 0; r < rows; ++r) {
+        const uint8_t *src = SourceRow(rd, h, stride, r, size_t(w));
+        if (!src) return false;
+        memcpy(DestRow(s, h, r), src, size_t(w));
+    }
+    return true;
+}
+
+bool LoadBMP_8Bits(TSurfDesc &s, Reader &rd, const BmpHeader &h) {
     TRGBA wp[256];
     WorkingPalette(rd, h, wp);
     // A surface without a palette has nowhere to take the colours.
@@ -430,29 +436,29 @@ bool LoadBMP_8Bits(TSurfDesc &s, const uint8_t *data, Reader &rd, const BmpHeade
             if ((pal[i].b | pal[i].g | pal[i].r) == 0) pal[i].b = 1;
     }
     if (!h.Paletted()) return true;
-    return DecodePixels<To8>(s, data, rd, h, wp);
+    return DecodeIndices(s, rd, h);
 }
 
-bool Load(TSurfDesc &s, unsigned char *data, Reader &rd, bool bounded, size_t length) {
+bool Load(TSurfDesc &s, Reader &rd) {
     BmpHeader h;
-    if (!ParseHeader(rd, bounded, h)) return false;
-    if (bounded && !RowsFit(h, length, s.width, s.height)) return false;
-    if (s.bpp == 32) return LoadBMP_32(s, data, rd, h);
-    if (s.bpp == 24) return LoadBMP_24(s, data, rd, h);
-    if (s.bpp == 8) return LoadBMP_8Bits(s, data, rd, h);
+    if (!ParseHeader(rd, h)) return false;
+    if (rd.Bounded() && !RowsFit(h, rd.Size(), s.width, s.height)) return false;
+    if (s.bpp == 32) return LoadBMP_32(s, rd, h);
+    if (s.bpp == 24) return LoadBMP_24(s, rd, h);
+    if (s.bpp == 8) return LoadBMP_8Bits(s, rd, h);
     const int kind = PixelKind(s);
-    if (kind == kKind565) return LoadBMP_565(s, data, rd, h);
-    if (kind == kKind555 || kind == kKind1555) return LoadBMP_555(s, data, rd, h);
-    if (kind == kKind4444) return LoadBMP_4444(s, data, rd, h);
+    if (kind == kKind565) return LoadBMP_565(s, rd, h);
+    if (kind == kKind555 || kind == kKind1555) return LoadBMP_555(s, rd, h);
+    if (kind == kKind4444) return LoadBMP_4444(s, rd, h);
     return false;
 }
 
 // alpha: the depth is read as 8 bits, which is the bpp reported.
-bool Info(TSurfDesc &s, Reader &rd, bool bounded, size_t length, bool alpha = false) {
+bool Info(TSurfDesc &s, Reader &rd, bool alpha = false) {
     BmpHeader h;
-    if (!ParseHeader(rd, bounded, h, alpha)) return false;
+    if (!ParseHeader(rd, h, alpha)) return false;
     const int64_t rows = h.height < 0 ? -h.height : h.height;
-    if (bounded && !RowsFit(h, length, h.width, rows)) return false;
+    if (rd.Bounded() && !RowsFit(h, rd.Size(), h.width, rows)) return false;
     s.width = int(h.width);
     s.height = int(uint32_t(rows));
     s.bpp = h.bitCount;
@@ -461,80 +467,78 @@ bool Info(TSurfDesc &s, Reader &rd, bool bounded, size_t length, bool alpha = fa
 
 // Alpha planes: the pixel data taken as raw 8-bit values, no palette, no
 // background and no row wrap in RLE8.
-bool LoadAlpha(TSurfDesc &s, unsigned char *data, Reader &rd, bool bounded, size_t length) {
+bool LoadAlpha(TSurfDesc &s, Reader &rd) {
     BmpHeader h;
-    if (!ParseHeader(rd, bounded, h, true)) return false;
-    if (bounded && !RowsFit(h, length, s.width, s.height)) return false;
+    if (!ParseHeader(rd, h, true)) return false;
+    if (rd.Bounded() && !RowsFit(h, rd.Size(), s.width, s.height)) return false;
     const int w = s.width, rows = s.height;
     if (w <= 0 || rows <= 0) return true;
     if (!s.bits) return false;
-    if (h.Rle()) {
-        TRGBA unused[256];
-        return DecodeRle<To8>(s, rd, h, unused);
-    }
+    if (h.Rle()) return DecodeIndices(s, rd, h);
     // Rows are copied with their padding, but never past the row's own
     // pitch: a narrow pitch would otherwise spill into the next row, or
     // past the last one.
     const size_t stride = (size_t(w) + 3) & ~size_t(3);
     const size_t pitch = size_t(s.scanWidth < 0 ? -int64_t(s.scanWidth) : int64_t(s.scanWidth));
     const size_t n = stride < pitch ? stride : pitch;
-    size_t at = h.pixels;
-    for (int r = 0; r < rows; ++r, at += stride) {
-        size_t m = n;
-        if (bounded) {
-            if (at >= length) break;
-            if (m > length - at) m = length - at;  // the last row's padding may be missing
-        }
-        memcpy(DestRow(s, h, r), data + at, m);
+    for (int r = 0; r < rows; ++r) {
+        if (!rd.Seek(h.pixels + size_t(r) * stride) || rd.AtEnd()) break;
+        const size_t m = n < rd.Left() ? n : rd.Left();  // the last row's padding may be missing
+        memcpy(DestRow(s, h, r), rd.Span(m), m);
     }
     return true;
 }
 
 }  // namespace
 
+namespace {
+
+// The forms with a length read nothing from a null buffer or a negative
+// length.
+template <class Op>
+bool WithLength(unsigned char *data, long length, Op op) {
+    if (!data || length < 0) return false;
+    Reader rd(data, size_t(length));
+    return op(rd);
+}
+
+}  // namespace
+
 bool LoadInfoBMPAlpha(TSurfDesc &s, unsigned char *data) {
-    Reader rd = Unbounded(data);
-    Info(s, rd, false, 0, true);
+    Reader rd = Reader::Unbounded(data);
+    Info(s, rd, true);
     return true;
 }
 
 bool LoadInfoBMPAlpha(TSurfDesc &s, unsigned char *data, long length) {
-    if (!data || length < 0) return false;
-    Reader rd(data, size_t(length));
-    return Info(s, rd, true, size_t(length), true);
+    return WithLength(data, length, [&](Reader &rd) { return Info(s, rd, true); });
 }
 
 bool LoadBMPAlpha(TSurfDesc &s, unsigned char *data) {
-    Reader rd = Unbounded(data);
-    LoadAlpha(s, data, rd, false, 0);
+    Reader rd = Reader::Unbounded(data);
+    LoadAlpha(s, rd);
     return true;
 }
 
 bool LoadBMPAlpha(TSurfDesc &s, unsigned char *data, long length) {
-    if (!data || length < 0) return false;
-    Reader rd(data, size_t(length));
-    return LoadAlpha(s, data, rd, true, size_t(length));
+    return WithLength(data, length, [&](Reader &rd) { return LoadAlpha(s, rd); });
 }
 
 bool LoadInfoBMP(TSurfDesc &s, unsigned char *data) {
-    Reader rd = Unbounded(data);
-    Info(s, rd, false, 0);
+    Reader rd = Reader::Unbounded(data);
+    Info(s, rd);
     return true;
 }
 
 bool LoadInfoBMP(TSurfDesc &s, unsigned char *data, long length) {
-    if (!data || length < 0) return false;
-    Reader rd(data, size_t(length));
-    return Info(s, rd, true, size_t(length));
+    return WithLength(data, length, [&](Reader &rd) { return Info(s, rd); });
 }
 
 bool LoadBMP(TSurfDesc &s, unsigned char *data) {
-    Reader rd = Unbounded(data);
-    return Load(s, data, rd, false, 0);
+    Reader rd = Reader::Unbounded(data);
+    return Load(s, rd);
 }
 
 bool LoadBMP(TSurfDesc &s, unsigned char *data, long length) {
-    if (!data || length < 0) return false;
-    Reader rd(data, size_t(length));
-    return Load(s, data, rd, true, size_t(length));
+    return WithLength(data, length, [&](Reader &rd) { return Load(s, rd); });
 }

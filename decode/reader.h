@@ -13,8 +13,21 @@ class Reader {
 public:
     Reader(const uint8_t *data, size_t size) : begin_(data), cur_(data), end_(data + size) {}
 
+    // The forms without a length trust the buffer to be whole: the end is as
+    // far as the address space allows (a distance that still fits a
+    // ptrdiff_t), and only the structural checks of Bounded() readers apply.
+    static Reader Unbounded(const uint8_t *data) {
+        const uintptr_t room = UINTPTR_MAX - reinterpret_cast<uintptr_t>(data);
+        Reader r(data, room < uintptr_t(PTRDIFF_MAX) ? size_t(room) : size_t(PTRDIFF_MAX));
+        r.bounded_ = false;
+        return r;
+    }
+
     size_t Left() const { return static_cast<size_t>(end_ - cur_); }
     size_t Offset() const { return static_cast<size_t>(cur_ - begin_); }
+    size_t Size() const { return static_cast<size_t>(end_ - begin_); }
+    // False for a reader whose end is not the buffer's real end.
+    bool Bounded() const { return bounded_; }
     bool Failed() const { return failed_; }
     bool AtEnd() const { return cur_ >= end_; }
     void Fail() { failed_ = true; }
@@ -45,6 +58,27 @@ public:
         cur_ += n;
         return true;
     }
+    // n readable bytes at the position, which moves past them; null (and
+    // failed, at the end) when fewer are left. For whole rows and blocks.
+    const uint8_t *Span(size_t n) {
+        if (n > Left()) {
+            failed_ = true;
+            cur_ = end_;
+            return nullptr;
+        }
+        const uint8_t *p = cur_;
+        cur_ += n;
+        return p;
+    }
+    // Moves to a position given by its address; outside the buffer fails.
+    bool SeekTo(const uint8_t *p) {
+        const uintptr_t at = reinterpret_cast<uintptr_t>(p), begin = reinterpret_cast<uintptr_t>(begin_);
+        if (at < begin) {
+            failed_ = true;
+            return false;
+        }
+        return Seek(static_cast<size_t>(at - begin));
+    }
     // Moves to an absolute offset; past the end fails.
     bool Seek(size_t offset) {
         if (offset > static_cast<size_t>(end_ - begin_)) {
@@ -61,6 +95,7 @@ private:
     const uint8_t *cur_;
     const uint8_t *end_;
     bool failed_ = false;
+    bool bounded_ = true;
 };
 
 inline bool Reader::Bytes(void *out, size_t n) {

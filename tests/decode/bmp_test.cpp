@@ -233,6 +233,44 @@ TEST(Bmp, CoreHeaderUsesModelPalette) {
     EXPECT_EQ(Px(s, 1, 0), 51u);
 }
 
+// The model palette is taken whole: an entry's alpha reaches the kinds that
+// have room for it (the top bit in both 5-bit kinds, the top nibble, the
+// fourth byte), while file entries carry none (the fixtures check that).
+class BmpModelPalette : public ::testing::TestWithParam<int> {};
+
+TEST_P(BmpModelPalette, EntryAlphaReachesTheAlphaBits) {
+    const int kind = GetParam();
+    const TRGBA entries[3] = {{0x10, 0x20, 0x30, 0x80}, {0x18, 0x2C, 0x38, 0x7F}, {0xF8, 0xFC, 0xF8, 0xF0}};
+    TRGBA saved[256];
+    memcpy(saved, lu_gPaleta, sizeof saved);
+    for (int i = 0; i < 3; ++i) lu_gPaleta[i + 1] = entries[i];
+    Bmp b;
+    b.headerSize = 12;
+    b.w = 3;
+    b.pixels = {1, 2, 3, 0};
+    TestSurface s(kind, 3, 1);
+    s.Fill(0x5C);
+    const bool ok = Load(s, b.Build());
+    memcpy(lu_gPaleta, saved, sizeof saved);
+    ASSERT_TRUE(ok);
+    for (int i = 0; i < 3; ++i) {
+        const TRGBA &e = entries[i];
+        uint32_t want = Stored(kind, e.r, e.g, e.b, false, 0);
+        switch (kind) {
+        case 8: want = uint32_t(i + 1); break;
+        case 17: case 18: want |= (e.a & 0x80u) << 8; break;
+        case 19: want |= uint32_t(e.a >> 4) << 12; break;
+        case 32: want |= uint32_t(e.a) << 24; break;
+        default: break;
+        }
+        EXPECT_EQ(Px(s, i, 0), want) << kvtest::KindName(kind) << " entry " << i + 1;
+    }
+    EXPECT_TRUE(s.GuardsIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BmpModelPalette, ::testing::ValuesIn(kvtest::AllKinds()),
+                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
+
 TEST(Bmp, EightBitSurfaceTakesPaletteAndLiftsBlack) {
     Bmp b;
     b.w = 2;
