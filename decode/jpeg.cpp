@@ -1,5 +1,5 @@
-// JPEG into any pixel kind: the header scanner (no codec involved), the row
-// sink with its per-kind conversion, and the six kernels.
+// JPEG into any pixel kind: the header scanner (no codec involved) and the
+// six kernels, each writing the decoded rows in its own format.
 #include <string.h>
 
 #include "decode/jpeg_codec.h"
@@ -58,136 +58,90 @@ bool ScanFrameSize(const unsigned char *data, long length, int &w, int &h) {
     }
 }
 
-// ---- row sink --------------------------------------------------------------
-
-template <class F>
-void StoreRow16(const uint8_t *bgr, uint8_t *dst, int n) {
-    for (int x = 0; x < n; ++x, bgr += 3, dst += 2) F::Store(dst, F::Pack(RGB8{bgr[2], bgr[1], bgr[0]}));
-}
-
-void StoreRow(int kind, const uint8_t *bgr, uint8_t *dst, int n) {
-    switch (kind) {
-    case kKind24:
-        memcpy(dst, bgr, static_cast<size_t>(n) * 3);
-        break;
-    case kKind32:
-        // The fourth byte of each pixel stays as it was.
-        for (int x = 0; x < n; ++x, bgr += 3, dst += 4) {
-            dst[0] = bgr[0];
-            dst[1] = bgr[1];
-            dst[2] = bgr[2];
-        }
-        break;
-    case kKind565: StoreRow16<Fmt565>(bgr, dst, n); break;
-    case kKind555:
-    case kKind1555: StoreRow16<Fmt555>(bgr, dst, n); break;
-    case kKind4444: StoreRow16<Fmt4444>(bgr, dst, n); break;
-    default: break;
-    }
-}
-
-// Blue, green, red of four-byte rows; each pixel's fourth byte stays.
-void MergeBGRX(uint8_t *__restrict dst, const uint8_t *__restrict bgrx, int n) {
-    for (int x = 0; x < n; ++x) {
-        uint32_t d, v;
-        memcpy(&d, dst + 4 * x, 4);
-        memcpy(&v, bgrx + 4 * x, 4);
-        d = (d & 0xFF000000u) | (v & 0x00FFFFFFu);
-        memcpy(dst + 4 * x, &d, 4);
-    }
-}
-
-class SurfaceSink : public JpegRowSink {
-public:
-    void Start(const JpegTarget &t, int outWidth, int outHeight, int components) override {
-        t_ = t;
-        row_ = t.bits;
-        outW_ = outWidth;
-        comps_ = components;
-        y_ = 0;
-        (void)outHeight;
-        const size_t bytes = static_cast<size_t>(outWidth) * components;
-        pad_ = ((bytes + 3) & ~size_t(3)) - bytes;
-        // Indices are laid out at the padded output width, whatever the
-        // pitch; only the memory the caller owns is written.
-        written_ = 0;
-        limit_ = (t.height > 0 && t.pitch > 0) ? static_cast<size_t>(t.height) * static_cast<size_t>(t.pitch) : 0;
-    }
-
-    void Row(const uint8_t *scan) override {
-        if (comps_ == 4 && t_.kind == kKind32) {
-            if (y_ < t_.height && t_.pitch > 0) {
-                const int n = outW_ < t_.width ? outW_ : t_.width;
-                MergeBGRX(row_, scan, n);
-                row_ += t_.pitch;
-            }
-            ++y_;
-            return;
-        }
-        if (comps_ == 3 && t_.kind != kKind8) {
-            if (y_ < t_.height && t_.pitch > 0) {
-                const int n = outW_ < t_.width ? outW_ : t_.width;
-                if (n > 0) StoreRow(t_.kind, scan, row_, n);
-                row_ += t_.pitch;
-            }
-            ++y_;
-            return;
-        }
-        Put(scan, static_cast<size_t>(outW_) * comps_);
-        static const uint8_t zeros[4] = {0, 0, 0, 0};
-        Put(zeros, pad_);
-    }
-
-    void Finish() override {}
-
-private:
-    void Put(const uint8_t *p, size_t n) {
-        if (written_ < limit_) {
-            const size_t k = (n < limit_ - written_) ? n : limit_ - written_;
-            memcpy(t_.bits + written_, p, k);
-        }
-        written_ += n;
-    }
-
-    JpegTarget t_{};
-    uint8_t *row_ = nullptr;
-    int outW_ = 0, comps_ = 0, y_ = 0;
-    size_t pad_ = 0, written_ = 0, limit_ = 0;
-};
-
 // ---- kernels ---------------------------------------------------------------
 
-bool DecodeTrueColour(TSurfDesc &s, unsigned char *data, long length, int kind) {
+// True colour: each scanline's first pixels (as many as the surface is
+// wide) go to the surface's rows through `write` (destination, scanline,
+// pixels); scanlines past the surface's last row are read and dropped.
+template <class Write>
+bool DecodeTrueColour(TSurfDesc &s, unsigned char *data, long length, bool fourBytes, Write write) {
     if (!s.bits) return false;
-    RAW rec;
-    memset(&rec, 0, sizeof rec);
-    rec.flag = 0;
-    rec.flag2 = 1;
-    rec.bits = s.bits;
-    const JpegTarget t{s.bits, s.width, s.height, s.scanWidth, kind};
-    SurfaceSink sink;
-    return JpegDecode(data, length, rec, t, sink) == 0;
+    JpegDecoder dec(data, length, fourBytes, nullptr);
+    if (dec.Start()) {
+        const int n = dec.Width() < s.width ? dec.Width() : s.width;
+        uint8_t *row = s.bits;
+        int y = 0;
+        while (const uint8_t *scan = dec.NextRow()) {
+            if (y < s.height && s.scanWidth > 0) {
+                if (n > 0) write(row, scan, n);
+                row += s.scanWidth;
+            }
+            ++y;
+        }
+    }
+    return dec.Finish() == 0;
 }
 
-bool LoadJPG_32(TSurfDesc &s, unsigned char *d, long n) { return DecodeTrueColour(s, d, n, kKind32); }
-bool LoadJPG_24(TSurfDesc &s, unsigned char *d, long n) { return DecodeTrueColour(s, d, n, kKind24); }
-bool LoadJPG_565(TSurfDesc &s, unsigned char *d, long n) { return DecodeTrueColour(s, d, n, kKind565); }
-bool LoadJPG_555(TSurfDesc &s, unsigned char *d, long n) { return DecodeTrueColour(s, d, n, PixelKind(s)); }
-bool LoadJPG_4444(TSurfDesc &s, unsigned char *d, long n) { return DecodeTrueColour(s, d, n, kKind4444); }
+template <class F>
+struct StoreRow16 {
+    void operator()(uint8_t *dst, const uint8_t *bgr, int n) const {
+        for (int x = 0; x < n; ++x, bgr += 3, dst += 2) F::Store(dst, F::Pack(RGB8{bgr[2], bgr[1], bgr[0]}));
+    }
+};
 
-// Quantised to the model palette, which the surface's palette becomes.
+// Blue, green, red of four-byte rows; each pixel's fourth byte stays.
+bool LoadJPG_32(TSurfDesc &s, unsigned char *data, long length) {
+    return DecodeTrueColour(s, data, length, true, [](uint8_t *__restrict dst, const uint8_t *__restrict bgrx, int n) {
+        for (int x = 0; x < n; ++x) {
+            uint32_t d, v;
+            memcpy(&d, dst + 4 * x, 4);
+            memcpy(&v, bgrx + 4 * x, 4);
+            d = (d & 0xFF000000u) | (v & 0x00FFFFFFu);
+            memcpy(dst + 4 * x, &d, 4);
+        }
+    });
+}
+
+bool LoadJPG_24(TSurfDesc &s, unsigned char *data, long length) {
+    return DecodeTrueColour(s, data, length, false, [](uint8_t *dst, const uint8_t *bgr, int n) {
+        memcpy(dst, bgr, static_cast<size_t>(n) * 3);
+    });
+}
+
+bool LoadJPG_565(TSurfDesc &s, unsigned char *data, long length) {
+    return DecodeTrueColour(s, data, length, false, StoreRow16<Fmt565>());
+}
+bool LoadJPG_555(TSurfDesc &s, unsigned char *data, long length) {
+    return DecodeTrueColour(s, data, length, false, StoreRow16<Fmt555>());
+}
+bool LoadJPG_4444(TSurfDesc &s, unsigned char *data, long length) {
+    return DecodeTrueColour(s, data, length, false, StoreRow16<Fmt4444>());
+}
+
+// Quantised to the model palette, which the surface's palette becomes. The
+// indices are laid out at the output width padded to four bytes, whatever
+// the pitch; only the memory the surface owns is written.
 bool LoadJPG_8Bits(TSurfDesc &s, unsigned char *data, long length) {
     if (!s.bits) return false;
-    RAW rec;
-    memset(&rec, 0, sizeof rec);
-    rec.flag = 1;
-    rec.flag2 = 0;
-    rec.bits = s.bits;
-    memcpy(rec.palette, lu_gPaleta, sizeof rec.palette);
     if (s.palette) memcpy(s.palette, lu_gPaleta, 256 * sizeof(TRGBA));
-    const JpegTarget t{s.bits, s.width, s.height, s.scanWidth, kKind8};
-    SurfaceSink sink;
-    return JpegDecode(data, length, rec, t, sink) == 0;
+    JpegDecoder dec(data, length, false, lu_gPaleta);
+    if (dec.Start()) {
+        const size_t limit =
+            (s.height > 0 && s.scanWidth > 0) ? static_cast<size_t>(s.height) * static_cast<size_t>(s.scanWidth) : 0;
+        const size_t bytes = static_cast<size_t>(dec.Width()) * dec.Components();
+        const size_t padded = (bytes + 3) & ~size_t(3);
+        size_t at = 0;
+        const auto put = [&](const uint8_t *p, size_t n) {
+            if (at < limit) memcpy(s.bits + at, p, n < limit - at ? n : limit - at);
+            at += n;
+        };
+        static const uint8_t zeros[4] = {0, 0, 0, 0};
+        while (const uint8_t *scan = dec.NextRow()) {
+            put(scan, bytes);
+            put(zeros, padded - bytes);
+        }
+    }
+    return dec.Finish() == 0;
 }
 
 }  // namespace

@@ -78,104 +78,130 @@ boolean SkipComment(j_decompress_ptr c) {
     return TRUE;
 }
 
-struct Decoder {
-    jpeg_decompress_struct cinfo;
-    jpeg_source_mgr source;
-};
-
-void Run(Decoder &d, RAW &rec, const JpegTarget &target, JpegRowSink &sink) {
-    jpeg_decompress_struct &ci = d.cinfo;
-    jpeg_read_header(&ci, TRUE);
-    // Blue, green, red: the order of the converter and of the colour map.
-    // Grey files are expanded to the same triples.
-    // 32-bit surfaces take four-byte rows, which the sink merges word by
-    // word with the bytes it keeps.
-    ci.out_color_space = (rec.flag2 && target.kind == 32) ? JCS_EXT_BGRX : JCS_EXT_BGR;
-    if (!rec.flag2) {
-        ci.quantize_colors = TRUE;
-        ci.desired_number_of_colors = 256;
-        if (rec.flag) {
-            JSAMPARRAY map = (*ci.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&ci), JPOOL_IMAGE, 256, 3);
-            for (int i = 0; i < 256; ++i) {
-                map[0][i] = rec.palette[i][0];
-                map[1][i] = rec.palette[i][1];
-                map[2][i] = rec.palette[i][2];
-            }
-            ci.colormap = map;
-            ci.actual_number_of_colors = 256;
-        }
+// Runs one call into the codec; a fatal error arrives as the exception
+// ErrorExit throws.
+template <class Call>
+bool Guarded(ErrorManager &err, Call call) {
+    if (err.failed) return false;
+    try {
+        call();
+    } catch (int) {
+        err.failed = true;
     }
-
-    jpeg_start_decompress(&ci);
-    const int comps = ci.output_components;
-    sink.Start(target, static_cast<int>(ci.output_width), static_cast<int>(ci.output_height), comps);
-    const int rows = ci.rec_outbuf_height > 0 ? ci.rec_outbuf_height : 1;
-    const size_t stride = static_cast<size_t>(ci.output_width) * comps;
-    // libjpeg-turbo's SIMD colour converters write rows that start on a
-    // 32-byte boundary with non-temporal stores, which send them to memory
-    // just before the sink reads them back (a 1920x1080 image then takes
-    // 1.5x as long). Scratch rows start 4 bytes past a cache line instead.
-    const size_t lines = (stride + 63) & ~size_t(63);
-    std::vector<JSAMPLE> buf(lines * rows + 128);
-    JSAMPLE *const scratch = buf.data() + (64 - (reinterpret_cast<uintptr_t>(buf.data()) & 63)) + 4;
-    std::vector<JSAMPROW> ptrs(rows);
-    for (int i = 0; i < rows; ++i) ptrs[i] = scratch + lines * i;
-    while (ci.output_scanline < ci.output_height) {
-        const JDIMENSION n = jpeg_read_scanlines(&ci, ptrs.data(), rows);
-        if (n == 0) break;
-        for (JDIMENSION i = 0; i < n; ++i) sink.Row(ptrs[i]);
-    }
-    sink.Finish();
-    rec.width = static_cast<int>((stride + 3) & ~size_t(3));
-    rec.height = static_cast<int>(ci.output_height);
-    if (!rec.flag && !rec.flag2 && ci.colormap) {
-        for (int i = 0; i < ci.actual_number_of_colors && i < 256; ++i) {
-            for (int k = 0; k < 3; ++k) rec.palette[i][k] = ci.colormap[k][i];
-            rec.palette[i][3] = 0;
-        }
-    }
-    jpeg_finish_decompress(&ci);
+    return !err.failed;
 }
 
 }  // namespace
 
-int JpegDecode(const unsigned char *data, long length, RAW &rec, const JpegTarget &target, JpegRowSink &sink) {
-    Decoder *d = new (std::nothrow) Decoder;
-    ErrorManager *err = new (std::nothrow) ErrorManager;
-    if (!d || !err) {
-        delete d;
-        delete err;
-        return 5;
+struct JpegDecoder::State {
+    jpeg_decompress_struct cinfo;
+    jpeg_source_mgr source;
+    ErrorManager err;
+    bool created = false, started = false;
+    bool fourBytes;
+    const TRGBA *colourMap;
+    std::vector<JSAMPLE> buf;
+    std::vector<JSAMPROW> ptrs;
+    JDIMENSION batch = 0, served = 0;  // rows read by the last call, rows handed out of them
+};
+
+JpegDecoder::JpegDecoder(const unsigned char *data, long length, bool fourBytes, const TRGBA *colourMap)
+    : st_(new (std::nothrow) State) {
+    if (!st_) return;
+    State &st = *st_;
+    st.fourBytes = fourBytes;
+    st.colourMap = colourMap;
+    jpeg_std_error(&st.err.mgr);
+    st.err.mgr.error_exit = ErrorExit;
+    st.err.mgr.emit_message = EmitMessage;
+    st.err.mgr.output_message = OutputMessage;
+    st.err.mgr.format_message = FormatMessage;
+    st.err.mgr.reset_error_mgr = ResetErrorManager;
+    st.cinfo.err = &st.err.mgr;
+    jpeg_source_mgr &src = st.source;
+    src.next_input_byte = data;
+    src.bytes_in_buffer = (data && length > 0) ? static_cast<size_t>(length) : 0;
+    src.init_source = InitSource;
+    src.fill_input_buffer = FillInput;
+    src.skip_input_data = SkipInput;
+    src.resync_to_restart = jpeg_resync_to_restart;
+    src.term_source = TermSource;
+    Guarded(st.err, [&] {
+        jpeg_create_decompress(&st.cinfo);
+        st.created = true;
+        jpeg_set_marker_processor(&st.cinfo, JPEG_COM, SkipComment);
+        st.cinfo.src = &st.source;
+    });
+}
+
+JpegDecoder::~JpegDecoder() {
+    if (st_ && st_->created) jpeg_destroy_decompress(&st_->cinfo);
+    delete st_;
+}
+
+bool JpegDecoder::Start() {
+    if (!st_) return false;
+    State &st = *st_;
+    jpeg_decompress_struct &ci = st.cinfo;
+    st.started = Guarded(st.err, [&] {
+        jpeg_read_header(&ci, TRUE);
+        // Blue, green, red: the order of the converter and of the colour
+        // map. 32-bit surfaces take four-byte rows, which their kernel
+        // merges word by word with the bytes it keeps.
+        ci.out_color_space = st.fourBytes && !st.colourMap ? JCS_EXT_BGRX : JCS_EXT_BGR;
+        if (st.colourMap) {
+            ci.quantize_colors = TRUE;
+            ci.desired_number_of_colors = 256;
+            JSAMPARRAY map = (*ci.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&ci), JPOOL_IMAGE, 256, 3);
+            for (int i = 0; i < 256; ++i) {
+                map[0][i] = st.colourMap[i].b;
+                map[1][i] = st.colourMap[i].g;
+                map[2][i] = st.colourMap[i].r;
+            }
+            ci.colormap = map;
+            ci.actual_number_of_colors = 256;
+        }
+        jpeg_start_decompress(&ci);
+    });
+    if (!st.started) return false;
+    const int rows = ci.rec_outbuf_height > 0 ? ci.rec_outbuf_height : 1;
+    const size_t stride = static_cast<size_t>(ci.output_width) * ci.output_components;
+    // libjpeg-turbo's SIMD colour converters write rows that start on a
+    // 32-byte boundary with non-temporal stores, which send them to memory
+    // just before the kernel reads them back (a 1920x1080 image then takes
+    // 1.5x as long). Scratch rows start 4 bytes past a cache line instead.
+    const size_t lines = (stride + 63) & ~size_t(63);
+    st.buf.resize(lines * rows + 128);
+    JSAMPLE *const scratch = st.buf.data() + (64 - (reinterpret_cast<uintptr_t>(st.buf.data()) & 63)) + 4;
+    st.ptrs.resize(rows);
+    for (int i = 0; i < rows; ++i) st.ptrs[i] = scratch + lines * i;
+    return true;
+}
+
+int JpegDecoder::Width() const { return st_ && st_->started ? static_cast<int>(st_->cinfo.output_width) : 0; }
+
+int JpegDecoder::Components() const { return st_ && st_->started ? st_->cinfo.output_components : 0; }
+
+const uint8_t *JpegDecoder::NextRow() {
+    if (!st_ || !st_->started) return nullptr;
+    State &st = *st_;
+    if (st.served == st.batch) {
+        jpeg_decompress_struct &ci = st.cinfo;
+        if (ci.output_scanline >= ci.output_height) return nullptr;
+        st.served = st.batch = 0;
+        Guarded(st.err, [&] {
+            st.batch = jpeg_read_scanlines(&ci, st.ptrs.data(), static_cast<JDIMENSION>(st.ptrs.size()));
+        });
+        if (st.err.failed || st.batch == 0) return nullptr;
     }
-    jpeg_std_error(&err->mgr);
-    err->mgr.error_exit = ErrorExit;
-    err->mgr.emit_message = EmitMessage;
-    err->mgr.output_message = OutputMessage;
-    err->mgr.format_message = FormatMessage;
-    err->mgr.reset_error_mgr = ResetErrorManager;
-    d->cinfo.err = &err->mgr;
-    bool created = false;
-    try {
-        jpeg_create_decompress(&d->cinfo);
-        created = true;
-        jpeg_set_marker_processor(&d->cinfo, JPEG_COM, SkipComment);
-        d->source.next_input_byte = data;
-        d->source.bytes_in_buffer = (data && length > 0) ? static_cast<size_t>(length) : 0;
-        d->source.init_source = InitSource;
-        d->source.fill_input_buffer = FillInput;
-        d->source.skip_input_data = SkipInput;
-        d->source.resync_to_restart = jpeg_resync_to_restart;
-        d->source.term_source = TermSource;
-        d->cinfo.src = &d->source;
-        Run(*d, rec, target, sink);
-    } catch (int) {
-        err->failed = true;
-    }
-    const bool bad = err->failed || err->mgr.num_warnings > 0;
-    if (created) jpeg_destroy_decompress(&d->cinfo);
-    delete err;
-    delete d;
-    return bad ? 5 : 0;
+    return st.ptrs[st.served++];
+}
+
+int JpegDecoder::Finish() {
+    if (!st_) return 5;
+    State &st = *st_;
+    if (st.started) Guarded(st.err, [&] { jpeg_finish_decompress(&st.cinfo); });
+    return st.err.failed || st.err.mgr.num_warnings > 0 ? 5 : 0;
 }
 
 }  // namespace kv

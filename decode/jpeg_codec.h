@@ -1,7 +1,6 @@
 // The layer between the JPEG kernels and libjpeg: memory source, error
-// manager, comment skipper, options and the decode loop. Pixels reach the
-// caller's memory through the row sink (jpeg.cpp), which owns the colour
-// conversion into the pixel kinds.
+// manager, comment skipper, options and the scanline loop. Each kernel
+// (jpeg.cpp) pulls the decoded rows and writes them in its own format.
 #ifndef KORVANTE_JPEG_CODEC_H
 #define KORVANTE_JPEG_CODEC_H
 
@@ -12,28 +11,30 @@
 
 namespace kv {
 
-// Where the rows go; bounds come from the surface.
-struct JpegTarget {
-    uint8_t *bits;
-    int width, height;  // the surface's
-    int pitch;          // scanWidth
-    int kind;           // 8 for indices, else the pixel kind
-};
-
-// One decoded scanline: blue, green, red triples (true colour) or colour
-// indices (quantised), `width` pixels.
-class JpegRowSink {
+// One image decoded scanline by scanline: blue, green, red triples (four
+// bytes a pixel, the fourth unused, with fourBytes) in true colour, or
+// indices quantised to colourMap's entries when it is given. Grey files are
+// expanded to the same triples.
+class JpegDecoder {
 public:
-    virtual ~JpegRowSink() {}
-    virtual void Start(const JpegTarget &t, int outWidth, int outHeight, int components) = 0;
-    virtual void Row(const uint8_t *scan) = 0;
-    virtual void Finish() = 0;
-};
+    JpegDecoder(const unsigned char *data, long length, bool fourBytes, const TRGBA *colourMap);
+    ~JpegDecoder();
+    JpegDecoder(const JpegDecoder &) = delete;
+    JpegDecoder &operator=(const JpegDecoder &) = delete;
 
-// 0 on success; 5 when libjpeg failed or warned (premature end, say).
-// rec.flag: the palette words are the quantiser's colour map; rec.flag2:
-// true colour, no quantisation.
-int JpegDecode(const unsigned char *data, long length, RAW &rec, const JpegTarget &target, JpegRowSink &sink);
+    // Reads the header and starts decompressing; false when the codec failed.
+    bool Start();
+    int Width() const;       // output pixels a row
+    int Components() const;  // bytes an output pixel
+    // The next scanline, or null after the last one or once the codec failed.
+    const uint8_t *NextRow();
+    // 0 on success; 5 when the codec failed or warned (premature end, say).
+    int Finish();
+
+private:
+    struct State;
+    State *st_;
+};
 
 }  // namespace kv
 
