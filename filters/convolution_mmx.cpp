@@ -125,11 +125,10 @@ void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width
                 continue;
             }
             const uint8_t *s = j.src + q;
-            if (B == 4) {
+            if constexpr (B == 4) {
                 __m64 a0 = zero, a1 = zero;
                 for (int t = 0; t < j.count; ++t) {
-                    __m64 v;
-                    memcpy(&v, s + j.off[t], 8);
+                    const __m64 v = mmx::Load64(s + j.off[t]);
                     const __m64 c = M64(cw[t]);
                     a0 = _mm_add_pi16(a0, _mm_mullo_pi16(_mm_unpacklo_pi8(v, zero), c));
                     a1 = _mm_add_pi16(a1, _mm_mullo_pi16(_mm_unpackhi_pi8(v, zero), c));
@@ -138,7 +137,7 @@ void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width
                 a1 = DivideWords(a1, mult, shift, flip, bias, one);
                 // Unsigned saturation is the clamp to [0, 255]; alpha 0.
                 const __m64 px = _mm_and_si64(_mm_packs_pu16(a0, a1), M64(0x00FFFFFF00FFFFFFull));
-                memcpy(j.dst + q, &px, 8);
+                mmx::Store64(j.dst + q, px);
                 x += 2;
                 q += 8;
             } else {
@@ -148,9 +147,7 @@ void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width
                     a0 = _mm_add_pi16(a0, _mm_mullo_pi16(_mm_unpacklo_pi8(v, zero), M64(cw[t])));
                 }
                 a0 = DivideWords(a0, mult, shift, flip, bias, one);
-                const uint32_t px = uint32_t(_mm_cvtsi64_si32(_mm_packs_pu16(a0, zero)));
-                uint8_t *d = j.dst + q;
-                d[0] = uint8_t(px), d[1] = uint8_t(px >> 8), d[2] = uint8_t(px >> 16);
+                Fmt24::Store(j.dst + q, uint32_t(_mm_cvtsi64_si32(_mm_packs_pu16(a0, zero))));
                 ++x;
                 q += 3;
             }
