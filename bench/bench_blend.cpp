@@ -6,17 +6,14 @@
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "tests/common/testsurf.h"
 
 #ifdef KV_HAVE_PIXMAN
-#include <pixman.h>
 #define PEER_OP(op) op
 #else
 #define PEER_OP(op) 0
 #endif
 
 using namespace kvbench;
-using kvtest::TestSurface;
 
 namespace {
 
@@ -53,54 +50,28 @@ struct Pair {
 void Ours(benchmark::State &st, const ModeInfo *m, int kind, Dim sz) {
     Pair p(kind, sz);
     const CRectangulo r(0, 0, sz.w, sz.h);
-    for (auto _ : st) {
-        m->source(p.dst.desc, r, p.src.desc, CPunto(0, 0));
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { m->source(p.dst.desc, r, p.src.desc, CPunto(0, 0)); });
 }
 
 void OursMasked(benchmark::State &st, const ModeInfo *m, int kind, Dim sz) {
     Pair p(kind, sz);
     const CRectangulo r(0, 0, sz.w, sz.h);
-    for (auto _ : st) {
-        m->masked(p.dst.desc, r, p.src.desc, CPunto(0, 0), p.mask.desc, CPunto(0, 0));
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { m->masked(p.dst.desc, r, p.src.desc, CPunto(0, 0), p.mask.desc, CPunto(0, 0)); });
 }
 
 #ifdef KV_HAVE_PIXMAN
 void Pixman(benchmark::State &st, const ModeInfo *m, bool masked, Dim sz) {
     Pair p(32, sz);
-    pixman_image_t *d = pixman_image_create_bits(PIXMAN_a8r8g8b8, sz.w, sz.h,
-                                                 reinterpret_cast<uint32_t *>(p.dst.desc.bits), p.dst.desc.scanWidth);
-    pixman_image_t *s = pixman_image_create_bits(PIXMAN_a8r8g8b8, sz.w, sz.h,
-                                                 reinterpret_cast<uint32_t *>(p.src.desc.bits), p.src.desc.scanWidth);
     // pixman wants a8 rows on 4-byte boundaries; the widths used here are.
-    pixman_image_t *k = masked ? pixman_image_create_bits(PIXMAN_a8, sz.w, sz.h,
-                                                          reinterpret_cast<uint32_t *>(p.mask.desc.bits),
-                                                          p.mask.desc.scanWidth)
-                               : nullptr;
-    for (auto _ : st) {
-        pixman_image_composite32(pixman_op_t(m->op), s, k, d, 0, 0, 0, 0, 0, 0, sz.w, sz.h);
-        benchmark::ClobberMemory();
-    }
-    if (k) pixman_image_unref(k);
-    pixman_image_unref(s);
-    pixman_image_unref(d);
-    SetPixelsProcessed(st, sz);
+    TimeComposite(st, sz, pixman_op_t(m->op), PixmanOver(p.src, PIXMAN_a8r8g8b8),
+                  masked ? PixmanOver(p.mask, PIXMAN_a8) : nullptr, PixmanOver(p.dst, PIXMAN_a8r8g8b8));
 }
 #endif
 
 void Memcpy(benchmark::State &st, int kind, Dim sz) {
     Pair p(kind, sz);
     const size_t n = size_t(p.dst.desc.scanWidth) * sz.h;
-    for (auto _ : st) {
-        memcpy(p.dst.desc.bits, p.src.desc.bits, n);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { memcpy(p.dst.desc.bits, p.src.desc.bits, n); });
 }
 
 int Register() {

@@ -1,35 +1,20 @@
 // Whole-image conversion against pixman (composite SRC between the same
 // formats) and SDL (SDL_ConvertSurface), and the 8-bit nearest-colour
 // conversion against the plain 256-entry scan.
-#ifdef KV_HAVE_PIXMAN
-#include <pixman.h>
-#endif
-#ifdef KV_HAVE_SDL2
-#include <SDL2/SDL.h>
-#endif
 #include <string.h>
 
 #include "bench/bench_util.h"
-#include "tests/common/testsurf.h"
 
 using namespace kvbench;
-using kvtest::TestSurface;
 
 namespace {
 
-void Fill(TestSurface &s) {
-    kvtest::Rng rng(42);
-    s.Randomize(rng);
-}
+void Fill(TestSurface &s) { Randomize(s, 42); }
 
 void ConvertOurs(benchmark::State &st, int sk, int dk, Dim sz) {
     TestSurface s(sk, sz.w, sz.h), d(dk, sz.w, sz.h);
     Fill(s);
-    for (auto _ : st) {
-        Convert(d.desc, s.desc, 2);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { Convert(d.desc, s.desc, 2); });
 }
 
 #ifdef KV_HAVE_PIXMAN
@@ -38,17 +23,7 @@ pixman_format_code_t PixmanFormat(int kind) { return kind == 32 ? PIXMAN_a8r8g8b
 void ConvertPixman(benchmark::State &st, int sk, int dk, Dim sz) {
     TestSurface s(sk, sz.w, sz.h), d(dk, sz.w, sz.h);
     Fill(s);
-    pixman_image_t *ps = pixman_image_create_bits(PixmanFormat(sk), sz.w, sz.h,
-                                                  reinterpret_cast<uint32_t *>(s.desc.bits), s.desc.scanWidth);
-    pixman_image_t *pd = pixman_image_create_bits(PixmanFormat(dk), sz.w, sz.h,
-                                                  reinterpret_cast<uint32_t *>(d.desc.bits), d.desc.scanWidth);
-    for (auto _ : st) {
-        pixman_image_composite32(PIXMAN_OP_SRC, ps, nullptr, pd, 0, 0, 0, 0, 0, 0, sz.w, sz.h);
-        benchmark::ClobberMemory();
-    }
-    pixman_image_unref(ps);
-    pixman_image_unref(pd);
-    SetPixelsProcessed(st, sz);
+    TimeComposite(st, sz, PIXMAN_OP_SRC, PixmanOver(s, PixmanFormat(sk)), nullptr, PixmanOver(d, PixmanFormat(dk)));
 }
 #endif
 
@@ -58,8 +33,7 @@ Uint32 SdlFormat(int kind) { return kind == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_
 void ConvertSdl(benchmark::State &st, int sk, int dk, Dim sz) {
     TestSurface s(sk, sz.w, sz.h);
     Fill(s);
-    SDL_Surface *ss = SDL_CreateRGBSurfaceWithFormatFrom(s.desc.bits, sz.w, sz.h, int(s.desc.bpp), s.desc.scanWidth,
-                                                         SdlFormat(sk));
+    SDL_Surface *ss = SdlOver(s, SdlFormat(sk));
     SDL_PixelFormat *df = SDL_AllocFormat(SdlFormat(dk));
     for (auto _ : st) {
         SDL_Surface *out = SDL_ConvertSurface(ss, df, 0);
@@ -101,11 +75,7 @@ void NearestOurs(benchmark::State &st, Dim sz) {
     TestSurface s(32, sz.w, sz.h), d(8, sz.w, sz.h);
     Fill(s);
     CreateModelPal(d.palette);
-    for (auto _ : st) {
-        Convert(d.desc, s.desc, 2);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { Convert(d.desc, s.desc, 2); });
 }
 
 int Register() {

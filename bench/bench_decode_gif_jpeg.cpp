@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "tests/common/testsurf.h"
 
 #ifdef KV_HAVE_GIF
 #include <gif_lib.h>
@@ -17,7 +16,6 @@
 #endif
 
 using namespace kvbench;
-using kvtest::TestSurface;
 
 namespace {
 
@@ -142,23 +140,17 @@ const std::vector<uint8_t> &Jpeg(const Dim &d) {
 void JpegOurs(benchmark::State &st, Dim d) {
     std::vector<uint8_t> file = Jpeg(d);
     TestSurface s(32, d.w, d.h);
-    for (auto _ : st) {
-        LoadJPG(s.desc, file.data(), long(file.size()));
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, d);
+    TimePixels(st, d, [&] { LoadJPG(s.desc, file.data(), long(file.size())); });
 }
 
 void JpegPeer(benchmark::State &st, Dim d) {
     std::vector<uint8_t> file = Jpeg(d);
     std::vector<uint8_t> out(size_t(d.w) * d.h * 4);
     tjhandle h = tjInitDecompress();
-    for (auto _ : st) {
+    TimePixels(st, d, [&] {
         tjDecompress2(h, file.data(), static_cast<unsigned long>(file.size()), out.data(), d.w, d.w * 4, d.h, TJPF_BGRX, 0);
-        benchmark::ClobberMemory();
-    }
+    });
     tjDestroy(h);
-    SetPixelsProcessed(st, d);
 }
 #endif
 

@@ -2,21 +2,12 @@
 // against pixman, in the same process.
 #include <string.h>
 
-#ifdef KV_HAVE_SDL2
-#include <SDL2/SDL.h>
-#endif
-#ifdef KV_HAVE_PIXMAN
-#include <pixman.h>
-#endif
-
 #include <memory>
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "tests/common/testsurf.h"
 
 using namespace kvbench;
-using kvtest::TestSurface;
 
 namespace {
 
@@ -24,11 +15,6 @@ namespace {
 using Pt = SDL_Point;
 
 uint32_t SdlFormat(int kind) { return kind == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565; }
-
-SDL_Surface *SdlOver(TestSurface &s, int kind) {
-    return SDL_CreateRGBSurfaceWithFormatFrom(s.desc.bits, s.desc.width, s.desc.height, int(s.desc.bpp),
-                                              s.desc.scanWidth, SdlFormat(kind));
-}
 #else
 struct Pt {
     int x, y;
@@ -38,11 +24,7 @@ struct Pt {
 void FillOurs(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
     unsigned long c = 0x00123456;
-    for (auto _ : st) {
-        IdxFillRect(s.desc, CRectangulo(0, 0, sz.w, sz.h), c++);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { IdxFillRect(s.desc, CRectangulo(0, 0, sz.w, sz.h), c++); });
 }
 
 void FillMemset(benchmark::State &st, int kind, Dim sz) {
@@ -59,7 +41,7 @@ void FillMemset(benchmark::State &st, int kind, Dim sz) {
 #ifdef KV_HAVE_SDL2
 void FillSdl(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
-    SDL_Surface *surf = SdlOver(s, kind);
+    SDL_Surface *surf = SdlOver(s, SdlFormat(kind));
     Uint32 c = 0x1234;
     for (auto _ : st) {
         SDL_FillRect(surf, nullptr, c++);
@@ -75,11 +57,7 @@ void FillSdl(benchmark::State &st, int kind, Dim sz) {
 void MaskFillOurs(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
     s.Fill(0x55);
-    for (auto _ : st) {
-        MaskFillRect(s.desc, CRectangulo(0, 0, sz.w, sz.h), 0x00FF8040, 128);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { MaskFillRect(s.desc, CRectangulo(0, 0, sz.w, sz.h), 0x00FF8040, 128); });
 }
 
 #ifdef KV_HAVE_PIXMAN
@@ -87,17 +65,8 @@ void MaskFillPixman(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
     s.Fill(0x55);
     const pixman_format_code_t f = kind == 32 ? PIXMAN_a8r8g8b8 : kind == 24 ? PIXMAN_r8g8b8 : PIXMAN_r5g6b5;
-    pixman_image_t *d = pixman_image_create_bits(f, sz.w, sz.h, reinterpret_cast<uint32_t *>(s.desc.bits),
-                                                 int(s.desc.scanWidth));
     const pixman_color_t half = {0x8080, 0x4040, 0x2020, 0x8080};  // premultiplied
-    pixman_image_t *k = pixman_image_create_solid_fill(&half);
-    for (auto _ : st) {
-        pixman_image_composite32(PIXMAN_OP_OVER, k, nullptr, d, 0, 0, 0, 0, 0, 0, sz.w, sz.h);
-        benchmark::ClobberMemory();
-    }
-    pixman_image_unref(k);
-    pixman_image_unref(d);
-    SetPixelsProcessed(st, sz);
+    TimeComposite(st, sz, PIXMAN_OP_OVER, pixman_image_create_solid_fill(&half), nullptr, PixmanOver(s, f));
 }
 #endif
 
@@ -131,7 +100,7 @@ void LineOurs(benchmark::State &st, int kind, Dim sz) {
 #ifdef KV_HAVE_SDL2
 void LineSdl(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
-    SDL_Surface *surf = SdlOver(s, kind);
+    SDL_Surface *surf = SdlOver(s, SdlFormat(kind));
     SDL_Renderer *r = SDL_CreateSoftwareRenderer(surf);
     SDL_SetRenderDrawColor(r, 0xFF, 0x80, 0x40, 0xFF);
     const std::vector<SDL_Point> p = RandomPoints(sz);
@@ -195,41 +164,28 @@ void FloodQueue(benchmark::State &st, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
-int Register() {
-    for (int kind : {32, 16}) {
-        const std::string g = std::string("IdxFillRect_") + kvtest::KindByNumber(kind).name;
-        for (const Dim &sz : kSizes) {
-            benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), FillOurs, kind, sz);
-            benchmark::RegisterBenchmark(Name(g, "memset", sz).c_str(), FillMemset, kind, sz);
+const int fills = RegisterByKind({32, 16}, {
+    {"IdxFillRect_", "ours", FillOurs},
+    {"IdxFillRect_", "memset", FillMemset},
 #ifdef KV_HAVE_SDL2
-            benchmark::RegisterBenchmark(Name(g, "SDL_FillRect", sz).c_str(), FillSdl, kind, sz);
+    {"IdxFillRect_", "SDL_FillRect", FillSdl},
 #endif
-        }
-    }
-    for (int kind : {32, 24, 16}) {
-        const std::string g = std::string("MaskFillRect_") + kvtest::KindByNumber(kind).name;
-        for (const Dim &sz : kSizes) {
-            benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), MaskFillOurs, kind, sz);
+});
+const int maskFills = RegisterByKind({32, 24, 16}, {
+    {"MaskFillRect_", "ours", MaskFillOurs},
 #ifdef KV_HAVE_PIXMAN
-            benchmark::RegisterBenchmark(Name(g, "pixman", sz).c_str(), MaskFillPixman, kind, sz);
+    {"MaskFillRect_", "pixman", MaskFillPixman},
 #endif
-        }
-    }
-    for (int kind : {32, 16}) {
-        const std::string g = std::string("Line1000_") + kvtest::KindByNumber(kind).name;
-        for (const Dim &sz : kSizes) {
-            benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), LineOurs, kind, sz);
+});
+const int lines = RegisterByKind({32, 16}, {
+    {"Line1000_", "ours", LineOurs},
 #ifdef KV_HAVE_SDL2
-            benchmark::RegisterBenchmark(Name(g, "SDL_RenderDrawLines", sz).c_str(), LineSdl, kind, sz);
+    {"Line1000_", "SDL_RenderDrawLines", LineSdl},
 #endif
-        }
-    }
-    for (const Dim &sz : kSizes) {
-        benchmark::RegisterBenchmark(Name("Rellena_32", "ours", sz).c_str(), FloodOurs, sz);
-        benchmark::RegisterBenchmark(Name("Rellena_32", "queue-fill", sz).c_str(), FloodQueue, sz);
-    }
-    return 0;
-}
-const int registered = Register();
+});
+const int floods = RegisterBySize({
+    {"Rellena_32", "ours", FloodOurs},
+    {"Rellena_32", "queue-fill", FloodQueue},
+});
 
 }  // namespace

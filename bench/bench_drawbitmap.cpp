@@ -7,15 +7,9 @@
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "tests/common/testsurf.h"
-
-#ifdef KV_HAVE_SDL2
-#include <SDL2/SDL.h>
-#endif
 
 using namespace kvbench;
 using kvtest::Rng;
-using kvtest::TestSurface;
 
 namespace {
 
@@ -51,28 +45,20 @@ void Ours(benchmark::State &st, int kind, Dim sz, Keys keys) {
     std::unique_ptr<TestSurface> src = Source(kind, sz, keys);
     TestSurface dst(kind, sz.w, sz.h);
     dst.Fill(0x40);
-    for (auto _ : st) {
-        DrawBitmap(dst.desc, src->desc);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { DrawBitmap(dst.desc, src->desc); });
 }
 
 void Memcpy(benchmark::State &st, int kind, Dim sz) {
     std::unique_ptr<TestSurface> src = Source(kind, sz, kNoKey);
     TestSurface dst(kind, sz.w, sz.h);
-    for (auto _ : st) {
+    TimePixels(st, sz, [&] {
         for (int y = 0; y < sz.h; ++y) memcpy(dst.Row(y), src->Row(y), size_t(dst.RowBytes()));
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    });
 }
 
 #ifdef KV_HAVE_SDL2
 SDL_Surface *Wrap(TestSurface &s) {
-    const uint32_t fmt = s.desc.bpp == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565;
-    SDL_Surface *o = SDL_CreateRGBSurfaceWithFormatFrom(s.desc.bits, s.desc.width, s.desc.height,
-                                                        int(s.desc.bpp), s.desc.scanWidth, fmt);
+    SDL_Surface *o = SdlOver(s, s.desc.bpp == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565);
     SDL_SetSurfaceBlendMode(o, SDL_BLENDMODE_NONE);
     return o;
 }
@@ -83,13 +69,9 @@ void Sdl(benchmark::State &st, int kind, Dim sz, Keys keys) {
     dst.Fill(0x40);
     SDL_Surface *s = Wrap(*src), *d = Wrap(dst);
     if (keys != kNoKey) SDL_SetColorKey(s, SDL_TRUE, kind == 32 ? (kKey32 | 0xFF000000u) : kKey565);
-    for (auto _ : st) {
-        SDL_BlitSurface(s, nullptr, d, nullptr);
-        benchmark::ClobberMemory();
-    }
+    TimePixels(st, sz, [&] { SDL_BlitSurface(s, nullptr, d, nullptr); });
     SDL_FreeSurface(s);
     SDL_FreeSurface(d);
-    SetPixelsProcessed(st, sz);
 }
 #endif
 
@@ -116,11 +98,7 @@ std::vector<uint8_t> Bmp24(Dim sz) {
 void LoadOurs(benchmark::State &st, Dim sz) {
     std::vector<uint8_t> f = Bmp24(sz);
     TestSurface dst(32, sz.w, sz.h);
-    for (auto _ : st) {
-        LoadBMP(dst.desc, f.data(), long(f.size()));
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { LoadBMP(dst.desc, f.data(), long(f.size())); });
 }
 
 #ifdef KV_HAVE_SDL2
@@ -140,7 +118,7 @@ void LoadSdl(benchmark::State &st, Dim sz) {
 int Register() {
     for (const Dim &sz : kSizes) {
         for (int kind : {32, 16}) {
-            const std::string k = kind == 32 ? "32" : "565";
+            const std::string k = kvtest::KindByNumber(kind).name;
             const std::string plain = "DrawBitmap_" + k + "_nokey";
             benchmark::RegisterBenchmark(Name(plain, "ours", sz).c_str(), Ours, kind, sz, kNoKey);
             benchmark::RegisterBenchmark(Name(plain, "memcpy", sz).c_str(), Memcpy, kind, sz);

@@ -6,21 +6,12 @@
 #include <vector>
 
 #include "bench/bench_util.h"
-#include "tests/common/testsurf.h"
-
-#ifdef KV_HAVE_PIXMAN
-#include <pixman.h>
-#endif
 
 using namespace kvbench;
-using kvtest::TestSurface;
 
 namespace {
 
-void Fill(TestSurface &s) {
-    kvtest::Rng rng(11);
-    s.Randomize(rng);
-}
+void Fill(TestSurface &s) { Randomize(s, 11); }
 
 void ConvOurs(benchmark::State &st, Dim sz) {
     TestSurface img(32, sz.w, sz.h), scratch(32, sz.w, sz.h);
@@ -32,45 +23,28 @@ void ConvOurs(benchmark::State &st, Dim sz) {
         off[k] = (k / 3 - 1) * P + (k % 3 - 1) * 4;
         coef[k] = 1;
     }
-    for (auto _ : st) {
-        DoConvolucion(img.desc, scratch.desc, 9, coef, off, 9, 0);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { DoConvolucion(img.desc, scratch.desc, 9, coef, off, 9, 0); });
 }
 
 #ifdef KV_HAVE_PIXMAN
 void ConvPixman(benchmark::State &st, Dim sz) {
     TestSurface src(32, sz.w, sz.h), dst(32, sz.w, sz.h);
     Fill(src);
-    pixman_image_t *s = pixman_image_create_bits(PIXMAN_x8r8g8b8, sz.w, sz.h, (uint32_t *)src.desc.bits,
-                                                 src.desc.scanWidth);
-    pixman_image_t *d = pixman_image_create_bits(PIXMAN_x8r8g8b8, sz.w, sz.h, (uint32_t *)dst.desc.bits,
-                                                 dst.desc.scanWidth);
+    pixman_image_t *s = PixmanOver(src, PIXMAN_x8r8g8b8);
     pixman_fixed_t params[2 + 9];
     params[0] = pixman_int_to_fixed(3);
     params[1] = pixman_int_to_fixed(3);
     for (int k = 0; k < 9; ++k) params[2 + k] = pixman_double_to_fixed(1.0 / 9.0);
     pixman_image_set_filter(s, PIXMAN_FILTER_CONVOLUTION, params, 11);
     pixman_image_set_repeat(s, PIXMAN_REPEAT_PAD);
-    for (auto _ : st) {
-        pixman_image_composite32(PIXMAN_OP_SRC, s, nullptr, d, 0, 0, 0, 0, 0, 0, sz.w, sz.h);
-        benchmark::ClobberMemory();
-    }
-    pixman_image_unref(s);
-    pixman_image_unref(d);
-    SetPixelsProcessed(st, sz);
+    TimeComposite(st, sz, PIXMAN_OP_SRC, s, nullptr, PixmanOver(dst, PIXMAN_x8r8g8b8));
 }
 #endif
 
 void SmoothOurs(benchmark::State &st, Dim sz) {
     TestSurface img(32, sz.w, sz.h), scratch(32, sz.w, sz.h);
     Fill(img);
-    for (auto _ : st) {
-        DoSuavizado(img.desc, scratch.desc);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { DoSuavizado(img.desc, scratch.desc); });
 }
 
 // What one would write by hand: horizontal then vertical sums of three,
@@ -103,37 +77,25 @@ void SmoothBox(benchmark::State &st, Dim sz) {
 void FactorOurs(benchmark::State &st, Dim sz) {
     TestSurface img(32, sz.w, sz.h);
     Fill(img);
-    for (auto _ : st) {
-        DoFactor(img.desc, 200);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { DoFactor(img.desc, 200); });
 }
 
 void FactorMemcpy(benchmark::State &st, Dim sz) {
     TestSurface a(32, sz.w, sz.h), b(32, sz.w, sz.h);
     Fill(a);
     const size_t n = size_t(a.desc.scanWidth) * sz.h;
-    for (auto _ : st) {
-        memcpy(b.desc.bits, a.desc.bits, n);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { memcpy(b.desc.bits, a.desc.bits, n); });
 }
 
-int Register() {
-    for (const Dim &sz : kSizes) {
-        benchmark::RegisterBenchmark(Name("Conv3x3_32", "ours", sz).c_str(), ConvOurs, sz);
+const int registered = RegisterBySize({
+    {"Conv3x3_32", "ours", ConvOurs},
 #ifdef KV_HAVE_PIXMAN
-        benchmark::RegisterBenchmark(Name("Conv3x3_32", "pixman", sz).c_str(), ConvPixman, sz);
+    {"Conv3x3_32", "pixman", ConvPixman},
 #endif
-        benchmark::RegisterBenchmark(Name("Suavizado_32", "ours", sz).c_str(), SmoothOurs, sz);
-        benchmark::RegisterBenchmark(Name("Suavizado_32", "box-blur", sz).c_str(), SmoothBox, sz);
-        benchmark::RegisterBenchmark(Name("Factor_32", "ours", sz).c_str(), FactorOurs, sz);
-        benchmark::RegisterBenchmark(Name("Factor_32", "memcpy", sz).c_str(), FactorMemcpy, sz);
-    }
-    return 0;
-}
-const int registered = Register();
+    {"Suavizado_32", "ours", SmoothOurs},
+    {"Suavizado_32", "box-blur", SmoothBox},
+    {"Factor_32", "ours", FactorOurs},
+    {"Factor_32", "memcpy", FactorMemcpy},
+});
 
 }  // namespace

@@ -7,17 +7,8 @@
 #include <memory>
 
 #include "bench/bench_util.h"
-#include "tests/common/testsurf.h"
-
-#ifdef KV_HAVE_SDL2
-#include <SDL2/SDL.h>
-#endif
-#ifdef KV_HAVE_PIXMAN
-#include <pixman.h>
-#endif
 
 using namespace kvbench;
-using kvtest::TestSurface;
 
 namespace {
 
@@ -29,11 +20,7 @@ void MixLevelOurs(benchmark::State &st, int kind, int level, Dim sz) {
     dst.Randomize(rng);
     src.Randomize(rng);
     const CRectangulo r(0, 0, sz.w, sz.h);
-    for (auto _ : st) {
-        DrawMix(dst.desc, r, (unsigned short)level, src.desc, CPunto(), kNoTable);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { DrawMix(dst.desc, r, (unsigned short)level, src.desc, CPunto(), kNoTable); });
 }
 
 void MixAlphaOurs(benchmark::State &st, int kind, Dim sz) {
@@ -43,11 +30,7 @@ void MixAlphaOurs(benchmark::State &st, int kind, Dim sz) {
     src.Randomize(rng);
     alpha.Randomize(rng);
     const CRectangulo r(0, 0, sz.w, sz.h);
-    for (auto _ : st) {
-        DrawMix(dst.desc, r, alpha.desc, CPunto(), src.desc, CPunto(), kNoTable);
-        benchmark::ClobberMemory();
-    }
-    SetPixelsProcessed(st, sz);
+    TimePixels(st, sz, [&] { DrawMix(dst.desc, r, alpha.desc, CPunto(), src.desc, CPunto(), kNoTable); });
 }
 
 #ifdef KV_HAVE_SDL2
@@ -67,14 +50,12 @@ void MixLevelSdl(benchmark::State &st, int kind, int level, Dim sz) {
         }
     SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_BLEND);
     SDL_SetSurfaceAlphaMod(src, Uint8(level));
-    for (auto _ : st) {
+    TimePixels(st, sz, [&] {
         SDL_Rect rs{0, 0, sz.w, sz.h}, rd{0, 0, sz.w, sz.h};
         SDL_BlitSurface(src, &rs, dst, &rd);
-        benchmark::ClobberMemory();
-    }
+    });
     SDL_FreeSurface(src);
     SDL_FreeSurface(dst);
-    SetPixelsProcessed(st, sz);
 }
 #endif
 
@@ -86,27 +67,14 @@ void MixAlphaPixman(benchmark::State &st, int kind, Dim sz) {
     src.Randomize(rng);
     alpha.Randomize(rng);
     const pixman_format_code_t fmt = kind == 32 ? PIXMAN_x8r8g8b8 : PIXMAN_r5g6b5;
-    pixman_image_t *d = pixman_image_create_bits(fmt, sz.w, sz.h, reinterpret_cast<uint32_t *>(dst.desc.bits),
-                                                 dst.desc.scanWidth);
-    pixman_image_t *s = pixman_image_create_bits(fmt, sz.w, sz.h, reinterpret_cast<uint32_t *>(src.desc.bits),
-                                                 src.desc.scanWidth);
-    pixman_image_t *m = pixman_image_create_bits(PIXMAN_a8, sz.w, sz.h, reinterpret_cast<uint32_t *>(alpha.desc.bits),
-                                                 alpha.desc.scanWidth);
-    for (auto _ : st) {
-        pixman_image_composite32(PIXMAN_OP_OVER, s, m, d, 0, 0, 0, 0, 0, 0, sz.w, sz.h);
-        benchmark::ClobberMemory();
-    }
-    pixman_image_unref(m);
-    pixman_image_unref(s);
-    pixman_image_unref(d);
-    SetPixelsProcessed(st, sz);
+    TimeComposite(st, sz, PIXMAN_OP_OVER, PixmanOver(src, fmt), PixmanOver(alpha, PIXMAN_a8), PixmanOver(dst, fmt));
 }
 #endif
 
 int Register() {
     for (const Dim &sz : kSizes) {
         for (int kind : {32, 16}) {
-            const std::string k = kind == 32 ? "32" : "565";
+            const std::string k = kvtest::KindByNumber(kind).name;
             for (int level : {128, 100}) {
                 const std::string g = "DrawMixLevel" + std::to_string(level) + "_" + k;
                 benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), MixLevelOurs, kind, level, sz);

@@ -3,12 +3,11 @@
 #include <string.h>
 
 #include <memory>
+#include <type_traits>
 
 #include "bench/bench_util.h"
-#include "tests/common/testsurf.h"
 
 using namespace kvbench;
-using kvtest::TestSurface;
 
 namespace {
 
@@ -77,36 +76,30 @@ void GetPixelPeerN(benchmark::State &st, int kind, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
-void SetPixelPeer(benchmark::State &st, int kind, Dim sz) {
+// Calls f with the kind's pixel size in bytes as a compile-time constant.
+template <class F>
+void WithPixelBytes(int kind, F f) {
     switch (kvtest::KindByNumber(kind).bpp) {
-    case 8: return SetPixelPeerN<1>(st, kind, sz);
-    case 16: return SetPixelPeerN<2>(st, kind, sz);
-    case 24: return SetPixelPeerN<3>(st, kind, sz);
-    default: return SetPixelPeerN<4>(st, kind, sz);
+    case 8: return f(std::integral_constant<int, 1>());
+    case 16: return f(std::integral_constant<int, 2>());
+    case 24: return f(std::integral_constant<int, 3>());
+    default: return f(std::integral_constant<int, 4>());
     }
+}
+
+void SetPixelPeer(benchmark::State &st, int kind, Dim sz) {
+    WithPixelBytes(kind, [&](auto n) { SetPixelPeerN<decltype(n)::value>(st, kind, sz); });
 }
 
 void GetPixelPeer(benchmark::State &st, int kind, Dim sz) {
-    switch (kvtest::KindByNumber(kind).bpp) {
-    case 8: return GetPixelPeerN<1>(st, kind, sz);
-    case 16: return GetPixelPeerN<2>(st, kind, sz);
-    case 24: return GetPixelPeerN<3>(st, kind, sz);
-    default: return GetPixelPeerN<4>(st, kind, sz);
-    }
+    WithPixelBytes(kind, [&](auto n) { GetPixelPeerN<decltype(n)::value>(st, kind, sz); });
 }
 
-int Register() {
-    for (int kind : kvtest::AllKinds()) {
-        const std::string k = kvtest::KindByNumber(kind).name;
-        for (const Dim &sz : kSizes) {
-            benchmark::RegisterBenchmark(Name("SetPixel_" + k, "ours", sz).c_str(), SetPixelOurs, kind, sz);
-            benchmark::RegisterBenchmark(Name("SetPixel_" + k, "store-loop", sz).c_str(), SetPixelPeer, kind, sz);
-            benchmark::RegisterBenchmark(Name("GetPixel_" + k, "ours", sz).c_str(), GetPixelOurs, kind, sz);
-            benchmark::RegisterBenchmark(Name("GetPixel_" + k, "load-loop", sz).c_str(), GetPixelPeer, kind, sz);
-        }
-    }
-    return 0;
-}
-const int registered = Register();
+const int registered = RegisterByKind(kvtest::AllKinds(), {
+    {"SetPixel_", "ours", SetPixelOurs},
+    {"SetPixel_", "store-loop", SetPixelPeer},
+    {"GetPixel_", "ours", GetPixelOurs},
+    {"GetPixel_", "load-loop", GetPixelPeer},
+});
 
 }  // namespace
