@@ -40,8 +40,10 @@ Decoded DecodeInto(TSurfDesc &s, CKVGIF &gif, RAW &raw, int bytesPerPixel) {
     return r == kGifOk ? kWhole : r == kGifCut ? kPart : kNothing;
 }
 
-template <class F>
-bool LoadGIFPacked(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
+// The frame's indices become colours of the table, from the last pixel
+// backwards; `store` (destination, colour) writes one pixel.
+template <class F, class Store>
+bool LoadGIFColour(TSurfDesc &s, CKVGIF &gif, RAW &raw, Store store) {
     const Decoded d = DecodeInto(s, gif, raw, F::kBytes);
     if (d == kNothing) return false;
     if (!raw.flag) return d == kWhole;
@@ -51,35 +53,27 @@ bool LoadGIFPacked(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
     for (int y = s.height - 1; y >= 0; --y) {
         const uint8_t *src = s.bits + static_cast<size_t>(y) * w;
         uint8_t *dst = Row(s, y);
-        for (int x = w - 1; x >= 0; --x) F::Store(dst + x * F::kBytes, lut[src[x]]);
+        for (int x = w - 1; x >= 0; --x) store(dst + x * F::kBytes, lut[src[x]]);
     }
     return d == kWhole;
 }
 
+template <class F>
+struct StoreAs {
+    void operator()(uint8_t *p, uint32_t c) const { F::Store(p, c); }
+};
+
 bool LoadGIF_32(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
-    const Decoded d = DecodeInto(s, gif, raw, 4);
-    if (d == kNothing) return false;
-    if (!raw.flag) return d == kWhole;
-    uint32_t lut[256];
-    for (int i = 0; i < 256; ++i) lut[i] = PackEntry<Fmt32>(raw.palette[i]);
-    const int w = s.width;
-    for (int y = s.height - 1; y >= 0; --y) {
-        const uint8_t *src = s.bits + static_cast<size_t>(y) * w;
-        uint8_t *dst = Row(s, y);
-        for (int x = w - 1; x >= 0; --x) {
-            // The fourth byte of the pixel stays as it was. The index is
-            // read before the word that may hold it is written.
-            const uint32_t c = lut[src[x]];
-            uint8_t *p = dst + x * 4;
-            Store32(p, (Load32(p) & 0xFF000000u) | c);
-        }
-    }
-    return d == kWhole;
+    // The fourth byte of the pixel stays as it was. The index is read
+    // before the word that may hold it is written.
+    return LoadGIFColour<Fmt32>(s, gif, raw, [](uint8_t *p, uint32_t c) { Store32(p, (Load32(p) & 0xFF000000u) | c); });
 }
-bool LoadGIF_24(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt24>(s, gif, raw); }
-bool LoadGIF_565(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt565>(s, gif, raw); }
-bool LoadGIF_555(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt555>(s, gif, raw); }
-bool LoadGIF_4444(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFPacked<Fmt4444>(s, gif, raw); }
+bool LoadGIF_24(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFColour<Fmt24>(s, gif, raw, StoreAs<Fmt24>()); }
+bool LoadGIF_565(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFColour<Fmt565>(s, gif, raw, StoreAs<Fmt565>()); }
+bool LoadGIF_555(TSurfDesc &s, CKVGIF &gif, RAW &raw) { return LoadGIFColour<Fmt555>(s, gif, raw, StoreAs<Fmt555>()); }
+bool LoadGIF_4444(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
+    return LoadGIFColour<Fmt4444>(s, gif, raw, StoreAs<Fmt4444>());
+}
 
 bool LoadGIF_8Bits(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
     const Decoded d = DecodeInto(s, gif, raw, 1);

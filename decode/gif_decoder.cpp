@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <mutex>
+#include <vector>
 
 #include "decode/reader.h"
 
@@ -10,63 +11,65 @@ namespace kv {
 
 namespace {
 
-// Where an open stream ends. The forms with a length give the end; the
-// others trust the stream to be complete and leave the rest of the address
-// space open.
-struct Span {
-    uintptr_t begin = 0;  // 0: none
-    uintptr_t end = 0;
-    bool bounded = false;
-    bool Holds(uintptr_t a) const { return begin != 0 && a >= begin && a <= end; }
+// Each open record's stream: the records have no room for its end, so it
+// is kept here by the record's address, for whichever thread calls next.
+// Few records are open at once; the list keeps its room between streams.
+struct OpenStream {
+    const CKVGIF *record;
+    Reader stream;
 };
 
-// The records keep no room for the end, so it is remembered here: per
-// thread, the stream that thread opened last, which its frame calls read;
-// and library-wide, the stream any thread opened last, for a stream opened
-// on one thread and read on another (the caller's hand-over orders the
-// calls). A bounded span that holds the position wins over an unbounded one.
-thread_local Span t_opened;
-std::mutex g_lastMutex;
-Span g_last;
+struct OpenStreams {
+    std::mutex lock;
+    std::vector<OpenStream> list;
+    OpenStream *Find(const CKVGIF &gif) {
+        for (OpenStream &o : list)
+            if (o.record == &gif) return &o;
+        return nullptr;
+    }
+};
 
-void Remember(const Span &s) {
-    t_opened = s;
-    std::lock_guard<std::mutex> lock(g_lastMutex);
-    g_last = s;
+OpenStreams &Streams() {
+    static OpenStreams streams;
+    return streams;
 }
 
-Span SpanOf(uintptr_t a) {
-    const Span own = t_opened;
-    if (own.bounded && own.Holds(a)) return own;
-    Span last;
-    {
-        std::lock_guard<std::mutex> lock(g_lastMutex);
-        last = g_last;
+void Remember(const CKVGIF &gif, const Reader &stream) {
+    OpenStreams &o = Streams();
+    std::lock_guard<std::mutex> hold(o.lock);
+    if (OpenStream *e = o.Find(gif))
+        e->stream = stream;
+    else
+        o.list.push_back(OpenStream{&gif, stream});
+}
+
+void Forget(const CKVGIF &gif) {
+    OpenStreams &o = Streams();
+    std::lock_guard<std::mutex> hold(o.lock);
+    if (OpenStream *e = o.Find(gif)) {
+        *e = o.list.back();
+        o.list.pop_back();
     }
-    if (last.bounded && last.Holds(a)) return last;
-    if (own.Holds(a)) return own;
-    if (last.Holds(a)) return last;
-    return Span();
+}
+
+// The record's stream from its position on; nothing to read when the record
+// has no open stream or its position lies outside it.
+Reader StreamAt(const CKVGIF &gif) {
+    const uint8_t *at = gif.stream;
+    if (at) {
+        OpenStreams &o = Streams();
+        std::lock_guard<std::mutex> hold(o.lock);
+        if (const OpenStream *e = o.Find(gif)) {
+            Reader in = e->stream;
+            if (in.SeekTo(at)) return in;
+        }
+    }
+    return Reader(at, 0);
 }
 
 constexpr int kMaxCodes = 4096;
 
 const uint32_t kMask[13] = {0x0, 0x1, 0x3, 0x7, 0xF, 0x1F, 0x3F, 0x7F, 0xFF, 0x1FF, 0x3FF, 0x7FF, 0xFFF};
-
-// Bytes of the open stream from p to its end; 0 when p belongs to no stream
-// this thread can see.
-size_t StreamLeft(const uint8_t *p) {
-    const uintptr_t a = reinterpret_cast<uintptr_t>(p);
-    if (!p) return 0;
-    const Span s = SpanOf(a);
-    if (!s.Holds(a)) return 0;
-    const uintptr_t left = s.end - a;
-    // An unbounded stream still needs an end whose distance fits a ptrdiff_t.
-    const uintptr_t most = static_cast<uintptr_t>(PTRDIFF_MAX);
-    return static_cast<size_t>(left < most ? left : most);
-}
-
-Reader StreamAt(const uint8_t *p) { return Reader(p, StreamLeft(p)); }
 
 void ReadColours(Reader &in, int entries, RAW &raw) {
     if (!raw.flag) {
@@ -81,13 +84,14 @@ void ReadColours(Reader &in, int entries, RAW &raw) {
     }
 }
 
-// Codes packed LSB first in data sub-blocks; a zero-length sub-block (or the
-// stream's end) gives the end code.
+// Codes packed LSB first in data sub-blocks read from the stream; a
+// zero-length sub-block (or the stream's end) gives the end code.
 struct BitReader {
-    const uint8_t *stream;  // next sub-block's length byte
-    const uint8_t *streamEnd;
-    const uint8_t *block;
-    int blockLeft;
+    explicit BitReader(Reader &stream) : in(stream) {}
+
+    Reader &in;  // at the next sub-block's length byte
+    const uint8_t *block = nullptr;
+    int blockLeft = 0;
     uint32_t acc = 0;
     int held = 0;
     bool terminated = false;  // the zero-length sub-block was read, or the stream ran out
@@ -109,25 +113,23 @@ struct BitReader {
         while (held < size) {
             if (blockLeft == 0) {
                 if (terminated) return false;
-                if (stream >= streamEnd) {
+                if (in.AtEnd()) {
                     terminated = cut = true;
                     return false;
                 }
-                const int want = *stream++;
-                const ptrdiff_t avail = streamEnd - stream;
+                const size_t want = in.U8();
                 if (want == 0) {
                     terminated = true;
                     return false;
                 }
                 // The last sub-block may be cut short by the stream's end.
-                const int n = want > avail ? static_cast<int>(avail) : want;
+                const size_t n = want < in.Left() ? want : in.Left();
                 if (n == 0) {
                     terminated = cut = true;
                     return false;
                 }
-                block = stream;
-                stream += n;
-                blockLeft = n;
+                block = in.Span(n);
+                blockLeft = static_cast<int>(n);
             }
             while (blockLeft > 0 && held <= 24) {
                 acc |= static_cast<uint32_t>(*block++) << held;
@@ -143,18 +145,16 @@ struct BitReader {
     // of the frame's sub-blocks.
     void SkipRest() {
         while (!terminated) {
-            if (stream >= streamEnd) {
+            if (in.AtEnd()) {
                 cut = true;
                 break;
             }
-            const int n = *stream++;
+            const size_t n = in.U8();
             if (n == 0) break;
-            if (n > streamEnd - stream) {
-                stream = streamEnd;
+            if (!in.Skip(n)) {
                 cut = true;
                 break;
             }
-            stream += n;
         }
         blockLeft = 0;
         terminated = true;
@@ -224,104 +224,144 @@ struct IndexSink {
 #define KV_NOINLINE
 #endif
 
-// The code tables live on the stack of the call that decodes a frame (some
-// 24 KB in either path), so frames on different threads never share them.
-// Each path returns true when it read the end code.
-
 // A frame that is not interlaced and fits the buffer as a whole: every
 // string already lies in the output, so a code's string is copied from
-// where it was written instead of walking its chain. The same table rules
-// as the general loop; once the frame is full the rest is skipped.
-KV_NOINLINE bool DecodeContiguous(BitReader &bits, uint8_t *buf, size_t total, int minSize, int &codeSize) {
-    uint32_t where[kMaxCodes];   // where each code's string was last written
-    uint16_t length[kMaxCodes];  // string length of each code
-    const int clear = 1 << minSize, endCode = clear + 1, firstFree = clear + 2;
-    int limit = 1 << codeSize;
-    int next = firstFree;
-    size_t at = 0;                  // next output position
-    int prev = -1;
-    size_t prevAt = 0, prevLen = 0; // where and how long the previous string is
-    int code;
-    bool more = bits.Code(codeSize, code);
-    while (more && code != endCode && at < total) {
-        if (code == clear || prev < 0) {
-            if (code == clear) {
-                next = firstFree;
-                codeSize = minSize + 1;
-                limit = 1 << codeSize;
-                do {
-                    more = bits.Code(codeSize, code);
-                } while (more && code == clear);
-                if (!more || code == endCode) break;
-            }
-            if (code >= firstFree) code = 0;
-            prevAt = at;
-            prevLen = 1;
-            buf[at++] = static_cast<uint8_t>(code);
-            prev = code;
-            more = bits.Code(codeSize, code);
-            continue;
-        }
+// where it was written instead of walking its chain; the frame ends when
+// the output is full.
+class ContiguousOut {
+public:
+    ContiguousOut(int minSize, uint8_t *buf, size_t total) : clear_(1 << minSize), buf_(buf), total_(total) {}
+
+    bool Done() const { return at_ >= total_; }
+
+    void First(int code) {
+        prevAt_ = at_;
+        prevLen_ = 1;
+        buf_[at_++] = static_cast<uint8_t>(code);
+    }
+
+    void String(int code, int next, bool add) {
         size_t len;
-        if (code < clear) {
+        if (code < clear_) {
             len = 1;
-            buf[at] = static_cast<uint8_t>(code);
+            buf_[at_] = static_cast<uint8_t>(code);
         } else {
-            const uint8_t *src;
-            if (code >= next) {
-                // Not yet in the table (or damaged): the previous string and
-                // its first index, which the forward copy repeats.
-                code = next;
-                src = buf + prevAt;
-                len = prevLen + 1;
-            } else {
-                src = buf + where[code];
-                len = length[code];
+            // The previous string and its first index, which the forward
+            // copy repeats.
+            const uint8_t *src = buf_ + prevAt_;
+            len = prevLen_ + 1;
+            if (code < next) {
+                src = buf_ + where_[code];
+                len = length_[code];
             }
-            if (len > total - at) len = total - at;
-            uint8_t *dst = buf + at;
+            if (len > total_ - at_) len = total_ - at_;
+            uint8_t *dst = buf_ + at_;
             for (size_t i = 0; i < len; ++i) dst[i] = src[i];
         }
-        if (next < limit) {
-            where[next] = static_cast<uint32_t>(prevAt);
-            length[next] = static_cast<uint16_t>(prevLen + 1);
-            ++next;
+        if (add) {
+            where_[next] = static_cast<uint32_t>(prevAt_);
+            length_[next] = static_cast<uint16_t>(prevLen_ + 1);
         }
-        if (next >= limit && codeSize < 12) {
-            ++codeSize;
-            limit <<= 1;
-        }
-        prevAt = at;
-        prevLen = len;
-        at += len;
-        prev = code;
-        more = bits.Code(codeSize, code);
+        prevAt_ = at_;
+        prevLen_ = len;
+        at_ += len;
     }
-    const bool ended = more && code == endCode;
-    if (more) bits.SkipRest();
-    return ended;
-}
+
+private:
+    const int clear_;
+    uint8_t *const buf_;
+    const size_t total_;
+    size_t at_ = 0;                    // next output position
+    size_t prevAt_ = 0, prevLen_ = 0;  // where and how long the previous string is
+    uint32_t where_[kMaxCodes];        // where each code's string was last written
+    uint16_t length_[kMaxCodes];       // string length of each code
+};
 
 // Every other frame: each code's string is walked down its prefix chain
-// into the sink, which keeps to the cap and the interlaced row order.
-KV_NOINLINE bool DecodeChains(BitReader &bits, uint8_t *buf, size_t cap, int fw, int fh, bool interlaced,
-                              int minSize, int &codeSize) {
-    uint16_t prefix[kMaxCodes];
-    uint8_t suffix[kMaxCodes];
-    uint16_t length[kMaxCodes];  // string length of each code
-    uint8_t stack[kMaxCodes + 1];
+// into the index sink, which keeps to the cap and the interlaced row order.
+class ChainOut {
+public:
+    ChainOut(int minSize, uint8_t *buf, size_t cap, int fw, int fh, bool interlaced)
+        : firstFree_((1 << minSize) + 2), out_(buf, cap, fw, fh, interlaced) {
+        for (int c = 0; c < (1 << minSize); ++c) {
+            length_[c] = 1;
+            prefix_[c] = 0;
+            suffix_[c] = static_cast<uint8_t>(c);
+        }
+    }
+
+    bool Done() const { return out_.Done(); }
+
+    void First(int code) {
+        out_.Put(static_cast<uint8_t>(code));
+        prev_ = first_ = code;
+    }
+
+    void String(int code, int next, bool add) {
+        int cur = code;
+        int extra = -1;
+        if (code >= next) {
+            // The previous string plus its own first index.
+            extra = first_;
+            cur = prev_;
+            code = next;
+        }
+        const int len = length_[cur] + (extra >= 0);
+        int c = cur;
+        if (!out_.Full() && out_.col + len <= out_.room) {
+            uint8_t *p = out_.row + out_.col + len - 1;
+            if (extra >= 0) *p-- = static_cast<uint8_t>(extra);
+            while (c >= firstFree_) {
+                *p-- = suffix_[c];
+                c = prefix_[c];
+            }
+            *p = static_cast<uint8_t>(c);
+            out_.col += len;
+            if (out_.col == out_.fw) {
+                ++out_.r;
+                out_.OpenRow(out_.NextRowNumber());
+            }
+        } else {
+            int sp = 0;
+            if (extra >= 0) stack_[sp++] = static_cast<uint8_t>(extra);
+            while (c >= firstFree_ && sp < kMaxCodes) {
+                stack_[sp++] = suffix_[c];
+                c = prefix_[c];
+            }
+            stack_[sp++] = static_cast<uint8_t>(c);
+            while (sp > 0) out_.Put(stack_[--sp]);
+        }
+        first_ = c;
+        if (add) {
+            prefix_[next] = static_cast<uint16_t>(prev_);
+            suffix_[next] = static_cast<uint8_t>(first_);
+            length_[next] = static_cast<uint16_t>(length_[prev_] + 1);
+        }
+        prev_ = code;
+    }
+
+private:
+    const int firstFree_;
+    IndexSink out_;
+    int prev_ = 0;   // the previous string's code
+    int first_ = 0;  // its first index
+    uint16_t prefix_[kMaxCodes];
+    uint8_t suffix_[kMaxCodes];
+    uint16_t length_[kMaxCodes];  // string length of each code
+    uint8_t stack_[kMaxCodes + 1];
+};
+
+// The one LZW loop. The output (Out, built here from `args`) decides how a
+// code's string is written and keeps the tables that needs; they live on
+// this call's stack (some 24 KB), so frames on different threads never
+// share them. True when the end code was read.
+template <class Out, class... Args>
+KV_NOINLINE bool DecodeLzw(BitReader &bits, int minSize, int &codeSize, Args... args) {
+    Out out(minSize, args...);
     const int clear = 1 << minSize, endCode = clear + 1, firstFree = clear + 2;
     int limit = 1 << codeSize;
     int next = firstFree;
-    for (int c = 0; c < clear; ++c) {
-        length[c] = 1;
-        prefix[c] = 0;
-        suffix[c] = static_cast<uint8_t>(c);
-    }
-    IndexSink out(buf, cap, fw, fh, interlaced);
-
-    int prev = -1;   // no previous string yet
-    int first = 0;   // first index of the previous string
+    bool started = false;  // a previous string exists
     int code;
     bool more = bits.Code(codeSize, code);
     while (more && code != endCode && !out.Done()) {
@@ -333,67 +373,25 @@ KV_NOINLINE bool DecodeChains(BitReader &bits, uint8_t *buf, size_t cap, int fw,
                 more = bits.Code(codeSize, code);
             } while (more && code == clear);
             if (!more || code == endCode) break;
-            if (code >= firstFree) code = 0;
-            out.Put(static_cast<uint8_t>(code));
-            prev = first = code;
-            more = bits.Code(codeSize, code);
-            continue;
+            started = false;
         }
-        if (prev < 0) {
+        if (!started) {
             // Data that does not start with a clear code: as if it did.
             if (code >= firstFree) code = 0;
-            out.Put(static_cast<uint8_t>(code));
-            prev = first = code;
-            more = bits.Code(codeSize, code);
-            continue;
-        }
-        // A code not yet in the table is the previous string plus its own
-        // first index; a damaged one (past the next free code) is read the
-        // same way, so every prefix stays below its own code.
-        int cur = code;
-        int extra = -1;
-        if (code >= next) {
-            extra = first;
-            cur = prev;
-            code = next;
-        }
-        const int len = length[cur] + (extra >= 0);
-        int c = cur;
-        if (!out.Full() && out.col + len <= out.room) {
-            uint8_t *p = out.row + out.col + len - 1;
-            if (extra >= 0) *p-- = static_cast<uint8_t>(extra);
-            while (c >= firstFree) {
-                *p-- = suffix[c];
-                c = prefix[c];
-            }
-            *p = static_cast<uint8_t>(c);
-            out.col += len;
-            if (out.col == fw) {
-                ++out.r;
-                out.OpenRow(out.NextRowNumber());
-            }
+            out.First(code);
+            started = true;
         } else {
-            int sp = 0;
-            if (extra >= 0) stack[sp++] = static_cast<uint8_t>(extra);
-            while (c >= firstFree && sp < kMaxCodes) {
-                stack[sp++] = suffix[c];
-                c = prefix[c];
+            // A code not yet in the table is the previous string plus its
+            // own first index; a damaged one (past the next free code) is
+            // read the same way, so every prefix stays below its own code.
+            const bool add = next < limit;
+            out.String(code, next, add);
+            if (add) ++next;
+            if (next >= limit && codeSize < 12) {
+                ++codeSize;
+                limit <<= 1;
             }
-            stack[sp++] = static_cast<uint8_t>(c);
-            while (sp > 0) out.Put(stack[--sp]);
         }
-        first = c;
-        if (next < limit) {
-            prefix[next] = static_cast<uint16_t>(prev);
-            suffix[next] = static_cast<uint8_t>(first);
-            length[next] = static_cast<uint16_t>(length[prev] + 1);
-            ++next;
-        }
-        if (next >= limit && codeSize < 12) {
-            ++codeSize;
-            limit <<= 1;
-        }
-        prev = code;
         more = bits.Code(codeSize, code);
     }
     const bool ended = more && code == endCode;
@@ -402,7 +400,7 @@ KV_NOINLINE bool DecodeChains(BitReader &bits, uint8_t *buf, size_t cap, int fw,
 }
 
 void Finish(CKVGIF &gif, const BitReader &bits, int codeSize, int endCode) {
-    gif.stream = const_cast<unsigned char *>(bits.stream);
+    gif.stream = const_cast<unsigned char *>(bits.in.Cur());
     gif.blockPos = const_cast<unsigned char *>(bits.block);
     gif.codeSize = codeSize;
     gif.endCode = endCode;
@@ -417,17 +415,8 @@ int GifOpen(unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &
     gif.stream = nullptr;
     gif.blockPos = nullptr;
     if (!data) return kGifMissing;
-    Span s;
-    s.begin = reinterpret_cast<uintptr_t>(data);
-    s.bounded = !unbounded;
-    if (unbounded) {
-        s.end = UINTPTR_MAX;
-    } else {
-        const uintptr_t n = length > 0 ? static_cast<uintptr_t>(length) : 0;
-        s.end = n < UINTPTR_MAX - s.begin ? s.begin + n : UINTPTR_MAX;
-    }
-    Remember(s);
-    Reader in = StreamAt(data);
+    Reader in = unbounded ? Reader::Unbounded(data) : Reader(data, length > 0 ? static_cast<size_t>(length) : 0);
+    Remember(gif, in);
     const uint8_t g = in.U8(), i = in.U8(), f = in.U8();
     if (in.Failed() || g != 'G' || i != 'I' || f != 'F') return kGifNotGif;
     in.Skip(3);  // version, not checked
@@ -445,7 +434,7 @@ int GifOpen(unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &
 
 bool GifNext(CKVGIF &gif) {
     if (!gif.stream) return false;
-    Reader in = StreamAt(gif.stream);
+    Reader in = StreamAt(gif);
     for (;;) {
         const uint8_t *at = in.Cur();
         const uint8_t b = in.U8();
@@ -477,11 +466,12 @@ bool GifNext(CKVGIF &gif) {
 void GifClose(CKVGIF &gif) {
     gif.stream = nullptr;
     gif.blockPos = nullptr;
+    Forget(gif);
 }
 
 int GifDecodeFrame(CKVGIF &gif, RAW &raw, uint8_t *buf, size_t cap) {
     if (!gif.stream) return kGifMissing;
-    Reader in = StreamAt(gif.stream);
+    Reader in = StreamAt(gif);
     in.Skip(4);  // left, top: every frame starts at the surface's corner
     const int fw = in.U16(), fh = in.U16();
     const int flags = in.U8();
@@ -499,17 +489,12 @@ int GifDecodeFrame(CKVGIF &gif, RAW &raw, uint8_t *buf, size_t cap) {
 
     const int endCode = (1 << minSize) + 1;
     int codeSize = minSize + 1;
-    BitReader bits;
-    bits.stream = in.Cur();
-    bits.streamEnd = in.Cur() + in.Left();
-    bits.block = nullptr;
-    bits.blockLeft = 0;
+    BitReader bits(in);
     const bool interlaced = (flags & 0x40) != 0;
-    bool ended;
-    if (!interlaced && fw > 0 && fh > 0 && static_cast<size_t>(fw) * static_cast<size_t>(fh) <= cap)
-        ended = DecodeContiguous(bits, buf, static_cast<size_t>(fw) * static_cast<size_t>(fh), minSize, codeSize);
-    else
-        ended = DecodeChains(bits, buf, cap, fw, fh, interlaced, minSize, codeSize);
+    const size_t whole = static_cast<size_t>(fw) * static_cast<size_t>(fh);
+    const bool ended = !interlaced && fw > 0 && fh > 0 && whole <= cap
+                           ? DecodeLzw<ContiguousOut>(bits, minSize, codeSize, buf, whole)
+                           : DecodeLzw<ChainOut>(bits, minSize, codeSize, buf, cap, fw, fh, interlaced);
     Finish(gif, bits, codeSize, endCode);
     // The stream's end came before the end code and the zero-length
     // sub-block: the frame's data is cut off.

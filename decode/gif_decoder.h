@@ -21,17 +21,16 @@ enum GifResult {
 };
 
 // Reads the header. unbounded: the stream is trusted to be complete (the
-// old entry points have no length). The stream's end is remembered per
-// thread (the frame calls of the thread that opened it honour it), and as
-// the last one opened by any thread, for a stream read on another thread.
+// old entry points have no length). The stream's end is kept with the
+// record until GifClose, so any thread's later calls on it honour it.
 int GifOpen(unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &raw);
 
 // Moves to the next image descriptor; true when one was found. A stream
 // that ends without its trailer closes the decoder.
 bool GifNext(CKVGIF &gif);
 
-// Closed, or failed: stream (and block position) null; every later frame
-// call answers false without reading.
+// Closed, or failed: stream (and block position) null, the stream's end
+// forgotten; every later frame call answers false without reading.
 void GifClose(CKVGIF &gif);
 
 // Decodes the frame whose descriptor GifNext found: indices packed with the

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "tests/decode/decode_util.h"
@@ -695,6 +696,45 @@ TEST(GifLength, StreamEndingWithoutTrailerCloses) {
     ASSERT_TRUE(LoadGIF(s.desc, cut.data(), gif, raw));
     EXPECT_FALSE(LoadGIFNext(s.desc, cut.data(), gif, raw));
     EXPECT_EQ(gif.stream, nullptr);
+}
+
+// Two streams open at once on one thread, read turn about: each record
+// keeps its own stream's end, whichever was opened last, in both forms.
+TEST(GifLength, StreamsOpenAtOnceKeepTheirOwnEnds) {
+    TwoFrames t;
+    std::vector<uint8_t> cut(t.g.bytes.begin(), t.g.bytes.begin() + long(t.terminator - 20));
+    for (bool cutFirst : {true, false}) {
+        for (bool wholeBounded : {true, false}) {
+            std::vector<uint8_t> whole = t.g.bytes;
+            TestSurface sc(8, 10, 6), sw(8, 10, 6);
+            sc.Fill(0xEE);
+            sw.Fill(0xEE);
+            CKVGIF gc{}, gw{};
+            RAW rc{}, rw{};
+            TSurfDesc info{};
+            const auto openCut = [&] { return LoadInfoGIF(info, cut.data(), long(cut.size()), gc, rc); };
+            const auto openWhole = [&] {
+                return wholeBounded ? LoadInfoGIF(info, whole.data(), long(whole.size()), gw, rw)
+                                    : LoadInfoGIF(info, whole.data(), gw, rw);
+            };
+            ASSERT_TRUE(cutFirst ? openCut() && openWhole() : openWhole() && openCut());
+            ASSERT_TRUE(LoadGIFNext(sc.desc, cut.data(), gc, rc));
+            ASSERT_TRUE(LoadGIFNext(sw.desc, whole.data(), gw, rw));
+            EXPECT_FALSE(LoadGIF(sc.desc, cut.data(), gc, rc)) << cutFirst << wholeBounded;
+            EXPECT_EQ(gc.stream, nullptr);
+            ASSERT_TRUE(LoadGIF(sw.desc, whole.data(), gw, rw));
+            EXPECT_EQ(sw.Pixels(), t.first);
+            const std::vector<uint8_t> px = sc.Pixels();
+            EXPECT_TRUE(std::equal(px.begin(), px.begin() + 40, t.first.begin()));
+            EXPECT_FALSE(LoadGIFNext(sc.desc, cut.data(), gc, rc));
+            ASSERT_TRUE(LoadGIFNext(sw.desc, whole.data(), gw, rw));
+            ASSERT_TRUE(LoadGIF(sw.desc, whole.data(), gw, rw));
+            EXPECT_EQ(sw.Pixels(), t.second);
+            EXPECT_FALSE(LoadGIFNext(sw.desc, whole.data(), gw, rw));
+            EXPECT_TRUE(LoadGIFEnd(sw.desc, whole.data(), gw, rw));
+            EXPECT_TRUE(LoadGIFEnd(sc.desc, cut.data(), gc, rc));
+        }
+    }
 }
 
 }  // namespace

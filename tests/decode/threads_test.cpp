@@ -135,6 +135,53 @@ TEST(DecodeThreads, StreamOpenedOnOneThreadIsReadOnAnother) {
     }
 }
 
+// The stream's end stays with its record: a stream cut short and handed to
+// another thread after a second stream was opened (on the first thread or
+// on the reading one, with or without a length) still stops at its end.
+TEST(DecodeThreads, HandedOverAfterAnotherStreamWasOpened) {
+    const Bytes full = ReadFile(DataPath("gif/anim_local.gif"));
+    const Bytes other = ReadFile(DataPath("gif/still.gif"));
+    ASSERT_FALSE(full.empty());
+    ASSERT_FALSE(other.empty());
+    Bytes file(full.begin(), full.begin() + long(full.size() / 2));
+    Bytes want;
+    TSurfDesc info{};
+    {
+        CKVGIF gif{};
+        RAW raw{};
+        ASSERT_TRUE(LoadInfoGIF(info, file.data(), long(file.size()), gif, raw));
+        want = Frames(file, gif, raw, info.width, info.height);
+        LoadGIFEnd(info, file.data(), gif, raw);
+    }
+    EXPECT_GT(want.size(), 100u);
+    for (bool openedByReader : {false, true}) {
+        for (bool otherBounded : {true, false}) {
+            Bytes second = other;
+            CKVGIF gif{}, gif2{};
+            RAW raw{}, raw2{};
+            TSurfDesc info2{};
+            const auto openOther = [&] {
+                return otherBounded ? LoadInfoGIF(info2, second.data(), long(second.size()), gif2, raw2)
+                                    : LoadInfoGIF(info2, second.data(), gif2, raw2);
+            };
+            ASSERT_TRUE(LoadInfoGIF(info, file.data(), long(file.size()), gif, raw));
+            bool opened = openedByReader || openOther();
+            Bytes got;
+            std::thread([&] {
+                if (openedByReader) opened = openOther();
+                got = Frames(file, gif, raw, info.width, info.height);
+            }).join();
+            EXPECT_TRUE(opened);
+            EXPECT_EQ(got, want) << (openedByReader ? "opened by the reader" : "opened first")
+                                 << (otherBounded ? ", with a length" : ", without");
+            // The other stream is still whole to read.
+            EXPECT_TRUE(LoadGIFNext(info2, second.data(), gif2, raw2));
+            LoadGIFEnd(info2, second.data(), gif2, raw2);
+            LoadGIFEnd(info, file.data(), gif, raw);
+        }
+    }
+}
+
 TEST(DecodeThreads, FourThreadsGiveTheSingleThreadBytes) {
     const std::vector<std::string> names = {"gif/anim_local.gif", "gif/anim_global.gif", "gif/interlaced.gif",
                                             "gif/lzw4096.gif",    "gif/still.gif",       "gif/pal256.gif",
