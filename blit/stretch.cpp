@@ -110,12 +110,6 @@ void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     }
 }
 
-template <int Stride>
-inline uint32_t LoadPx(const uint8_t *p) {
-    if (Stride == 4) return Load32(p);
-    return Fmt24::Load(p);
-}
-
 // Bilinear in 16.16 with complements 0xFFFF - f, so a flat 255 comes out 254.
 // Neighbours past the last column or row of the source block are clamped to
 // it rather than read from outside.
@@ -136,14 +130,14 @@ struct BandRow {
     float ch[6][kBand];  // blue, green, red of the left sample, then of the right one
 };
 
-template <int Stride>
+template <class F>
 void GatherRow(BandRow &r, const uint8_t *sp, const int *left, const int *right, int n) {
     uint32_t tl[kPiece], tr[kPiece];
     for (int i0 = 0; i0 < n; i0 += kPiece) {
         const int m = n - i0 < kPiece ? n - i0 : kPiece;
         for (int i = 0; i < m; ++i) {
-            tl[i] = LoadPx<Stride>(sp + left[i0 + i]);
-            tr[i] = LoadPx<Stride>(sp + right[i0 + i]);
+            tl[i] = F::Load(sp + left[i0 + i]);
+            tr[i] = F::Load(sp + right[i0 + i]);
         }
         for (int i = 0; i < m; ++i) {
             r.ch[0][i0 + i] = float(int32_t(tl[i] & 0xFF));
@@ -160,8 +154,9 @@ void GatherRow(BandRow &r, const uint8_t *sp, const int *left, const int *right,
 // Without vector units the float sums would cost a slow conversion per
 // channel, so processors without SSE keep the plain integer form; both give
 // the same bytes.
-template <int Stride>
+template <class F>
 void BilinearInteger(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+    constexpr int Stride = F::kBytes;
     const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
     const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
     for (int j = 0; j < b.dh; ++j) {
@@ -188,8 +183,9 @@ void BilinearInteger(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
 }
 #endif
 
-template <int Stride>
+template <class F>
 void BilinearBands(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+    constexpr int Stride = F::kBytes;
     // Exactly the truncation of sw / dw x 65536.0, without the FPU.
     const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
     const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
@@ -220,12 +216,12 @@ void BilinearBands(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
             BandRow *bot = rows[0].src == rowDown ? &rows[0] : rows[1].src == rowDown ? &rows[1] : nullptr;
             if (!top) {
                 top = bot == &rows[0] ? &rows[1] : &rows[0];
-                GatherRow<Stride>(*top, PixelAt(s, b.sx, b.sy + row), left, right, n);
+                GatherRow<F>(*top, PixelAt(s, b.sx, b.sy + row), left, right, n);
                 top->src = row;
             }
             if (!bot) {
                 bot = top == &rows[0] ? &rows[1] : &rows[0];
-                GatherRow<Stride>(*bot, PixelAt(s, b.sx, b.sy + rowDown), left, right, n);
+                GatherRow<F>(*bot, PixelAt(s, b.sx, b.sy + rowDown), left, right, n);
                 bot->src = rowDown;
             }
             const uint16_t fy = uint16_t(y & 0xFFFF), iy = uint16_t(0xFFFF - fy);
@@ -261,22 +257,22 @@ void BilinearBands(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     }
 }
 
-template <int Stride>
+template <class F>
 void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
 #if !defined(__SSE__) && !defined(_M_X64)
-    BilinearInteger<Stride>(d, s, b);
+    BilinearInteger<F>(d, s, b);
 #else
-    BilinearBands<Stride>(d, s, b);
+    BilinearBands<F>(d, s, b);
 #endif
 }
 
 bool BltStrech_32(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
-    if (filter) Bilinear<4>(d, s, b);
+    if (filter) Bilinear<Fmt32>(d, s, b);
     else Nearest<4, 3>(d, s, b);
     return true;
 }
 bool BltStrech_24(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
-    if (filter) Bilinear<3>(d, s, b);
+    if (filter) Bilinear<Fmt24>(d, s, b);
     else Nearest<3, 3>(d, s, b);
     return true;
 }
