@@ -5,7 +5,7 @@
 
 #include <new>
 
-#include <utils.h>
+#include "utils.h"
 
 // CSize has constructors, so Visual C++ returns it through a pointer the
 // caller passes first (and gets back in EAX/RAX); GCC returns its eight bytes

@@ -4,8 +4,8 @@
 #include "updater/resource.h"
 #include "updater/texts.h"
 
-#include <hasmmx.h>
-#include <rtpatch.h>
+#include "platform/cpuid/hasmmx.h"
+#include "platform/patchw32/rtpatch.h"
 
 #include <windows.h>
 #include <commctrl.h>
