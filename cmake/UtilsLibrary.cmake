@@ -4,11 +4,18 @@
 
 set(UTILS_FAMILIES surface convert decode blit draw effects filters)
 
-set(UTILS_SOURCES_ALL "")
-foreach(dir ${UTILS_FAMILIES})
-  file(GLOB _s CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-  list(APPEND UTILS_SOURCES_ALL ${_s})
-endforeach()
+# The .cpp files of each family's folder under `root`, into `out`; the tests
+# mirror the same folders.
+function(utils_family_sources out root)
+  set(_all "")
+  foreach(dir ${UTILS_FAMILIES})
+    file(GLOB _s CONFIGURE_DEPENDS ${root}/${dir}/*.cpp)
+    list(APPEND _all ${_s})
+  endforeach()
+  set(${out} ${_all} PARENT_SCOPE)
+endfunction()
+
+utils_family_sources(UTILS_SOURCES_ALL ${CMAKE_SOURCE_DIR})
 set(UTILS_SOURCES_PLAIN ${UTILS_SOURCES_ALL})
 list(FILTER UTILS_SOURCES_PLAIN EXCLUDE REGEX "_mmx\\.cpp$")
 
