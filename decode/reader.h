@@ -15,7 +15,8 @@ public:
 
     // The forms without a length trust the buffer to be whole: the end is as
     // far as the address space allows (a distance that still fits a
-    // ptrdiff_t), and only the structural checks of Bounded() readers apply.
+    // ptrdiff_t), and Bounded() tells the decoder to skip the checks that
+    // need the real end.
     static Reader Unbounded(const uint8_t *data) {
         const uintptr_t room = UINTPTR_MAX - reinterpret_cast<uintptr_t>(data);
         Reader r(data, room < uintptr_t(PTRDIFF_MAX) ? size_t(room) : size_t(PTRDIFF_MAX));
