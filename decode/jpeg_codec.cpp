@@ -5,6 +5,8 @@
 #include <new>
 #include <vector>
 
+#include "decode/reader.h"
+
 extern "C" {
 #include <jerror.h>
 #include <jpeglib.h>
@@ -119,8 +121,10 @@ JpegDecoder::JpegDecoder(const unsigned char *data, long length, bool fourBytes,
     st.err.mgr.reset_error_mgr = ResetErrorManager;
     st.cinfo.err = &st.err.mgr;
     jpeg_source_mgr &src = st.source;
-    src.next_input_byte = data;
-    src.bytes_in_buffer = (data && length > 0) ? static_cast<size_t>(length) : 0;
+    // The codec reads the buffer as one span of the bounded reader.
+    Reader in(data, (data && length > 0) ? static_cast<size_t>(length) : 0);
+    src.bytes_in_buffer = in.Left();
+    src.next_input_byte = in.Span(in.Left());
     src.init_source = InitSource;
     src.fill_input_buffer = FillInput;
     src.skip_input_data = SkipInput;
