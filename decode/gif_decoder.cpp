@@ -43,10 +43,23 @@ void Remember(const CKVGIF &gif, const Reader &stream) {
         o.list.push_back(OpenStream{&gif, stream});
 }
 
+// A record copied while its stream was open is found by its position, which
+// lies in the stream it was copied from.
+OpenStream *FindCopied(OpenStreams &o, const uint8_t *at) {
+    if (!at) return nullptr;
+    for (OpenStream &e : o.list) {
+        Reader in = e.stream;
+        if (in.SeekTo(at)) return &e;
+    }
+    return nullptr;
+}
+
 void Forget(const CKVGIF &gif) {
     OpenStreams &o = Streams();
     std::lock_guard<std::mutex> hold(o.lock);
-    if (OpenStream *e = o.Find(gif)) {
+    OpenStream *e = o.Find(gif);
+    if (!e) e = FindCopied(o, gif.stream);
+    if (e) {
         *e = o.list.back();
         o.list.pop_back();
     }
@@ -62,6 +75,11 @@ Reader StreamAt(const CKVGIF &gif) {
         if (const OpenStream *e = o.Find(gif)) {
             Reader in = e->stream;
             if (in.SeekTo(at)) return in;
+        }
+        if (const OpenStream *e = FindCopied(o, at)) {
+            Reader in = e->stream;
+            in.SeekTo(at);
+            return in;
         }
     }
     return Reader(at, 0);

@@ -737,4 +737,35 @@ TEST(GifLength, StreamsOpenAtOnceKeepTheirOwnEnds) {
     }
 }
 
+// Callers keep records by value: a copy of an open record reads on within
+// the original's length, whole streams to the end and cut ones to the cut.
+TEST(GifLength, CopiedRecordKeepsItsStreamsEnd) {
+    TwoFrames t;
+    std::vector<uint8_t> cut(t.g.bytes.begin(), t.g.bytes.begin() + long(t.terminator - 20));
+    for (bool whole : {true, false}) {
+        std::vector<uint8_t> bytes = whole ? t.g.bytes : cut;
+        TestSurface s(8, 10, 6);
+        s.Fill(0xEE);
+        CKVGIF opened{};
+        RAW raw{};
+        TSurfDesc info{};
+        ASSERT_TRUE(LoadInfoGIF(info, bytes.data(), long(bytes.size()), opened, raw));
+        ASSERT_TRUE(LoadGIFNext(s.desc, bytes.data(), opened, raw));
+        CKVGIF gif = opened;
+        opened = CKVGIF{};
+        if (!whole) {
+            EXPECT_FALSE(LoadGIF(s.desc, bytes.data(), gif, raw));
+            EXPECT_EQ(gif.stream, nullptr);
+            continue;
+        }
+        ASSERT_TRUE(LoadGIF(s.desc, bytes.data(), gif, raw));
+        EXPECT_EQ(s.Pixels(), t.first);
+        ASSERT_TRUE(LoadGIFNext(s.desc, bytes.data(), gif, raw));
+        ASSERT_TRUE(LoadGIF(s.desc, bytes.data(), gif, raw));
+        EXPECT_EQ(s.Pixels(), t.second);
+        EXPECT_FALSE(LoadGIFNext(s.desc, bytes.data(), gif, raw));
+        EXPECT_TRUE(LoadGIFEnd(s.desc, bytes.data(), gif, raw));
+    }
+}
+
 }  // namespace
