@@ -26,11 +26,11 @@
 /// Threads: the library starts no threads. The decoders may run on several
 /// threads at once, each thread decoding its own image into its own surface
 /// (for GIF with its own CKVGIF and RAW; the stream bytes may be shared): the
-/// GIF code tables live on each frame call's stack and the open stream's
-/// bounds are kept per thread. A GIF stream may be handed to another thread
-/// between calls as long as no other GIF stream is opened meanwhile (a short
-/// internal lock guards the record of the last one opened). Nothing else
-/// keeps state between calls; other operations touch
+/// GIF code tables live on each frame call's stack, and each open stream's
+/// bounds are kept inside the library beside its CKVGIF (under a short
+/// internal lock), so a stream may be handed to another thread between calls
+/// and a copy of an open record reads on within the same bounds. Nothing
+/// else keeps state between calls; other operations touch
 /// only their arguments and may run on any thread for distinct destinations.
 /// The one shared datum is ::lu_gPaleta: it must not be refilled
 /// (InitializeDLL(), or the caller's own writes) while an 8-bit operation
