@@ -171,11 +171,13 @@ bool MakeShadow(int kind, std::unique_ptr<Image> &out) {
 const GalleryRegistrar g_smooth({"DoSuavizado", "filters", MakeFixed<DoSuavizado>});
 const GalleryRegistrar g_emboss({"DoEmboss", "filters", MakeFixed<DoEmboss>});
 const GalleryRegistrar g_sharpen({"DoRealce", "filters", MakeFixed<DoRealce>});
+// clang-format off
 #define PRESET(n) const GalleryRegistrar g_preset##n({"FiltroMask " #n, "filters", MakePreset<n>});
 PRESET(0) PRESET(1) PRESET(2) PRESET(3) PRESET(4) PRESET(5) PRESET(6) PRESET(7) PRESET(8) PRESET(9) PRESET(10)
 PRESET(11) PRESET(12) PRESET(13) PRESET(14) PRESET(15) PRESET(16) PRESET(17) PRESET(18) PRESET(19) PRESET(20)
 PRESET(21) PRESET(22) PRESET(23)
 #undef PRESET
+// clang-format on
 const GalleryRegistrar g_aa({"DoAntiAlias (white disc on black)", "filters", MakeAntiAlias<0>});
 const GalleryRegistrar g_aa2({"DoAntiAlias2 (white disc on black)", "filters", MakeAntiAlias<1>});
 const GalleryRegistrar g_aabmp({"DoAntiAliasBMP (coded plane)", "filters", MakeAntiAlias<2>});
