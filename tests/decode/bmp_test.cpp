@@ -138,8 +138,7 @@ TEST_P(BmpFixtures, MatchEncodersDecoding) {
     const Ppm ref = ReadPpm(std::string(c.file, strlen(c.file) - 4) + ".ppm");
     ASSERT_FALSE(f.empty());
     ASSERT_EQ(ref.rgb.size(), size_t(ref.w) * ref.h * 3);
-    TSurfDesc info;
-    memset(&info, 0, sizeof info);
+    TSurfDesc info{};
     ASSERT_TRUE(LoadInfoBMP(info, f.data(), long(f.size())));
     ASSERT_EQ(info.width, ref.w);
     ASSERT_EQ(info.height, ref.h);
@@ -187,32 +186,44 @@ std::vector<TRGBA> Grey(int n) {
     return p;
 }
 
-TEST(Bmp, BottomUpLastFileRowIsFirstSurfaceRow) {
+// A bottom-up 3 x 2 file of 8 bits on the grey palette; rows are padded to
+// 4 bytes, so pixels holds 8.
+Bytes Grey3x2(const Bytes &pixels) {
     Bmp b;
     b.w = 3;
     b.h = 2;
     b.palette = Grey(16);
-    b.pixels = {1, 2, 3, 0xEE, 4, 5, 6, 0xEE};
+    b.pixels = pixels;
+    return b.Build();
+}
+
+TEST(Bmp, BottomUpLastFileRowIsFirstSurfaceRow) {
     TestSurface s(16, 3, 2, 2);
-    ASSERT_TRUE(Load(s, b.Build()));
+    ASSERT_TRUE(Load(s, Grey3x2({1, 2, 3, 0xEE, 4, 5, 6, 0xEE})));
     EXPECT_EQ(Px(s, 0, 0), Stored(16, 66, 65, 64, false, 0));
     EXPECT_EQ(Px(s, 2, 1), Stored(16, 50, 49, 48, false, 0));
     EXPECT_TRUE(s.GuardsIntact());
 }
 
-TEST(Bmp, TopDownAndKvOffset) {
+// A top-down 2 x 2 file of 24 bits under "KV", with a pixel offset that
+// points nowhere: under "KV" the pixels follow the header whatever it says.
+Bytes KvTopDown24(const Bytes &pixels) {
     Bmp b;
     b.w = 2;
     b.h = -2;
     b.bpp = 24;
     b.kv = true;
-    b.pixels = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+    b.pixels = pixels;
     Bytes f = b.Build();
-    Put32(f, 10, 999);  // ignored under "KV"
+    Put32(f, 10, 999);
+    return f;
+}
+
+TEST(Bmp, TopDownAndKvOffset) {
+    Bytes f = KvTopDown24({1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0});
     TestSurface s(32, 2, 2);
     s.Fill(0xAA);
-    TSurfDesc info;
-    memset(&info, 0, sizeof info);
+    TSurfDesc info{};
     ASSERT_TRUE(LoadInfoBMP(info, f.data()));
     EXPECT_EQ(info.height, 2);
     EXPECT_EQ(info.bpp, 24u);
@@ -233,12 +244,12 @@ TEST(Bmp, CoreHeaderUsesModelPalette) {
     EXPECT_EQ(Px(s, 1, 0), 51u);
 }
 
+class BmpKinds : public ::testing::TestWithParam<int> {};
+
 // The model palette is taken whole: an entry's alpha reaches the kinds that
 // have room for it (the top bit in both 5-bit kinds, the top nibble, the
 // fourth byte), while file entries carry none (the fixtures check that).
-class BmpModelPalette : public ::testing::TestWithParam<int> {};
-
-TEST_P(BmpModelPalette, EntryAlphaReachesTheAlphaBits) {
+TEST_P(BmpKinds, ModelPaletteEntryAlphaReachesTheAlphaBits) {
     const int kind = GetParam();
     const TRGBA entries[3] = {{0x10, 0x20, 0x30, 0x80}, {0x18, 0x2C, 0x38, 0x7F}, {0xF8, 0xFC, 0xF8, 0xF0}};
     TRGBA saved[256];
@@ -267,9 +278,6 @@ TEST_P(BmpModelPalette, EntryAlphaReachesTheAlphaBits) {
     }
     EXPECT_TRUE(s.GuardsIntact());
 }
-
-INSTANTIATE_TEST_SUITE_P(Kinds, BmpModelPalette, ::testing::ValuesIn(kvtest::AllKinds()),
-                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
 
 TEST(Bmp, EightBitSurfaceTakesPaletteAndLiftsBlack) {
     Bmp b;
@@ -415,8 +423,7 @@ TEST(BmpRle, TopDownNoWrapOnlyDeltaPainted) {
 
 // Streams that say more than the surface holds stay inside it, on every
 // kind (the 8-bit kernel has no row wrap, so its runs pass the row end).
-class BmpRleBounds : public ::testing::TestWithParam<int> {};
-TEST_P(BmpRleBounds, NeverWritesOutside) {
+TEST_P(BmpKinds, RleNeverWritesOutside) {
     const Bytes streams[] = {
         {255, 1, 255, 2, 255, 3, 0, 1},              // runs past the last row
         {0, 2, 200, 200, 255, 4, 0, 1},              // delta far past the end
@@ -439,7 +446,8 @@ TEST_P(BmpRleBounds, NeverWritesOutside) {
         EXPECT_TRUE(t.GuardsIntact());
     }
 }
-INSTANTIATE_TEST_SUITE_P(Kinds, BmpRleBounds, ::testing::ValuesIn(kvtest::AllKinds()),
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BmpKinds, ::testing::ValuesIn(kvtest::AllKinds()),
                          [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
 
 // 32 bits: blue, green, red and a byte that is no alpha, handled as a
@@ -479,8 +487,7 @@ TEST(Bmp32, CutAtTheLastByteAndAtTheMasks) {
         for (size_t n : {full.size() - 1, full.size() - 92, size_t(66), size_t(65), size_t(54)}) {
             TestSurface s(32, 23, 9);
             EXPECT_FALSE(Load(s, Bytes(full.begin(), full.begin() + long(n)))) << name << " " << n;
-            TSurfDesc info;
-            memset(&info, 0, sizeof info);
+            TSurfDesc info{};
             const Bytes cut(full.begin(), full.begin() + long(n));
             EXPECT_FALSE(LoadInfoBMP(info, const_cast<uint8_t *>(cut.data()), long(n))) << name << " " << n;
         }
@@ -504,8 +511,7 @@ TEST(Bmp32, OtherBitFieldsRefusedWithALength) {
         Put32(f, 62, m[2]);
         TestSurface s(24, 23, 9);
         EXPECT_FALSE(Load(s, f)) << std::hex << m[0];
-        TSurfDesc info;
-        memset(&info, 0, sizeof info);
+        TSurfDesc info{};
         EXPECT_FALSE(LoadInfoBMP(info, f.data(), long(f.size())));
         TestSurface t(24, 23, 9);
         EXPECT_TRUE(LoadBMP(t.desc, f.data()));
@@ -541,8 +547,7 @@ TEST(BmpLength, UndecodedDepthsAndCompressionsRefused) {
         Bytes f = ReadFile(c.file);
         Put16(f, 28, c.bits);
         Put32(f, 30, c.compression);
-        TSurfDesc info;
-        memset(&info, 0, sizeof info);
+        TSurfDesc info{};
         EXPECT_FALSE(LoadInfoBMP(info, f.data(), long(f.size()))) << c.file << " " << c.bits << " " << c.compression;
         for (int kind : kvtest::AllKinds()) {
             TestSurface s(kind, 23, 9);
@@ -574,8 +579,7 @@ TEST(BmpLength, PaletteCountAbove256Capped) {
         for (uint32_t count : {256u, 257u, 1000u, 0xFFFFFFFFu}) {
             Bytes f = good;
             Put32(f, 46, count);
-            TSurfDesc info;
-            memset(&info, 0, sizeof info);
+            TSurfDesc info{};
             ASSERT_TRUE(LoadInfoBMP(info, f.data(), long(f.size()))) << count;
             EXPECT_EQ(info.width, 23);
             TestSurface s(kind, 23, 9), t(kind, 23, 9);
@@ -644,11 +648,26 @@ TEST(BmpDamaged, TruncatedAtEveryLength) {
             if (ok) {
                 EXPECT_EQ(s.Pixels(), ref.Pixels()) << name << " " << n;
             }
-            TSurfDesc info;
-            memset(&info, 0, sizeof info);
+            TSurfDesc info{};
             LoadInfoBMP(info, cut.data(), long(n));
         }
     }
+}
+
+// Up to maxEdits random bytes changed, 40% of them among the first
+// headerEnd + 1 (the headers), then a cut in cutPercent of the files.
+// extremes: changed bytes are often 0 or 0xFF.
+struct DamageRates {
+    int maxEdits, headerEnd, cutPercent;
+    bool extremes;
+};
+void Damage(Rng &rng, Bytes &f, const DamageRates &h) {
+    const int edits = rng.Range(0, h.maxEdits);
+    for (int e = 0; e < edits; ++e) {
+        const size_t at = rng.Chance(40) ? size_t(rng.Range(0, h.headerEnd)) : size_t(rng.Range(0, int(f.size()) - 1));
+        if (at < f.size()) f[at] = uint8_t(h.extremes && rng.Chance(30) ? (rng.Chance(50) ? 0 : 0xFF) : rng.U32());
+    }
+    if (rng.Chance(h.cutPercent)) f.resize(size_t(rng.Range(0, int(f.size()))));
 }
 
 // Bounded random damage over every fixture and kind: a few bytes changed,
@@ -664,19 +683,13 @@ TEST(BmpDamaged, RandomMutations) {
             static const uint8_t kValues[] = {0, 1, 2, 3, 4, 8, 12, 16, 24, 32, 40, 124, 0x80, 0xFF};
             if (rng.Chance(50))
                 f[kFields[rng.Range(0, 12)]] = kValues[rng.Range(0, 13)];
-            const int edits = rng.Range(0, 5);
-            for (int e = 0; e < edits; ++e) {
-                const size_t at = rng.Chance(40) ? size_t(rng.Range(0, 70)) : size_t(rng.Range(0, int(f.size()) - 1));
-                if (at < f.size()) f[at] = uint8_t(rng.Chance(30) ? (rng.Chance(50) ? 0 : 0xFF) : rng.U32());
-            }
-            if (rng.Chance(25)) f.resize(size_t(rng.Range(0, int(f.size()))));
+            Damage(rng, f, {5, 70, 25, true});
             const int kind = kvtest::AllKinds()[size_t(rng.Range(0, 6))];
             TestSurface s(kind, rng.Range(1, 30), rng.Range(1, 14), rng.Range(0, 5));
             Bytes copy = f;  // exact size: any read past it is caught under ASan
             LoadBMP(s.desc, copy.data(), long(copy.size()));
             ASSERT_TRUE(s.GuardsIntact()) << name << " round " << round;
-            TSurfDesc info;
-            memset(&info, 0, sizeof info);
+            TSurfDesc info{};
             LoadInfoBMP(info, copy.data(), long(copy.size()));
             ++cases;
         }
@@ -687,16 +700,10 @@ TEST(BmpDamaged, RandomMutations) {
 bool LoadA(TestSurface &s, Bytes f) { return LoadBMPAlpha(s.desc, f.data(), long(f.size())); }
 
 TEST(BmpAlpha, BottomUpRawValuesPaletteIgnored) {
-    Bmp b;
-    b.w = 3;
-    b.h = 2;
-    b.palette = Grey(16);
-    b.pixels = {0, 128, 255, 0xEE, 9, 8, 7, 0xEE};
     TestSurface s(8, 3, 2, 1);
     for (TRGBA &e : s.palette) e = TRGBA{1, 2, 3, 4};
-    const Bytes f = b.Build();
-    TSurfDesc info;
-    memset(&info, 0, sizeof info);
+    const Bytes f = Grey3x2({0, 128, 255, 0xEE, 9, 8, 7, 0xEE});
+    TSurfDesc info{};
     ASSERT_TRUE(LoadInfoBMPAlpha(info, const_cast<uint8_t *>(f.data()), long(f.size())));
     EXPECT_EQ(info.width, 3);
     EXPECT_EQ(info.height, 2);
@@ -710,16 +717,8 @@ TEST(BmpAlpha, BottomUpRawValuesPaletteIgnored) {
 // The depth field is not consulted: a 24-bit file is read as 8-bit rows,
 // and the info form reports 8 bits.
 TEST(BmpAlpha, AnyDepthReadAsEightBits) {
-    Bmp b;
-    b.w = 2;
-    b.h = -2;
-    b.bpp = 24;
-    b.kv = true;
-    b.pixels = {1, 2, 3, 4, 5, 6, 7, 8};
-    Bytes f = b.Build();
-    Put32(f, 10, 999);  // ignored under "KV"
-    TSurfDesc info;
-    memset(&info, 0, sizeof info);
+    Bytes f = KvTopDown24({1, 2, 3, 4, 5, 6, 7, 8});
+    TSurfDesc info{};
     ASSERT_TRUE(LoadInfoBMPAlpha(info, f.data()));
     EXPECT_EQ(info.bpp, 8u);
     EXPECT_EQ(info.height, 2);
@@ -777,14 +776,8 @@ TEST(BmpAlpha, DamagedFilesStayInside) {
     for (int round = 0; round < 300; ++round)
         for (const char *name : kFixtures) {
             Bytes f = ReadFile(name);
-            const int edits = rng.Range(0, 6);
-            for (int e = 0; e < edits; ++e) {
-                const size_t at = rng.Chance(40) ? size_t(rng.Range(0, 60)) : size_t(rng.Range(0, int(f.size()) - 1));
-                if (at < f.size()) f[at] = uint8_t(rng.U32());
-            }
-            if (rng.Chance(40)) f.resize(size_t(rng.Range(0, int(f.size()))));
-            TSurfDesc info;
-            memset(&info, 0, sizeof info);
+            Damage(rng, f, {6, 60, 40, false});
+            TSurfDesc info{};
             LoadInfoBMPAlpha(info, f.data(), long(f.size()));
             TestSurface s(8, rng.Range(1, 30), rng.Range(1, 14), rng.Range(3, 5));
             LoadBMPAlpha(s.desc, f.data(), long(f.size()));

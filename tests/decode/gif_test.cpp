@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 #include "tests/decode/decode_util.h"
 #include "surface/pixfmt.h"
@@ -217,36 +219,28 @@ TEST(Gif, MinimumCodeSize) {
     }
 }
 
-TEST(Gif, CodeAfterClearIsNotAddedTheNextIs) {
-    // min 2: clear 4, end 5, first free 6. "1" is not added; "2" adds 6 = 1,2
-    // and then 7 = 2,1, which takes the table to 8 codes: end is 4 bits.
-    GifWriter g(4, 1);
-    g.Descriptor(4, 1);
+// One row of width w coded by hand at minimum code size 2 (clear 4, end 5,
+// first free 6), from (code, bits) pairs.
+std::vector<uint8_t> DecodeCodes(int w, std::initializer_list<std::pair<int, int>> codes) {
+    GifWriter g(w, 1);
+    g.Descriptor(w, 1);
     g.Byte(2);
     CodeWriter cw;
-    cw.Put(4, 3);
-    cw.Put(1, 3);
-    cw.Put(2, 3);
-    cw.Put(6, 3);
-    cw.Put(5, 4);
+    for (const auto &c : codes) cw.Put(c.first, c.second);
     g.Raw(cw.SubBlocks());
     g.Trailer();
-    EXPECT_EQ(DecodeCrafted(g.bytes, 4, 1), (std::vector<uint8_t>{1, 2, 1, 2}));
+    return DecodeCrafted(g.bytes, w, 1);
+}
+
+TEST(Gif, CodeAfterClearIsNotAddedTheNextIs) {
+    // "1" is not added; "2" adds 6 = 1,2 and then 7 = 2,1, which takes the
+    // table to 8 codes: end is 4 bits.
+    EXPECT_EQ(DecodeCodes(4, {{4, 3}, {1, 3}, {2, 3}, {6, 3}, {5, 4}}), (std::vector<uint8_t>{1, 2, 1, 2}));
 }
 
 TEST(Gif, CodeNotYetInTheTable) {
-    GifWriter g(5, 1);
-    g.Descriptor(5, 1);
-    g.Byte(2);
-    CodeWriter cw;
-    cw.Put(4, 3);
-    cw.Put(1, 3);
-    cw.Put(6, 3);  // 1,1
-    cw.Put(7, 3);  // 1,1,1 would overflow: the row holds 5
-    cw.Put(5, 4);
-    g.Raw(cw.SubBlocks());
-    g.Trailer();
-    EXPECT_EQ(DecodeCrafted(g.bytes, 5, 1), (std::vector<uint8_t>{1, 1, 1, 1, 1}));
+    // 6 is 1,1; 7 would be 1,1,1 and overflow: the row holds 5.
+    EXPECT_EQ(DecodeCodes(5, {{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}}), (std::vector<uint8_t>{1, 1, 1, 1, 1}));
 }
 
 TEST(Gif, InterlacedRowOrder) {

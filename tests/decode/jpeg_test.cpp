@@ -3,6 +3,8 @@
 
 #include <setjmp.h>
 
+#include <memory>
+
 extern "C" {
 #include <jpeglib.h>
 }
@@ -122,26 +124,35 @@ TEST_P(JpegFixture, EqualsLibjpegWithTheSameOptions) {
 INSTANTIATE_TEST_SUITE_P(All, JpegFixture, ::testing::Combine(::testing::ValuesIn(kJpegs), ::testing::ValuesIn(AllKinds())),
                          [](const auto &i) { return std::string(std::get<0>(i.param)) + "_" + KindName(std::get<1>(i.param)); });
 
+// A fixture decoded whole into a surface of the kind sized by its header;
+// null when either step fails.
+std::unique_ptr<TestSurface> DecodeWhole(std::vector<uint8_t> &file, int kind, int pad = 0) {
+    TSurfDesc info{};
+    if (!LoadInfoJPG(info, file.data(), long(file.size()))) return nullptr;
+    auto s = std::make_unique<TestSurface>(kind, info.width, info.height, pad);
+    if (!LoadJPG(s->desc, file.data(), long(file.size()))) return nullptr;
+    return s;
+}
+
 TEST(Jpeg, RedAndBlueAreNotSwapped) {
     std::vector<uint8_t> file = ReadFile(DataPath("jpeg/base444.jpg"));
-    TSurfDesc info{};
-    ASSERT_TRUE(LoadInfoJPG(info, file.data(), long(file.size())));
-    TestSurface s(32, info.width, info.height);
-    ASSERT_TRUE(LoadJPG(s.desc, file.data(), long(file.size())));
+    const std::unique_ptr<TestSurface> s = DecodeWhole(file, 32);
+    ASSERT_TRUE(s);
+    const int w = s->desc.width, h = s->desc.height;
     // The fixture has a red disc left of the middle and a blue square right.
-    const uint8_t *red = s.Row(info.height / 2) + (info.width / 3) * 4;
+    const uint8_t *red = s->Row(h / 2) + (w / 3) * 4;
     EXPECT_GT(red[2], 200);
     EXPECT_LT(red[0], 60);
-    const uint8_t *blue = s.Row(info.height / 3 + 3) + (2 * info.width / 3 + 3) * 4;
+    const uint8_t *blue = s->Row(h / 3 + 3) + (2 * w / 3 + 3) * 4;
     EXPECT_GT(blue[0], 200);
     EXPECT_LT(blue[2], 60);
     // And the 8-bit path picks cube entries of the same colours.
-    TestSurface p(8, info.width, info.height, ((info.width + 3) & ~3) - info.width);
-    ASSERT_TRUE(LoadJPG(p.desc, file.data(), long(file.size())));
-    const TRGBA r = p.palette[p.Row(info.height / 2)[info.width / 3]];
+    const std::unique_ptr<TestSurface> p = DecodeWhole(file, 8, ((w + 3) & ~3) - w);
+    ASSERT_TRUE(p);
+    const TRGBA r = p->palette[p->Row(h / 2)[w / 3]];
     EXPECT_GT(r.r, 150);
     EXPECT_LT(r.b, 60);
-    const TRGBA b = p.palette[p.Row(info.height / 3 + 3)[2 * info.width / 3 + 3]];
+    const TRGBA b = p->palette[p->Row(h / 3 + 3)[2 * w / 3 + 3]];
     EXPECT_GT(b.b, 150);
     EXPECT_LT(b.r, 60);
 }
@@ -149,21 +160,20 @@ TEST(Jpeg, RedAndBlueAreNotSwapped) {
 TEST(Jpeg, EightBitRowsNeverPassTheCallersMemory) {
     // 61 pixels wide: rows laid at 64 on a surface whose pitch is 61.
     std::vector<uint8_t> file = ReadFile(DataPath("jpeg/base420.jpg"));
-    TSurfDesc info{};
-    ASSERT_TRUE(LoadInfoJPG(info, file.data(), long(file.size())));
-    TestSurface s(8, info.width, info.height);
-    ASSERT_TRUE(LoadJPG(s.desc, file.data(), long(file.size())));
-    EXPECT_TRUE(OuterGuardsIntact(s));
+    const std::unique_ptr<TestSurface> s = DecodeWhole(file, 8);
+    ASSERT_TRUE(s);
+    EXPECT_TRUE(OuterGuardsIntact(*s));
+    const int w = s->desc.width, h = s->desc.height;
     RefImage q;
     ASSERT_TRUE(Reference(file, q, lu_gPaleta));
     // Where the layout fits, the bytes are those of the padded rows.
-    const int w4 = (info.width + 3) & ~3;
-    const size_t mem = size_t(info.height) * info.width;
-    for (int y = 0; y < info.height; ++y)
+    const int w4 = (w + 3) & ~3;
+    const size_t mem = size_t(h) * w;
+    for (int y = 0; y < h; ++y)
         for (int x = 0; x < w4; ++x) {
             const size_t at = size_t(y) * w4 + x;
             if (at >= mem) break;
-            ASSERT_EQ(s.desc.bits[at], x < info.width ? q.px[size_t(y) * info.width + x] : 0);
+            ASSERT_EQ(s->desc.bits[at], x < w ? q.px[size_t(y) * w + x] : 0);
         }
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "surface/surface.h"
 #include "tests/common/testsurf.h"
 
 using kvtest::Rng;
@@ -485,18 +486,13 @@ INSTANTIATE_TEST_SUITE_P(Kinds, BlendModel, ::testing::ValuesIn(kBlendKinds),
 class BlendExactBuffers : public ::testing::TestWithParam<int> {};
 
 TSurfDesc ExactSurface(int kind, int w, int h, std::vector<uint8_t> &mem, Rng &rng) {
-    const kvtest::KindInfo &k = kvtest::KindByNumber(kind);
     TSurfDesc s;
     memset(&s, 0, sizeof s);
+    kv::DescribeKind(s, kind);
     s.width = w;
     s.height = h;
-    s.bpp = k.bpp;
-    s.rMask = k.rMask;
-    s.gMask = k.gMask;
-    s.bMask = k.bMask;
-    s.aMask = k.aMask;
     s.transColor = 0xFFFFFFFFu;
-    s.scanWidth = w * int(k.bpp / 8);
+    s.scanWidth = w * int(s.bpp / 8);
     mem.resize(size_t(s.scanWidth) * h);
     for (uint8_t &b : mem) b = uint8_t(rng.U32());
     s.bits = mem.data();

@@ -175,10 +175,12 @@ TapList Neighbourhood(const TSurfDesc &d, std::vector<int> coef, int divisor, in
     return t;
 }
 
-class Convolution : public ::testing::TestWithParam<int> {};
+class Convolution : public ::testing::TestWithParam<int> {
+protected:
+    const int kind = GetParam();
+};
 
 TEST_P(Convolution, MatchesTheModelOnRandomTaps) {
-    const int kind = GetParam();
     Rng rng(uint64_t(kind) * 77);
     const int divisors[] = {1, -1, 2, 3, 7, 9, -5, 1000, 65537, INT_MIN};
     for (int iter = 0; iter < 60; ++iter) {
@@ -206,7 +208,6 @@ TEST_P(Convolution, MatchesTheModelOnRandomTaps) {
 }
 
 TEST_P(Convolution, StoredMasksAsPrinted) {
-    const int kind = GetParam();
     for (const PrintedMask &m : kPrinted) {
         for (int pad : {0, 6}) {
             TestSurface img(kind, 11, 9, pad), scratch(kind, 11, 9, pad);
@@ -225,7 +226,6 @@ TEST_P(Convolution, StoredMasksAsPrinted) {
 }
 
 TEST_P(Convolution, FixedFrontEnds) {
-    const int kind = GetParam();
     for (int pad : {0, 4}) {
         TestSurface a(kind, 10, 7, pad), b(kind, 10, 7, pad), c(kind, 10, 7, pad), scratch(kind, 10, 7, pad);
         EdgeImage(a, 5);
@@ -250,7 +250,6 @@ TEST_P(Convolution, FixedFrontEnds) {
 }
 
 TEST_P(Convolution, IdentityKeepsColoursAndDropsAlpha) {
-    const int kind = GetParam();
     Rng rng(3);
     TestSurface img(kind, 9, 5, 4), scratch(kind, 9, 5, 4);
     img.Randomize(rng);
@@ -269,7 +268,6 @@ TEST_P(Convolution, IdentityKeepsColoursAndDropsAlpha) {
 }
 
 TEST_P(Convolution, RefusalsLeaveEverythingAlone) {
-    const int kind = GetParam();
     Rng rng(4);
     TestSurface img(kind, 6, 4, 2), scratch(kind, 6, 4, 2);
     img.Randomize(rng);

@@ -170,56 +170,60 @@ TEST_P(AntiAlias, LeavesTheBordersAndSmallImagesAlone) {
 INSTANTIATE_TEST_SUITE_P(Kinds, AntiAlias, ::testing::Values(16, 17, 18, 19, 24, 32),
                          [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
 
-TEST(AntiAliasCases, BlueSpotSpreadsOnOneRow) {
-    for (int kind : {24, 32}) {
-        TestSurface s(kind, 5, 5), o(kind, 1, 1);
-        s.Fill(0);
-        const int B = kind / 8;
-        s.Row(2)[2 * B] = 80;
-        for (int x = 0; x < 5; ++x) {
-            s.Row(2)[x * B + 1] = 9;  // green: cleared where written
-            if (B == 4) s.Row(2)[x * B + 3] = 0x77;
-        }
-        ASSERT_TRUE(DoAntiAlias(s.desc, CRectangulo(), o.desc, 0));
-        const uint8_t *row = s.Row(2);
-        EXPECT_EQ(row[0], 0);
-        EXPECT_EQ(row[1], 9);  // column 0 is not walked
-        EXPECT_EQ(row[B], 10);
-        EXPECT_EQ(row[B + 1], 0);
-        EXPECT_EQ(row[2 * B], 160);
-        EXPECT_EQ(row[3 * B], 10);
-        EXPECT_EQ(row[4 * B + 1], 9);  // nor is the last column
-        if (B == 4) {
-            EXPECT_EQ(row[2 * B + 3], 0x77);
-        }
+// The byte layouts, blue first: B is the pixel size.
+class AntiAliasBytes : public ::testing::TestWithParam<int> {
+protected:
+    const int kind = GetParam();
+    const int B = kind / 8;
+};
+
+TEST_P(AntiAliasBytes, BlueSpotSpreadsOnOneRow) {
+    TestSurface s(kind, 5, 5), o(kind, 1, 1);
+    s.Fill(0);
+    s.Row(2)[2 * B] = 80;
+    for (int x = 0; x < 5; ++x) {
+        s.Row(2)[x * B + 1] = 9;  // green: cleared where written
+        if (B == 4) s.Row(2)[x * B + 3] = 0x77;
+    }
+    ASSERT_TRUE(DoAntiAlias(s.desc, CRectangulo(), o.desc, 0));
+    const uint8_t *row = s.Row(2);
+    EXPECT_EQ(row[0], 0);
+    EXPECT_EQ(row[1], 9);  // column 0 is not walked
+    EXPECT_EQ(row[B], 10);
+    EXPECT_EQ(row[B + 1], 0);
+    EXPECT_EQ(row[2 * B], 160);
+    EXPECT_EQ(row[3 * B], 10);
+    EXPECT_EQ(row[4 * B + 1], 9);  // nor is the last column
+    if (B == 4) {
+        EXPECT_EQ(row[2 * B + 3], 0x77);
     }
 }
 
-TEST(AntiAliasCases, CrossOfTheSecondFilter) {
-    for (int kind : {24, 32}) {
-        TestSurface s(kind, 7, 7), o(kind, 1, 1);
-        s.Fill(0);
-        const int B = kind / 8;
-        // Centre 2, the pixel above 25: 3 x 25 - 2 = 73, which makes 10.
-        s.Row(3)[3 * B] = 2;
-        s.Row(2)[3 * B] = 25;
-        s.Row(3)[3 * B + 2] = 5;
-        ASSERT_TRUE(DoAntiAlias2(s.desc, CRectangulo(), o.desc, 0));
-        EXPECT_EQ(s.Row(3)[3 * B], 10);
-        EXPECT_EQ(s.Row(3)[3 * B + 2], 0);
-        // The pixel above: -2 (two up is row 0: 0) ... 3 x 0 ... - 25 + 3 x 2 = -19.
-        EXPECT_EQ(s.Row(2)[3 * B], 0);
-        // Zero pixels are left alone even with bright neighbours.
-        EXPECT_EQ(s.Row(3)[2 * B], 0);
-        // Column w - 2 is not walked: the cross would leave the row.
-        s.Fill(0);
-        s.Row(3)[5 * B] = 200;
-        s.Row(3)[4 * B] = 1;
-        ASSERT_TRUE(DoAntiAlias2(s.desc, CRectangulo(), o.desc, 0));
-        EXPECT_EQ(s.Row(3)[5 * B], 200);
-        EXPECT_EQ(s.Row(3)[4 * B], 200 * 3 * 10 / 73 > 255 ? 255 : (600 - 1) * 10 / 73);
-    }
+TEST_P(AntiAliasBytes, CrossOfTheSecondFilter) {
+    TestSurface s(kind, 7, 7), o(kind, 1, 1);
+    s.Fill(0);
+    // Centre 2, the pixel above 25: 3 x 25 - 2 = 73, which makes 10.
+    s.Row(3)[3 * B] = 2;
+    s.Row(2)[3 * B] = 25;
+    s.Row(3)[3 * B + 2] = 5;
+    ASSERT_TRUE(DoAntiAlias2(s.desc, CRectangulo(), o.desc, 0));
+    EXPECT_EQ(s.Row(3)[3 * B], 10);
+    EXPECT_EQ(s.Row(3)[3 * B + 2], 0);
+    // The pixel above: -2 (two up is row 0: 0) ... 3 x 0 ... - 25 + 3 x 2 = -19.
+    EXPECT_EQ(s.Row(2)[3 * B], 0);
+    // Zero pixels are left alone even with bright neighbours.
+    EXPECT_EQ(s.Row(3)[2 * B], 0);
+    // Column w - 2 is not walked: the cross would leave the row.
+    s.Fill(0);
+    s.Row(3)[5 * B] = 200;
+    s.Row(3)[4 * B] = 1;
+    ASSERT_TRUE(DoAntiAlias2(s.desc, CRectangulo(), o.desc, 0));
+    EXPECT_EQ(s.Row(3)[5 * B], 200);
+    EXPECT_EQ(s.Row(3)[4 * B], 200 * 3 * 10 / 73 > 255 ? 255 : (600 - 1) * 10 / 73);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, AntiAliasBytes, ::testing::Values(24, 32),
+                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
 
 TEST(AntiAliasCases, SixteenBitCross) {
     TestSurface s(16, 6, 6), o(16, 1, 1);
