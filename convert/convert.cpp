@@ -1,8 +1,7 @@
-#include "convert/convert.h"
-
 #include <string.h>
 
 #include "convert/nearest.h"
+#include "convert/simd.h"
 #include "surface/pixfmt.h"
 #include "surface/surface.h"
 
@@ -49,6 +48,8 @@ uint32_t P32To24(uint32_t p) { return p & 0xFFFFFF; }
 uint32_t P24To32(uint32_t p) { return 0xFF000000u | p; }
 
 using PixFn = uint32_t (*)(uint32_t);
+// Converts w pixels of one row; d and s do not overlap.
+using ConvRowFn = void (*)(uint8_t *d, const uint8_t *s, int w);
 
 // Whole-word loads and stores where the size allows: the compiler turns
 // these loops into vector code, which it does not do for byte assembly.

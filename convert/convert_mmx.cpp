@@ -6,7 +6,7 @@
 #include <mmintrin.h>
 #include <string.h>
 
-#include "convert/convert.h"
+#include "convert/simd.h"
 #include "surface/mmx.h"
 
 namespace kv {
