@@ -199,11 +199,13 @@ UTILS_API bool Convert(TSurfDesc &dst, TSurfDesc &src, unsigned long mode);
 /// \param dst the destination. \param src a source of the same format.
 /// \return true.
 UTILS_API bool CopyImage(TSurfDesc &dst, TSurfDesc &src);
-/// 24-bit source into a 32-bit destination. Formats are not checked.
-/// \param dst the 32-bit destination. \param src the 24-bit source. \return true.
-UTILS_API bool Convert32_24_(TSurfDesc &dst, TSurfDesc &src);
-/// 32-bit source into a 24-bit destination. Formats are not checked.
+/// 32-bit source into a 24-bit destination (the name reads source to
+/// destination): blue, green, red copied, alpha dropped. Formats are not checked.
 /// \param dst the 24-bit destination. \param src the 32-bit source. \return true.
+UTILS_API bool Convert32_24_(TSurfDesc &dst, TSurfDesc &src);
+/// 24-bit source into a 32-bit destination: blue, green, red copied, alpha
+/// 0xFF. Formats are not checked.
+/// \param dst the 32-bit destination. \param src the 24-bit source. \return true.
 UTILS_API bool Convert24_32_(TSurfDesc &dst, TSurfDesc &src);
 /// \name 16-bit layout conversions
 /// The names read source to destination; the arguments are destination
