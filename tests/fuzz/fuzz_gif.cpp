@@ -3,15 +3,11 @@
 #include "tests/fuzz/fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (size < 1) return 0;
-    const uint8_t selector = data[0];
-    std::vector<uint8_t> file(data + 1, data + size);
-    CKVGIF gif{};
-    RAW raw{};
-    TSurfDesc info{};
-    if (!LoadInfoGIF(info, file.data(), long(file.size()), gif, raw)) return 0;
-    kvfuzz::Surface s(selector, info.width, info.height, 1 << 14);
-    for (int f = 0; f < 64 && LoadGIFNext(s.desc, file.data(), gif, raw); ++f) LoadGIF(s.desc, file.data(), gif, raw);
-    LoadGIFEnd(s.desc, file.data(), gif, raw);
+    kvfuzz::GifCase(
+        data, size, 0xFF,
+        [](TSurfDesc &i, uint8_t *f, long n, CKVGIF &g, RAW &r) { return LoadInfoGIF(i, f, n, g, r); },
+        [](TSurfDesc &s, uint8_t *f, CKVGIF &g, RAW &r) { return LoadGIFNext(s, f, g, r); },
+        [](TSurfDesc &s, uint8_t *f, CKVGIF &g, RAW &r) { return LoadGIF(s, f, g, r); },
+        [](TSurfDesc &s, uint8_t *f, CKVGIF &g, RAW &r) { return LoadGIFEnd(s, f, g, r); });
     return 0;
 }

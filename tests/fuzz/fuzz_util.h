@@ -40,6 +40,23 @@ struct Surface {
     }
 };
 
+// A GIF stream through its length-aware open and the frame loop (at most 64
+// frames), on a surface the size the stream reports; the selector byte is
+// masked by kindMask.
+template <class Open, class Next, class Load, class End>
+void GifCase(const uint8_t *data, size_t size, uint8_t kindMask, Open open, Next next, Load load, End end) {
+    if (size < 1) return;
+    const uint8_t selector = uint8_t(data[0] & kindMask);
+    std::vector<uint8_t> file(data + 1, data + size);
+    CKVGIF gif{};
+    RAW raw{};
+    TSurfDesc info{};
+    if (!open(info, file.data(), long(file.size()), gif, raw)) return;
+    Surface s(selector, info.width, info.height, 1 << 14);
+    for (int f = 0; f < 64 && next(s.desc, file.data(), gif, raw); ++f) load(s.desc, file.data(), gif, raw);
+    end(s.desc, file.data(), gif, raw);
+}
+
 // A bitmap through a length-aware info and load pair, on a surface the size
 // the file reports or (selector bit 5) one off by (dw, dh) from it.
 template <class Info, class Load>
