@@ -102,7 +102,8 @@ void GifPeer(benchmark::State &st, Dim d, int frames) {
             const ColorMapObject *map = im.ImageDesc.ColorMap ? im.ImageDesc.ColorMap : g->SColorMap;
             uint32_t lut[256] = {};
             for (int c = 0; c < map->ColorCount; ++c)
-                lut[c] = (uint32_t(map->Colors[c].Red) << 16) | (uint32_t(map->Colors[c].Green) << 8) | map->Colors[c].Blue;
+                lut[c] =
+                    (uint32_t(map->Colors[c].Red) << 16) | (uint32_t(map->Colors[c].Green) << 8) | map->Colors[c].Blue;
             const size_t n = size_t(im.ImageDesc.Width) * im.ImageDesc.Height;
             for (size_t p = 0; p < n && p < out.size(); ++p) out[p] = lut[im.RasterBits[p]];
         }
@@ -148,7 +149,8 @@ void JpegPeer(benchmark::State &st, Dim d) {
     std::vector<uint8_t> out(size_t(d.w) * d.h * 4);
     tjhandle h = tjInitDecompress();
     TimePixels(st, d, [&] {
-        tjDecompress2(h, file.data(), static_cast<unsigned long>(file.size()), out.data(), d.w, d.w * 4, d.h, TJPF_BGRX, 0);
+        tjDecompress2(h, file.data(), static_cast<unsigned long>(file.size()), out.data(), d.w, d.w * 4, d.h, TJPF_BGRX,
+                      0);
     });
     tjDestroy(h);
 }

@@ -165,24 +165,24 @@ void FloodQueue(benchmark::State &st, Dim sz) {
 }
 
 const int fills = RegisterByKind({32, 16}, {
-    {"IdxFillRect_", "ours", FillOurs},
-    {"IdxFillRect_", "memset", FillMemset},
+                                               {"IdxFillRect_", "ours", FillOurs},
+                                               {"IdxFillRect_", "memset", FillMemset},
 #ifdef KV_HAVE_SDL2
-    {"IdxFillRect_", "SDL_FillRect", FillSdl},
+                                               {"IdxFillRect_", "SDL_FillRect", FillSdl},
 #endif
-});
+                                           });
 const int maskFills = RegisterByKind({32, 24, 16}, {
-    {"MaskFillRect_", "ours", MaskFillOurs},
+                                                       {"MaskFillRect_", "ours", MaskFillOurs},
 #ifdef KV_HAVE_PIXMAN
-    {"MaskFillRect_", "pixman", MaskFillPixman},
+                                                       {"MaskFillRect_", "pixman", MaskFillPixman},
 #endif
-});
+                                                   });
 const int lines = RegisterByKind({32, 16}, {
-    {"Line1000_", "ours", LineOurs},
+                                               {"Line1000_", "ours", LineOurs},
 #ifdef KV_HAVE_SDL2
-    {"Line1000_", "SDL_RenderDrawLines", LineSdl},
+                                               {"Line1000_", "SDL_RenderDrawLines", LineSdl},
 #endif
-});
+                                           });
 const int floods = RegisterBySize({
     {"Rellena_32", "ours", FloodOurs},
     {"Rellena_32", "queue-fill", FloodQueue},

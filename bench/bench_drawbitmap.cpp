@@ -30,11 +30,13 @@ std::unique_ptr<TestSurface> Source(int kind, Dim sz, Keys keys) {
             uint32_t v = 0;
             memcpy(&v, p, bytes);
             if (kind == 32) v |= 0xFF000000u;
-            const bool transparent = keys == kAreas ? (((x / 96) + (y / 96)) % 2 == 0)
+            const bool transparent = keys == kAreas       ? (((x / 96) + (y / 96)) % 2 == 0)
                                      : keys == kScattered ? rng.Chance(50)
                                                           : false;
-            if (transparent) v = key | (kind == 32 ? 0xFF000000u : 0);
-            else if ((v & (kind == 32 ? 0xFFFFFFu : 0xFFFFu)) == key) v ^= 1;
+            if (transparent)
+                v = key | (kind == 32 ? 0xFF000000u : 0);
+            else if ((v & (kind == 32 ? 0xFFFFFFu : 0xFFFFu)) == key)
+                v ^= 1;
             memcpy(p, &v, bytes);
         }
     s->desc.transColor = keys == kNoKey ? 0xFFFFFFFFu : key;
@@ -124,13 +126,13 @@ int Register() {
             benchmark::RegisterBenchmark(Name(plain, "memcpy", sz).c_str(), Memcpy, kind, sz);
             const char *names[] = {"", "_key_areas", "_key_scattered"};
             for (Keys keys : {kAreas, kScattered})
-                benchmark::RegisterBenchmark(Name("DrawBitmap_" + k + names[keys], "ours", sz).c_str(), Ours, kind,
-                                             sz, keys);
+                benchmark::RegisterBenchmark(Name("DrawBitmap_" + k + names[keys], "ours", sz).c_str(), Ours, kind, sz,
+                                             keys);
 #ifdef KV_HAVE_SDL2
             benchmark::RegisterBenchmark(Name(plain, "sdl2", sz).c_str(), Sdl, kind, sz, kNoKey);
             for (Keys keys : {kAreas, kScattered})
-                benchmark::RegisterBenchmark(Name("DrawBitmap_" + k + names[keys], "sdl2", sz).c_str(), Sdl, kind,
-                                             sz, keys);
+                benchmark::RegisterBenchmark(Name("DrawBitmap_" + k + names[keys], "sdl2", sz).c_str(), Sdl, kind, sz,
+                                             keys);
 #endif
         }
         benchmark::RegisterBenchmark(Name("LoadBMP_24to32", "ours", sz).c_str(), LoadOurs, sz);

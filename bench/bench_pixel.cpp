@@ -33,11 +33,13 @@ void SetPixelPeerN(benchmark::State &st, int kind, Dim sz) {
             for (int x = 0; x < sz.w; ++x) {
                 const uint32_t v = uint32_t(c + x);
                 uint8_t *p = row + x * bpp;
-                if constexpr (bpp == 1) *p = uint8_t(v);
+                if constexpr (bpp == 1)
+                    *p = uint8_t(v);
                 else if constexpr (bpp == 2) {
                     const uint16_t w = uint16_t(((v >> 8) & 0xF800) | ((v >> 5) & 0x07E0) | ((v >> 3) & 0x1F));
                     memcpy(p, &w, 2);
-                } else memcpy(p, &v, bpp);
+                } else
+                    memcpy(p, &v, bpp);
             }
         }
         benchmark::ClobberMemory();
@@ -80,10 +82,14 @@ void GetPixelPeerN(benchmark::State &st, int kind, Dim sz) {
 template <class F>
 void WithPixelBytes(int kind, F f) {
     switch (kvtest::KindByNumber(kind).bpp) {
-    case 8: return f(std::integral_constant<int, 1>());
-    case 16: return f(std::integral_constant<int, 2>());
-    case 24: return f(std::integral_constant<int, 3>());
-    default: return f(std::integral_constant<int, 4>());
+        case 8:
+            return f(std::integral_constant<int, 1>());
+        case 16:
+            return f(std::integral_constant<int, 2>());
+        case 24:
+            return f(std::integral_constant<int, 3>());
+        default:
+            return f(std::integral_constant<int, 4>());
     }
 }
 
@@ -96,10 +102,10 @@ void GetPixelPeer(benchmark::State &st, int kind, Dim sz) {
 }
 
 const int registered = RegisterByKind(kvtest::AllKinds(), {
-    {"SetPixel_", "ours", SetPixelOurs},
-    {"SetPixel_", "store-loop", SetPixelPeer},
-    {"GetPixel_", "ours", GetPixelOurs},
-    {"GetPixel_", "load-loop", GetPixelPeer},
-});
+                                                              {"SetPixel_", "ours", SetPixelOurs},
+                                                              {"SetPixel_", "store-loop", SetPixelPeer},
+                                                              {"GetPixel_", "ours", GetPixelOurs},
+                                                              {"GetPixel_", "load-loop", GetPixelPeer},
+                                                          });
 
 }  // namespace

@@ -107,8 +107,8 @@ bool DrawBiMaskBytes(const TSurfDesc &dst, unsigned strength, const CRectangulo 
 
 }  // namespace
 
-bool DrawMask_8Bits(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CPunto &maskPt,
-                    unsigned long color, unsigned char (*const mixTable)[65536]) {
+bool DrawMask_8Bits(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CPunto &maskPt, unsigned long color,
+                    unsigned char (*const mixTable)[65536]) {
     if (dst.bpp != 8) return false;
     Feed cover{&mask, maskPt, 1};
     MixBlock b;

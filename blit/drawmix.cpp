@@ -142,8 +142,8 @@ bool DrawMixLevel16(const TSurfDesc &dst, const CRectangulo &rect, unsigned leve
             const uint8_t *s = in.Row(y);
             for (int x = 0; x < b.w; ++x) {
                 const uint32_t sp = F::FromEntry(pe[s[x]]), dp = F::Load(d + 2 * x);
-                F::Store(d + 2 * x, shift ? ShiftMix(sp, dp, int(level), F::kHalf, F::kQuarter)
-                                          : F::MixFields(sp, dp, level + 1));
+                F::Store(d + 2 * x,
+                         shift ? ShiftMix(sp, dp, int(level), F::kHalf, F::kQuarter) : F::MixFields(sp, dp, level + 1));
             }
         }
         return true;
@@ -157,13 +157,16 @@ bool DrawMixLevel16(const TSurfDesc &dst, const CRectangulo &rect, unsigned leve
         if (shift) {
             ShiftGroupRow(d, s, groups, int(level));
             for (; x < b.w; ++x)
-                F::Store(d + 2 * x, ShiftMix(F::Load(s + 2 * x), F::Load(d + 2 * x), int(level), F::kHalf, F::kQuarter));
+                F::Store(d + 2 * x,
+                         ShiftMix(F::Load(s + 2 * x), F::Load(d + 2 * x), int(level), F::kHalf, F::kQuarter));
             continue;
         }
         // At the top level a full group is a copy; the row's last pixels
         // still mix.
-        if (level == 255) memcpy(d, s, 2 * static_cast<size_t>(groups));
-        else MixRow(d, s, groups, level);
+        if (level == 255)
+            memcpy(d, s, 2 * static_cast<size_t>(groups));
+        else
+            MixRow(d, s, groups, level);
         for (; x < b.w; ++x) F::Store(d + 2 * x, F::MixFields(F::Load(s + 2 * x), F::Load(d + 2 * x), level));
     }
     return true;
@@ -185,8 +188,10 @@ bool DrawMixLevelBytes(const TSurfDesc &dst, const CRectangulo &rect, unsigned l
         uint8_t *d = b.Row(y);
         const uint8_t *s = in.Row(y);
         if (!pal) {
-            if (shift) ShiftRow_bytes(d, s, F::kBytes * b.w, int(level));
-            else MixRow_bytes(d, s, F::kBytes * b.w, level);
+            if (shift)
+                ShiftRow_bytes(d, s, F::kBytes * b.w, int(level));
+            else
+                MixRow_bytes(d, s, F::kBytes * b.w, level);
             continue;
         }
         // The entry's bytes in their stored order: blue, green, red, alpha.
@@ -315,8 +320,8 @@ bool DrawMixAlpha(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &alpha, const 
 // index through the mix table in its checkerboard phases.
 // ---------------------------------------------------------------------------
 
-bool DrawMix_8Bits(TSurfDesc &dst, const CRectangulo &rect, unsigned short level, TSurfDesc &src,
-                   const CPunto &srcPt, unsigned char (*const mixTable)[65536]) {
+bool DrawMix_8Bits(TSurfDesc &dst, const CRectangulo &rect, unsigned short level, TSurfDesc &src, const CPunto &srcPt,
+                   unsigned char (*const mixTable)[65536]) {
     if (dst.bpp != 8 || !mixTable) return false;
     const uint32_t wt = TopLevel(level, 256);
     Feed in{&src, srcPt, 1};

@@ -97,13 +97,15 @@ void ShiftRow_bytes_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level) {
         const __m64 S = Load64(s + i), D = Load64(d + i);
         __m64 r;
         if (level == 192)
-            r = _mm_add_pi8(_mm_add_pi8(_mm_and_si64(_mm_srli_si64(S, 1), half), _mm_and_si64(_mm_srli_si64(S, 2), quarter)),
-                            _mm_and_si64(_mm_srli_si64(D, 2), quarter));
+            r = _mm_add_pi8(
+                _mm_add_pi8(_mm_and_si64(_mm_srli_si64(S, 1), half), _mm_and_si64(_mm_srli_si64(S, 2), quarter)),
+                _mm_and_si64(_mm_srli_si64(D, 2), quarter));
         else if (level == 128)
             r = _mm_add_pi8(_mm_and_si64(_mm_srli_si64(S, 1), half), _mm_and_si64(_mm_srli_si64(D, 1), half));
         else
-            r = _mm_add_pi8(_mm_add_pi8(_mm_and_si64(_mm_srli_si64(D, 1), half), _mm_and_si64(_mm_srli_si64(D, 2), quarter)),
-                            _mm_and_si64(_mm_srli_si64(S, 2), quarter));
+            r = _mm_add_pi8(
+                _mm_add_pi8(_mm_and_si64(_mm_srli_si64(D, 1), half), _mm_and_si64(_mm_srli_si64(D, 2), quarter)),
+                _mm_and_si64(_mm_srli_si64(S, 2), quarter));
         Store64(d + i, r);
     }
     _mm_empty();
@@ -179,7 +181,8 @@ void ShiftGroupRow_565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
             const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
             const __m64 up = _mm_add_pi16(_mm_and_si64(_mm_and_si64(S, D), rg),
                                           _mm_and_si64(_mm_srli_pi16(_mm_xor_si64(S, D), 1), rgHalf));
-            const __m64 lo = _mm_add_pi16(_mm_and_si64(_mm_srli_pi16(S, 1), bHalf), _mm_and_si64(_mm_srli_pi16(D, 1), bHalf));
+            const __m64 lo =
+                _mm_add_pi16(_mm_and_si64(_mm_srli_pi16(S, 1), bHalf), _mm_and_si64(_mm_srli_pi16(D, 1), bHalf));
             Store64(d + 2 * x, _mm_or_si64(up, lo));
         }
         _mm_empty();
@@ -322,9 +325,12 @@ inline void MixGroup24(uint8_t *d, const uint8_t *s, __m64 w) {
 template <class F, GroupFn Group>
 void AlphaRowBytes(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale) {
     int x;
-    if (scale >= 0) x = AlphaGroups<F, true, Group>(d, s, a, astep, n, scale);
-    else if (astep == 1) x = AlphaGroups<F, false, Group>(d, s, a, 1, n, scale);
-    else x = AlphaGroups<F, false, Group>(d, s, a, astep, n, scale);
+    if (scale >= 0)
+        x = AlphaGroups<F, true, Group>(d, s, a, astep, n, scale);
+    else if (astep == 1)
+        x = AlphaGroups<F, false, Group>(d, s, a, 1, n, scale);
+    else
+        x = AlphaGroups<F, false, Group>(d, s, a, astep, n, scale);
     AlphaPixels<F>(d, s, a, astep, x, n, scale);
     _mm_empty();
 }

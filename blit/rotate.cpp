@@ -13,11 +13,26 @@ struct Turn {
     int W, H;
     void Source(int x, int y, int &sx, int &sy) const {
         switch (code) {
-        case 1: sx = W - 1 - y; sy = x; break;
-        case 2: sx = W - 1 - x; sy = H - 1 - y; break;
-        case 3: sx = y; sy = H - 1 - x; break;
-        case 5: sx = y; sy = x; break;
-        default: sx = W - 1 - y; sy = H - 1 - x; break;  // 7
+            case 1:
+                sx = W - 1 - y;
+                sy = x;
+                break;
+            case 2:
+                sx = W - 1 - x;
+                sy = H - 1 - y;
+                break;
+            case 3:
+                sx = y;
+                sy = H - 1 - x;
+                break;
+            case 5:
+                sx = y;
+                sy = x;
+                break;
+            default:
+                sx = W - 1 - y;
+                sy = H - 1 - x;
+                break;  // 7
         }
     }
 };
@@ -59,10 +74,14 @@ bool CreateRotated(TSurfDesc &d, TSurfDesc &s, int turn) {
     // Pixels are copied whole at the destination's size.
     if (s.bpp != d.bpp) return false;
     const int walk = code == 6 ? 2 : code;
-    if (d.bpp == 32) CreateRotated_32(d, s, walk);
-    else if (d.bpp == 24) CreateRotated_24(d, s, walk);
-    else if (d.bpp == 16) CreateRotated_16(d, s, walk);
-    else CreateRotated_8Bits(d, s, walk);
+    if (d.bpp == 32)
+        CreateRotated_32(d, s, walk);
+    else if (d.bpp == 24)
+        CreateRotated_24(d, s, walk);
+    else if (d.bpp == 16)
+        CreateRotated_16(d, s, walk);
+    else
+        CreateRotated_8Bits(d, s, walk);
     if (code == 6) FlipX(d);
     return true;
 }

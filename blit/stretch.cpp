@@ -95,8 +95,10 @@ void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
                     continue;
                 }
                 const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
-                if (Disjoint(dp, bytes, sp, size_t(b.sw) * 4)) GatherRGB(dp, sp, cols, n);
-                else GatherRGBOverlapping(dp, sp, cols, n);
+                if (Disjoint(dp, bytes, sp, size_t(b.sw) * 4))
+                    GatherRGB(dp, sp, cols, n);
+                else
+                    GatherRGBOverlapping(dp, sp, cols, n);
                 prevRow = row;
                 continue;
             }
@@ -126,7 +128,7 @@ constexpr int kBand = 1024;  // destination columns per pass (about 60 KB of sta
 constexpr int kPiece = 128;  // columns per step of the inner loops
 
 struct BandRow {
-    int src = -1;  // the source row it holds, or -1
+    int src = -1;        // the source row it holds, or -1
     float ch[6][kBand];  // blue, green, red of the left sample, then of the right one
 };
 
@@ -176,8 +178,8 @@ void BilinearInteger(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
             const uint32_t fx = uint32_t(x & 0xFFFF), ix = 0xFFFF - fx;
             const uint32_t wS = (ix * iy) >> 16, wSr = (fx * iy) >> 16, wSd = (ix * fy) >> 16, wSdr = (fx * fy) >> 16;
             for (int k = 0; k < 3; ++k)
-                dp[i * Stride + k] = uint8_t((s0[col + k] * wS + s0[right + k] * wSr + s1[col + k] * wSd +
-                                              s1[right + k] * wSdr) >> 16);
+                dp[i * Stride + k] =
+                    uint8_t((s0[col + k] * wS + s0[right + k] * wSr + s1[col + k] * wSd + s1[right + k] * wSdr) >> 16);
         }
     }
 }
@@ -242,8 +244,10 @@ void BilinearBands(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
                     const float sr = T.ch[2][i] * wS + T.ch[5][i] * wSr + B.ch[2][i] * wSd + B.ch[5][i] * wSdr;
                     const uint32_t v = (uint32_t(int32_t(sb)) >> 16) | ((uint32_t(int32_t(sg)) >> 8) & 0xFF00u) |
                                        (uint32_t(int32_t(sr)) & 0xFF0000u);
-                    if (Stride == 4) Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | v);
-                    else words[k] = v;
+                    if (Stride == 4)
+                        Store32(dp + i * 4, (Load32(dp + i * 4) & 0xFF000000u) | v);
+                    else
+                        words[k] = v;
                 }
                 if (Stride == 3)
                     for (int k = 0; k < m; ++k) {
@@ -267,13 +271,17 @@ void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
 }
 
 bool BltStrech_32(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
-    if (filter) Bilinear<Fmt32>(d, s, b);
-    else Nearest<4, 3>(d, s, b);
+    if (filter)
+        Bilinear<Fmt32>(d, s, b);
+    else
+        Nearest<4, 3>(d, s, b);
     return true;
 }
 bool BltStrech_24(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
-    if (filter) Bilinear<Fmt24>(d, s, b);
-    else Nearest<3, 3>(d, s, b);
+    if (filter)
+        Bilinear<Fmt24>(d, s, b);
+    else
+        Nearest<3, 3>(d, s, b);
     return true;
 }
 // One kernel for the four 16-bit layouts; the filter is ignored.
@@ -404,8 +412,10 @@ bool StretchBitmap(TSurfDesc &d, CRectangulo dr, TSurfDesc &s, CRectangulo sr, i
     if (px > int(d.bpp / 8)) return true;
     const int dw = dr.right - dr.left, dh = dr.bottom - dr.top;
     const int w = sr.right - sr.left, h = sr.bottom - sr.top;
-    if (dw > w && dh > h) StretchUp(d, dr, s, sr, px);
-    else if (dw < w && dh < h) StretchDown(d, dr, s, sr, px);
+    if (dw > w && dh > h)
+        StretchUp(d, dr, s, sr, px);
+    else if (dw < w && dh < h)
+        StretchDown(d, dr, s, sr, px);
     return true;
 }
 
@@ -446,7 +456,9 @@ bool DrawDouble(TSurfDesc &d, TSurfDesc &s, CPunto at) {
                   clampInt(int64_t(at.y) + 2 * int64_t(s.height)));
     if (!ClipRect(d, r)) return false;
     if (s.bpp != d.bpp) return false;  // the source is read at the destination's pixel size
-    if (d.bpp == 32) DrawDouble_32(d, s, at, r);
-    else if (d.bpp == 24) DrawDouble_24(d, s, at, r);
+    if (d.bpp == 32)
+        DrawDouble_32(d, s, at, r);
+    else if (d.bpp == 24)
+        DrawDouble_24(d, s, at, r);
     return false;
 }

@@ -214,12 +214,22 @@ void FromIndexed(TSurfDesc &d, TSurfDesc &s, int dk) {
         const uint32_t rgb = (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
         const uint32_t top = pal ? uint32_t(e.a & 0x80) << 8 : 0;
         switch (dk) {
-            case kKind565: lut[i] = P24To565(rgb); break;
+            case kKind565:
+                lut[i] = P24To565(rgb);
+                break;
             case kKind555:
-            case kKind1555: lut[i] = top | P24To555(rgb); break;
-            case kKind4444: lut[i] = (pal ? 0xF000 : 0) | Fmt4444::Pack(ColorRGB(rgb)); break;
-            case kKind24: lut[i] = rgb; break;
-            default: lut[i] = P24To32(rgb); break;
+            case kKind1555:
+                lut[i] = top | P24To555(rgb);
+                break;
+            case kKind4444:
+                lut[i] = (pal ? 0xF000 : 0) | Fmt4444::Pack(ColorRGB(rgb));
+                break;
+            case kKind24:
+                lut[i] = rgb;
+                break;
+            default:
+                lut[i] = P24To32(rgb);
+                break;
         }
     }
     int w, h;
@@ -227,9 +237,12 @@ void FromIndexed(TSurfDesc &d, TSurfDesc &s, int dk) {
         for (int y = 0; y < h; ++y) {
             uint8_t *dp = Row(d, y);
             const uint8_t *sp = Row(s, y);
-            if (dk == kKind24) RowLut<Fmt24>(dp, sp, w, lut);
-            else if (dk == kKind32) RowLut<Fmt32>(dp, sp, w, lut);
-            else RowLut<FmtWord16>(dp, sp, w, lut);
+            if (dk == kKind24)
+                RowLut<Fmt24>(dp, sp, w, lut);
+            else if (dk == kKind32)
+                RowLut<Fmt32>(dp, sp, w, lut);
+            else
+                RowLut<FmtWord16>(dp, sp, w, lut);
         }
     }
 
@@ -239,8 +252,10 @@ void FromIndexed(TSurfDesc &d, TSurfDesc &s, int dk) {
         return;
     }
     if (dk == kKind32) {
-        if (d.aMask == 0) d.transColor = t;
-        else d.transColor = KeepKey((pal ? Load32(reinterpret_cast<const uint8_t *>(&s.palette[0])) : 0) | 0xFF000000u);
+        if (d.aMask == 0)
+            d.transColor = t;
+        else
+            d.transColor = KeepKey((pal ? Load32(reinterpret_cast<const uint8_t *>(&s.palette[0])) : 0) | 0xFF000000u);
     } else if (pal) {
         d.transColor = dk == kKind24 ? KeepKey(Load32(reinterpret_cast<const uint8_t *>(&s.palette[0]))) : lut[0];
     } else {
@@ -293,11 +308,16 @@ void ToIndexRows(TSurfDesc &d, const TSurfDesc &s, uint32_t keyMask, const Map &
 
 template <class Map>
 void ToIndexKind(TSurfDesc &d, const TSurfDesc &s, int sk, const Map &map) {
-    if (sk == kKind32) ToIndexRows<Fmt32>(d, s, 0xFFFFFF, map);
-    else if (sk == kKind24) ToIndexRows<Fmt24>(d, s, 0xFFFFFF, map);
-    else if (sk == kKind565) ToIndexRows<Fmt565>(d, s, 0xFFFF, map);
-    else if (sk == kKind555 || sk == kKind1555) ToIndexRows<Fmt555>(d, s, 0xFFFF, map);
-    else ToIndexRows<Fmt4444>(d, s, 0xFFFF, map);
+    if (sk == kKind32)
+        ToIndexRows<Fmt32>(d, s, 0xFFFFFF, map);
+    else if (sk == kKind24)
+        ToIndexRows<Fmt24>(d, s, 0xFFFFFF, map);
+    else if (sk == kKind565)
+        ToIndexRows<Fmt565>(d, s, 0xFFFF, map);
+    else if (sk == kKind555 || sk == kKind1555)
+        ToIndexRows<Fmt555>(d, s, 0xFFFF, map);
+    else
+        ToIndexRows<Fmt4444>(d, s, 0xFFFF, map);
 }
 
 // Below this many pixels the plain scan is cheaper than building cubes.
@@ -412,8 +432,10 @@ bool Convert(TSurfDesc &dst, TSurfDesc &src, unsigned long mode) {
     const int dk = PixelKind(dst), sk = PixelKind(src);
     if (!IsKnown(dk) || !IsKnown(sk)) return false;
     if (dk == kKind8) {
-        if (sk == kKind8) Convert8_8(dst, src);
-        else ToIndexed(dst, src, sk, mode);
+        if (sk == kKind8)
+            Convert8_8(dst, src);
+        else
+            ToIndexed(dst, src, sk, mode);
         return false;
     }
     if (sk == kKind8) {
@@ -425,8 +447,11 @@ bool Convert(TSurfDesc &dst, TSurfDesc &src, unsigned long mode) {
         return false;
     }
 
-    if (dk == kKind32 && sk == kKind24) Convert24_32_(dst, src);
-    else if (dk == kKind24 && sk == kKind32) Convert32_24_(dst, src);
-    else Pair(dst, src, dk, sk);
+    if (dk == kKind32 && sk == kKind24)
+        Convert24_32_(dst, src);
+    else if (dk == kKind24 && sk == kKind32)
+        Convert32_24_(dst, src);
+    else
+        Pair(dst, src, dk, sk);
     return false;
 }

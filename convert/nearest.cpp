@@ -102,8 +102,8 @@ uint8_t NearestColor::Find(uint32_t rgb) {
     rgb &= 0xFFFFFFu;
     if (rgb == lastRgb_) return lastIdx_;
     const uint32_t r = rgb >> 16, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    const uint32_t cell = ((r >> kCellBits) << (2 * (8 - kCellBits))) | ((g >> kCellBits) << (8 - kCellBits)) |
-                          (b >> kCellBits);
+    const uint32_t cell =
+        ((r >> kCellBits) << (2 * (8 - kCellBits))) | ((g >> kCellBits) << (8 - kCellBits)) | (b >> kCellBits);
     if (start_[cell] == kUnbuilt) BuildCell(cell);
     const uint32_t *c = pool_.get() + start_[cell];
     const int n = count_[cell];

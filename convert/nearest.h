@@ -30,15 +30,13 @@ uint8_t NearestPaletteIndex(const TRGBA *pal, uint8_t r, uint8_t g, uint8_t b);
 // colour inside it, and a lookup scans only those in index order.
 // Not thread-safe: one object per thread.
 class NearestColor {
-public:
+  public:
     explicit NearestColor(const TRGBA *pal);
     // rgb is 0x??RRGGBB; the top byte is ignored.
     uint8_t Find(uint32_t rgb);
-    uint8_t Find(uint8_t r, uint8_t g, uint8_t b) {
-        return Find((uint32_t(r) << 16) | (uint32_t(g) << 8) | b);
-    }
+    uint8_t Find(uint8_t r, uint8_t g, uint8_t b) { return Find((uint32_t(r) << 16) | (uint32_t(g) << 8) | b); }
 
-private:
+  private:
     static constexpr int kCellBits = 3;  // cube side 8
     static constexpr int kCellsPerAxis = 256 >> kCellBits;
     static constexpr size_t kCells = size_t(1) << (3 * (8 - kCellBits));

@@ -14,21 +14,19 @@ using namespace kv;
 namespace {
 
 // Header sizes read as the 40-byte information header they begin with.
-bool IsInfoHeader(uint32_t hs) {
-    return hs == 40 || hs == 52 || hs == 56 || hs == 64 || hs == 108 || hs == 124;
-}
+bool IsInfoHeader(uint32_t hs) { return hs == 40 || hs == 52 || hs == 56 || hs == 64 || hs == 108 || hs == 124; }
 
 struct BmpHeader {
-    bool info;           // information header, else the 12-byte core header
+    bool info;  // information header, else the 12-byte core header
     uint32_t headerSize;
-    size_t pixels;       // offset of the pixel data
+    size_t pixels;  // offset of the pixel data
     uint32_t width;
-    int64_t height;      // signed; negative: rows stored top-down
+    int64_t height;  // signed; negative: rows stored top-down
     unsigned bitCount;
     uint32_t compression;
-    uint32_t colours;    // file palette entries, 1 to 256 (information header, 8 bits)
+    uint32_t colours;  // file palette entries, 1 to 256 (information header, 8 bits)
     bool topDown;
-    bool alpha;          // read as a plane of 8-bit values whatever the depth
+    bool alpha;  // read as a plane of 8-bit values whatever the depth
     bool Paletted() const { return bitCount == 8; }
     // Blue, green, red and an unused byte: the fourth byte is no alpha.
     bool Quads() const { return bitCount == 32; }
@@ -56,10 +54,14 @@ bool StandardMasks(Reader &rd) {
 // header), 24 bits plain, 32 bits plain or with the standard bit fields.
 bool Decodable(Reader &rd, const BmpHeader &h) {
     switch (h.bitCount) {
-    case 8: return h.compression == kBiRgb || (h.info && h.compression == kBiRle8);
-    case 24: return h.compression == kBiRgb;
-    case 32: return h.compression == kBiRgb || (h.compression == kBiBitfields && StandardMasks(rd));
-    default: return false;
+        case 8:
+            return h.compression == kBiRgb || (h.info && h.compression == kBiRle8);
+        case 24:
+            return h.compression == kBiRgb;
+        case 32:
+            return h.compression == kBiRgb || (h.compression == kBiBitfields && StandardMasks(rd));
+        default:
+            return false;
     }
 }
 
@@ -161,7 +163,7 @@ struct Luts {
 // palette's alpha is kept).
 template <class F, class AlphaBits>
 auto Narrowed(AlphaBits alpha) {
-    return [alpha](const TRGBA (&wp)[256], Luts &l) {
+    return [alpha](const TRGBA(&wp)[256], Luts &l) {
         for (int i = 0; i < 256; ++i) l.pal[i] = l.rle[i] = F::FromEntry(wp[i]) | alpha(wp[i]);
         l.paint = l.pal[0] != 0;
     };
@@ -178,10 +180,17 @@ struct NoAlpha {
 // exactly; indices and alpha planes do not.
 template <class F>
 class RleDecoder {
-public:
+  public:
     RleDecoder(const TSurfDesc &s, bool topDown, const uint32_t *lut, bool fill, uint32_t bg, bool wrap)
-        : s_(s), w_(s.width), h_(s.height), topDown_(topDown), lut_(lut), bg_(bg),
-          wrap_(wrap && !topDown), paintLines_(fill && !topDown), paintDelta_(fill),
+        : s_(s),
+          w_(s.width),
+          h_(s.height),
+          topDown_(topDown),
+          lut_(lut),
+          bg_(bg),
+          wrap_(wrap && !topDown),
+          paintLines_(fill && !topDown),
+          paintDelta_(fill),
           pad_(int(((int64_t(s.width) + 3) & ~int64_t(3)) - s.width)) {}
 
     bool Run(Reader &rd) {
@@ -244,7 +253,7 @@ public:
         }
     }
 
-private:
+  private:
     uint8_t *RowPtr(int64_t r) const { return Row(s_, topDown_ ? int(r) : int(h_ - 1 - r)); }
 
     // False once the position has left the surface. Just after a wrap, up
@@ -367,7 +376,7 @@ struct Narrow16 {
 bool LoadBMP_32(TSurfDesc &s, Reader &rd, const BmpHeader &h) {
     // Uncompressed rows keep the entry's alpha byte, RLE8 rows are opaque;
     // direct pixels leave the destination's fourth byte as it was.
-    const auto luts = [](const TRGBA (&wp)[256], Luts &l) {
+    const auto luts = [](const TRGBA(&wp)[256], Luts &l) {
         for (int i = 0; i < 256; ++i) {
             l.pal[i] = EntryWord(wp[i]);
             l.rle[i] = Fmt32::FromEntry(wp[i]) | 0xFF000000u;

@@ -103,8 +103,7 @@ bool LoadGIFKind(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
     return false;
 }
 
-bool InfoGIF(TSurfDesc &s, unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &raw,
-             int readColours) {
+bool InfoGIF(TSurfDesc &s, unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &raw, int readColours) {
     raw.flag2 = 0;
     raw.bits = nullptr;
     raw.flag = readColours;
@@ -141,9 +140,7 @@ bool LoadGIFEnd(TSurfDesc &, unsigned char *, CKVGIF &gif, RAW &) {
     GifClose(gif);
     return true;
 }
-bool LoadGIFAlphaEnd(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw) {
-    return LoadGIFEnd(s, data, gif, raw);
-}
+bool LoadGIFAlphaEnd(TSurfDesc &s, unsigned char *data, CKVGIF &gif, RAW &raw) { return LoadGIFEnd(s, data, gif, raw); }
 
 // A frame call that fails closes the decoder (stream null, as LoadGIFEnd
 // leaves it): the stream's position may then lie anywhere in the frame's

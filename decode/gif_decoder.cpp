@@ -186,9 +186,9 @@ struct IndexSink {
     size_t cap;
     int fw, fh;
     bool interlaced;
-    int r = 0;         // rows completed
+    int r = 0;  // rows completed
     int col = 0;
-    int room = 0;      // columns of the current row that may be written
+    int room = 0;  // columns of the current row that may be written
     uint8_t *row = nullptr;
     int p1, p2, p3;
 
@@ -247,7 +247,7 @@ struct IndexSink {
 // where it was written instead of walking its chain; the frame ends when
 // the output is full.
 class ContiguousOut {
-public:
+  public:
     ContiguousOut(int minSize, uint8_t *buf, size_t total) : clear_(1 << minSize), buf_(buf), total_(total) {}
 
     bool Done() const { return at_ >= total_; }
@@ -285,7 +285,7 @@ public:
         at_ += len;
     }
 
-private:
+  private:
     const int clear_;
     uint8_t *const buf_;
     const size_t total_;
@@ -298,7 +298,7 @@ private:
 // Every other frame: each code's string is walked down its prefix chain
 // into the index sink, which keeps to the cap and the interlaced row order.
 class ChainOut {
-public:
+  public:
     ChainOut(int minSize, uint8_t *buf, size_t cap, int fw, int fh, bool interlaced)
         : firstFree_((1 << minSize) + 2), out_(buf, cap, fw, fh, interlaced) {
         for (int c = 0; c < (1 << minSize); ++c) {
@@ -358,7 +358,7 @@ public:
         prev_ = code;
     }
 
-private:
+  private:
     const int firstFree_;
     IndexSink out_;
     int prev_ = 0;   // the previous string's code

@@ -193,9 +193,8 @@ const uint8_t *JpegDecoder::NextRow() {
         jpeg_decompress_struct &ci = st.cinfo;
         if (ci.output_scanline >= ci.output_height) return nullptr;
         st.served = st.batch = 0;
-        Guarded(st.err, [&] {
-            st.batch = jpeg_read_scanlines(&ci, st.ptrs.data(), static_cast<JDIMENSION>(st.ptrs.size()));
-        });
+        Guarded(st.err,
+                [&] { st.batch = jpeg_read_scanlines(&ci, st.ptrs.data(), static_cast<JDIMENSION>(st.ptrs.size())); });
         if (st.err.failed || st.batch == 0) return nullptr;
     }
     return st.ptrs[st.served++];

@@ -16,7 +16,7 @@ namespace kv {
 // indices quantised to colourMap's entries when it is given. Grey files are
 // expanded to the same triples.
 class JpegDecoder {
-public:
+  public:
     JpegDecoder(const unsigned char *data, long length, bool fourBytes, const TRGBA *colourMap);
     ~JpegDecoder();
     JpegDecoder(const JpegDecoder &) = delete;
@@ -31,7 +31,7 @@ public:
     // 0 on success; 5 when the codec failed or warned (premature end, say).
     int Finish();
 
-private:
+  private:
     struct State;
     State *st_;
 };

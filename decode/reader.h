@@ -10,7 +10,7 @@
 namespace kv {
 
 class Reader {
-public:
+  public:
     Reader(const uint8_t *data, size_t size) : begin_(data), cur_(data), end_(data + size) {}
 
     // The forms without a length trust the buffer to be whole: the end is as
@@ -91,7 +91,7 @@ public:
     }
     const uint8_t *Cur() const { return cur_; }
 
-private:
+  private:
     const uint8_t *begin_;
     const uint8_t *cur_;
     const uint8_t *end_;

@@ -23,9 +23,7 @@ inline uint32_t FillColor4444(unsigned long k) {
     return (((k >> 28) & 0xF) << 12) | (((k >> 20) & 0xF) << 8) | (((k >> 12) & 0xF) << 4) | ((k >> 4) & 0xF);
 }
 
-inline int ClampInt(int64_t v) {
-    return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : int(v);
-}
+inline int ClampInt(int64_t v) { return v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : int(v); }
 
 // Single-precision arithmetic, every result rounded to float. With SSE that
 // is what the hardware does; x87 keeps excess precision in registers, so each

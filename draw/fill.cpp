@@ -158,14 +158,14 @@ bool IdxFillRect(TSurfDesc &s, CRectangulo r, unsigned long color) {
 // 64-bit ends, saturated: a run near the edge of the int range stays a run.
 bool IdxLineHI(TSurfDesc &s, const CPunto &p, int len, unsigned long color) {
     const int64_t a = p.x, b = int64_t(p.x) + len;
-    return IdxFillRect(s, CRectangulo(ClampInt(a < b ? a : b), ClampInt(int64_t(p.y) - 1), ClampInt(a < b ? b : a), p.y),
-                       color);
+    return IdxFillRect(
+        s, CRectangulo(ClampInt(a < b ? a : b), ClampInt(int64_t(p.y) - 1), ClampInt(a < b ? b : a), p.y), color);
 }
 
 bool IdxLineVI(TSurfDesc &s, const CPunto &p, int len, unsigned long color) {
     const int64_t a = p.y, b = int64_t(p.y) + len;
-    return IdxFillRect(s, CRectangulo(ClampInt(int64_t(p.x) - 1), ClampInt(a < b ? a : b), p.x, ClampInt(a < b ? b : a)),
-                       color);
+    return IdxFillRect(
+        s, CRectangulo(ClampInt(int64_t(p.x) - 1), ClampInt(a < b ? a : b), p.x, ClampInt(a < b ? b : a)), color);
 }
 
 bool FrameBR(TSurfDesc &s, CRectangulo r, unsigned long color) {

@@ -105,10 +105,14 @@ void Paint(const TSurfDesc &img, const TSurfDesc &mask, const Box &f, unsigned l
     const int kind = PixelKind(img);
     const RGB8 c = ColorRGB(fill);
     uint32_t v16 = 0;
-    if (kind == kKind565) v16 = Fmt565::Pack(c);
-    else if (kind == kKind555 || kind == kKind1555) v16 = Fmt555::Pack(c);
-    else if (kind == kKind4444) v16 = Fmt4444::Pack(c);
-    else if (kind != kKind32 && kind != kKind24) return;  // 8-bit images are not painted
+    if (kind == kKind565)
+        v16 = Fmt565::Pack(c);
+    else if (kind == kKind555 || kind == kKind1555)
+        v16 = Fmt555::Pack(c);
+    else if (kind == kKind4444)
+        v16 = Fmt4444::Pack(c);
+    else if (kind != kKind32 && kind != kKind24)
+        return;  // 8-bit images are not painted
     for (int y = t; y <= b; ++y) {
         const uint8_t *m = Row(mask, y);
         for (int x = l; x <= r; ++x) {
@@ -147,12 +151,18 @@ bool Rellena(TSurfDesc &image, TSurfDesc &mask, int x, int y, unsigned long tole
     Box box{x, y, x, y};
     if (uint32_t(ref) != uint32_t(fill)) {
         const int kind = PixelKind(image);
-        if (kind == kKind32) box = Grow<Fmt32>(image, mask, x, y, tolerance, ref);
-        else if (kind == kKind24) box = Grow<Fmt24>(image, mask, x, y, tolerance, ref);
-        else if (kind == kKind565) box = Grow<Fmt565>(image, mask, x, y, tolerance, ref);
-        else if (kind == kKind555 || kind == kKind1555) box = Grow<Fmt555>(image, mask, x, y, tolerance, ref);
-        else if (kind == kKind4444) box = Grow<Fmt4444>(image, mask, x, y, tolerance, ref);
-        else box = Grow<Fmt8>(image, mask, x, y, tolerance, ref);
+        if (kind == kKind32)
+            box = Grow<Fmt32>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind24)
+            box = Grow<Fmt24>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind565)
+            box = Grow<Fmt565>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind555 || kind == kKind1555)
+            box = Grow<Fmt555>(image, mask, x, y, tolerance, ref);
+        else if (kind == kKind4444)
+            box = Grow<Fmt4444>(image, mask, x, y, tolerance, ref);
+        else
+            box = Grow<Fmt8>(image, mask, x, y, tolerance, ref);
     }
     Paint(image, mask, box, fill);
     return true;

@@ -163,8 +163,10 @@ Geometry Measure(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, bool ei
     const int majorSize = g.xMajor ? s.width : s.height, minorSize = g.xMajor ? s.height : s.width;
     g.limit = F32(minorSize);
     g.first = a1 < 0 ? 0 : a1;
-    if (eightBits) g.last = (a2 < majorSize ? a2 : majorSize) - 1;  // the far end is never drawn
-    else g.last = a2 < majorSize - 1 ? a2 : majorSize - 1;
+    if (eightBits)
+        g.last = (a2 < majorSize ? a2 : majorSize) - 1;  // the far end is never drawn
+    else
+        g.last = a2 < majorSize - 1 ? a2 : majorSize - 1;
     return g;
 }
 
@@ -176,8 +178,10 @@ template <class Test>
 int64_t FirstTrue(int64_t lo, int64_t hi, Test test) {
     while (lo <= hi) {
         const int64_t mid = lo + (hi - lo) / 2;
-        if (test(mid)) hi = mid - 1;
-        else lo = mid + 1;
+        if (test(mid))
+            hi = mid - 1;
+        else
+            lo = mid + 1;
     }
     return lo;
 }
@@ -215,8 +219,8 @@ void SpanBatch(const Plot16<F> &plot, uint8_t *p, ptrdiff_t majorStep, const int
     ReadBlendWrite16(plot, p, majorStep, minor, minorStep, n);
 }
 template <class F>
-void SpanBatch(const Plot16Full<F> &plot, uint8_t *p, ptrdiff_t majorStep, const int32_t *minor,
-               ptrdiff_t minorStep, int n) {
+void SpanBatch(const Plot16Full<F> &plot, uint8_t *p, ptrdiff_t majorStep, const int32_t *minor, ptrdiff_t minorStep,
+               int n) {
     ReadBlendWrite16(plot, p, majorStep, minor, minorStep, n);
 }
 
@@ -278,8 +282,10 @@ void DrawLine(const TSurfDesc &s, const Geometry &g, const P &plot, bool soft, i
     auto at = [&](int x, int y) { return bits + y * pitch + ptrdiff_t(x) * P::kBytes; };
     auto put = [&](int major, int minor, bool edge, float w) {
         uint8_t *p = xMajor ? at(major, minor) : at(minor, major);
-        if (edge) plot.Edge(p, w);
-        else plot.Span(p);
+        if (edge)
+            plot.Edge(p, w);
+        else
+            plot.Span(p);
     };
     for (int64_t ti = g.first; ti <= g.last; ++ti) {
         const int t = int(ti);
@@ -308,22 +314,27 @@ template <class P>
 void Draw(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, const P &plot, bool soft, int thickness,
           bool eightBits) {
     const Geometry g = Measure(s, p1, p2, eightBits);
-    if (!soft && thickness == 1) ThinLine(s, g, plot);
-    else DrawLine(s, g, plot, soft, thickness, eightBits);
+    if (!soft && thickness == 1)
+        ThinLine(s, g, plot);
+    else
+        DrawLine(s, g, plot, soft, thickness, eightBits);
 }
 
 template <class F>
 void Draw16(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, uint32_t k, int level, bool soft, int th) {
-    if (!soft && th == 1 && level == 255) ThinLine(s, Measure(s, p1, p2, false), Plot16Full<F>(k));
-    else Draw(s, p1, p2, Plot16<F>(k, level), soft, th, false);
+    if (!soft && th == 1 && level == 255)
+        ThinLine(s, Measure(s, p1, p2, false), Plot16Full<F>(k));
+    else
+        Draw(s, p1, p2, Plot16<F>(k, level), soft, th, false);
 }
 
 template <int kB>
-void DrawBytes(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft,
-               int th) {
+void DrawBytes(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft, int th) {
     const PlotBytes<kB> plot(c, level);
-    if (!soft && th == 1 && plot.Full()) ThinLine(s, Measure(s, p1, p2, false), StoreRGB<kB>(c));
-    else Draw(s, p1, p2, plot, soft, th, false);
+    if (!soft && th == 1 && plot.Full())
+        ThinLine(s, Measure(s, p1, p2, false), StoreRGB<kB>(c));
+    else
+        Draw(s, p1, p2, plot, soft, th, false);
 }
 
 bool Line_32(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft, int th) {
@@ -342,8 +353,7 @@ bool Line_555(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned l
     Draw16<Fmt555>(s, p1, p2, FillColor555(c), level, soft, th);
     return false;
 }
-bool Line_4444(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft,
-               int th) {
+bool Line_4444(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int level, bool soft, int th) {
     Draw16<Fmt4444>(s, p1, p2, FillColor4444(c), level, soft, th);
     return false;
 }

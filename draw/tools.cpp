@@ -81,13 +81,11 @@ bool TranslateRect_24(const TSurfDesc &s, CRectangulo r, float amount) {
 
 // Green's lowest bit is written as 0.
 uint32_t Shift565(uint32_t p, int v) {
-    return (Clamp31(int((p >> 11) & 31) + v) << 11) | (Clamp31(int((p >> 6) & 31) + v) << 6) |
-           Clamp31(int(p & 31) + v);
+    return (Clamp31(int((p >> 11) & 31) + v) << 11) | (Clamp31(int((p >> 6) & 31) + v) << 6) | Clamp31(int(p & 31) + v);
 }
 // Bit 15 is written as 0.
 uint32_t Shift555(uint32_t p, int v) {
-    return (Clamp31(int((p >> 10) & 31) + v) << 10) | (Clamp31(int((p >> 5) & 31) + v) << 5) |
-           Clamp31(int(p & 31) + v);
+    return (Clamp31(int((p >> 10) & 31) + v) << 10) | (Clamp31(int((p >> 5) & 31) + v) << 5) | Clamp31(int(p & 31) + v);
 }
 // Nibbles work in 5-bit units; the alpha nibble is written as 0.
 uint32_t Shift4444(uint32_t p, int v) {

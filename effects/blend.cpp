@@ -124,19 +124,31 @@ void MaskedRow_16(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
 // ---- the row kernels, MMX where the build has them: picked here, once ----------------
 
 #if UTILS_SIMD
-template <class M> constexpr auto SourceRowOf_32 = SourceRow_32_mmx<M>;
-template <class M> constexpr auto SourceRowOf_24 = SourceRow_24_mmx<M>;
-template <class M> constexpr auto ColourRowOf_32 = ColourRow_32_mmx<M>;
-template <class M> constexpr auto ColourRowOf_24 = ColourRow_24_mmx<M>;
-template <class M> constexpr auto MaskedRowOf_32 = MaskedRow_32_mmx<M>;
-template <class M> constexpr auto MaskedRowOf_24 = MaskedRow_24_mmx<M>;
+template <class M>
+constexpr auto SourceRowOf_32 = SourceRow_32_mmx<M>;
+template <class M>
+constexpr auto SourceRowOf_24 = SourceRow_24_mmx<M>;
+template <class M>
+constexpr auto ColourRowOf_32 = ColourRow_32_mmx<M>;
+template <class M>
+constexpr auto ColourRowOf_24 = ColourRow_24_mmx<M>;
+template <class M>
+constexpr auto MaskedRowOf_32 = MaskedRow_32_mmx<M>;
+template <class M>
+constexpr auto MaskedRowOf_24 = MaskedRow_24_mmx<M>;
 #else
-template <class M> constexpr auto SourceRowOf_32 = SourceRow_32<M>;
-template <class M> constexpr auto SourceRowOf_24 = SourceRow_24<M>;
-template <class M> constexpr auto ColourRowOf_32 = ColourRow_32<M>;
-template <class M> constexpr auto ColourRowOf_24 = ColourRow_24<M>;
-template <class M> constexpr auto MaskedRowOf_32 = MaskedRow_32<M>;
-template <class M> constexpr auto MaskedRowOf_24 = MaskedRow_24<M>;
+template <class M>
+constexpr auto SourceRowOf_32 = SourceRow_32<M>;
+template <class M>
+constexpr auto SourceRowOf_24 = SourceRow_24<M>;
+template <class M>
+constexpr auto ColourRowOf_32 = ColourRow_32<M>;
+template <class M>
+constexpr auto ColourRowOf_24 = ColourRow_24<M>;
+template <class M>
+constexpr auto MaskedRowOf_32 = MaskedRow_32<M>;
+template <class M>
+constexpr auto MaskedRowOf_24 = MaskedRow_24<M>;
 #endif
 
 // ---- clipping and the block walks of the three forms ---------------------------------
@@ -175,7 +187,8 @@ bool ColourBlock(const TSurfDesc &dst, const CRectangulo &rect, uint32_t colour,
     if (!PointInSurface(mask, m)) return false;
     if (!ClipBlock(dst, r, m, mask)) return false;
     const int w = r.right - r.left;
-    for (int y = 0; y < r.bottom - r.top; ++y) RowFn(PixelAt(dst, r.left, r.top + y), Row(mask, m.y + y) + m.x, w, colour);
+    for (int y = 0; y < r.bottom - r.top; ++y)
+        RowFn(PixelAt(dst, r.left, r.top + y), Row(mask, m.y + y) + m.x, w, colour);
     return true;
 }
 
@@ -189,8 +202,7 @@ bool MaskedBlock(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc 
     if (!ClipBlock(dst, r, p, ElementView(src, bytes), m, mask)) return false;
     const int w = r.right - r.left;
     for (int y = 0; y < r.bottom - r.top; ++y)
-        RowFn(PixelAt(dst, r.left, r.top + y), Row(src, p.y + y) + ptrdiff_t(p.x) * bytes, Row(mask, m.y + y) + m.x,
-              w);
+        RowFn(PixelAt(dst, r.left, r.top + y), Row(src, p.y + y) + ptrdiff_t(p.x) * bytes, Row(mask, m.y + y) + m.x, w);
     return true;
 }
 
@@ -266,8 +278,7 @@ bool Colour(TSurfDesc &dst, const CRectangulo &r, unsigned long c, TSurfDesc &ma
 }
 
 template <class M>
-bool Masked(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
-            const CPunto &mp) {
+bool Masked(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask, const CPunto &mp) {
     if (dst.bpp == 32) return Masked_32<M>(dst, r, src, p, mask, mp);
     if (dst.bpp == 24) return Masked_24<M>(dst, r, src, p, mask, mp);
     const int kind = PixelKind(dst);
@@ -307,7 +318,8 @@ bool DoMultiplica(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CP
 bool DoMultiplica(TSurfDesc &dst, const CRectangulo &r, unsigned long colour, TSurfDesc &mask, const CPunto &mp) {
     return Colour<Multiplica>(dst, r, colour, mask, mp);
 }
-bool DoMultiplica(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask, const CPunto &mp) {
+bool DoMultiplica(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+                  const CPunto &mp) {
     return Masked<Multiplica>(dst, r, src, p, mask, mp);
 }
 
@@ -317,7 +329,8 @@ bool DoScreen(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto
 bool DoScreen(TSurfDesc &dst, const CRectangulo &r, unsigned long colour, TSurfDesc &mask, const CPunto &mp) {
     return Colour<Screen>(dst, r, colour, mask, mp);
 }
-bool DoScreen(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask, const CPunto &mp) {
+bool DoScreen(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+              const CPunto &mp) {
     return Masked<Screen>(dst, r, src, p, mask, mp);
 }
 
@@ -327,7 +340,8 @@ bool DoLighten(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunt
 bool DoLighten(TSurfDesc &dst, const CRectangulo &r, unsigned long colour, TSurfDesc &mask, const CPunto &mp) {
     return Colour<Lighten>(dst, r, colour, mask, mp);
 }
-bool DoLighten(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask, const CPunto &mp) {
+bool DoLighten(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+               const CPunto &mp) {
     return Masked<Lighten>(dst, r, src, p, mask, mp);
 }
 
@@ -337,7 +351,8 @@ bool DoDarken(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto
 bool DoDarken(TSurfDesc &dst, const CRectangulo &r, unsigned long colour, TSurfDesc &mask, const CPunto &mp) {
     return Colour<Darken>(dst, r, colour, mask, mp);
 }
-bool DoDarken(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask, const CPunto &mp) {
+bool DoDarken(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+              const CPunto &mp) {
     return Masked<Darken>(dst, r, src, p, mask, mp);
 }
 
@@ -347,6 +362,7 @@ bool DoSuperponer(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CP
 bool DoSuperponer(TSurfDesc &dst, const CRectangulo &r, unsigned long colour, TSurfDesc &mask, const CPunto &mp) {
     return Colour<Superponer>(dst, r, colour, mask, mp);
 }
-bool DoSuperponer(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask, const CPunto &mp) {
+bool DoSuperponer(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+                  const CPunto &mp) {
     return Masked<Superponer>(dst, r, src, p, mask, mp);
 }

@@ -41,8 +41,10 @@ inline void StoreOne(Fmt24, uint8_t *p, __m64 v) { Fmt24::Store(p, static_cast<u
 
 // Pixels of slack a group of four needs after it, and whether byte 3 of a
 // register belongs to the pixel (for 24 bits it is the neighbour's).
-template <class F> constexpr int kSlack = 4 - F::kBytes;
-template <class F> constexpr bool kKeepByte3 = F::kBytes == 3;
+template <class F>
+constexpr int kSlack = 4 - F::kBytes;
+template <class F>
+constexpr bool kKeepByte3 = F::kBytes == 3;
 
 inline __m64 Ones() { return _mm_cmpeq_pi8(_mm_setzero_si64(), _mm_setzero_si64()); }
 inline __m64 AlphaBytes() { return _mm_set_pi32(int(0xFF000000u), int(0xFF000000u)); }
@@ -67,22 +69,27 @@ inline __m64 Overlay(__m64 d, __m64 s) {
 // Each mode on eight bytes; the multiplying ones also on four bytes already
 // widened to 16-bit lanes (kLanes), which the weighted forms use to skip a
 // pack and unpack.
-template <class M> struct Op;
+template <class M>
+struct Op;
 
-template <> struct Op<Suma> {
+template <>
+struct Op<Suma> {
     static constexpr bool kLanes = false;
     static __m64 Apply(__m64 d, __m64 s) { return _mm_adds_pu8(d, s); }
 };
-template <> struct Op<Resta> {
+template <>
+struct Op<Resta> {
     static constexpr bool kLanes = false;
     static __m64 Apply(__m64 d, __m64 s) { return _mm_subs_pu8(d, s); }
 };
-template <> struct Op<Multiplica> {
+template <>
+struct Op<Multiplica> {
     static constexpr bool kLanes = true;
     static __m64 Apply(__m64 d, __m64 s) { return MulShift<8>(d, s); }
     static __m64 Lanes(__m64 d, __m64 s) { return _mm_srli_pi16(_mm_mullo_pi16(d, s), 8); }
 };
-template <> struct Op<Screen> {
+template <>
+struct Op<Screen> {
     static constexpr bool kLanes = true;
     static __m64 Apply(__m64 d, __m64 s) {
         const __m64 n = Ones();
@@ -94,15 +101,18 @@ template <> struct Op<Screen> {
     }
 };
 // No byte max or min in MMX; saturating differences give them exactly.
-template <> struct Op<Lighten> {
+template <>
+struct Op<Lighten> {
     static constexpr bool kLanes = false;
     static __m64 Apply(__m64 d, __m64 s) { return _mm_adds_pu8(d, _mm_subs_pu8(s, d)); }
 };
-template <> struct Op<Darken> {
+template <>
+struct Op<Darken> {
     static constexpr bool kLanes = false;
     static __m64 Apply(__m64 d, __m64 s) { return _mm_subs_pu8(d, _mm_subs_pu8(d, s)); }
 };
-template <> struct Op<Superponer> {
+template <>
+struct Op<Superponer> {
     static constexpr bool kLanes = true;
     static __m64 Apply(__m64 d, __m64 s) { return Overlay(d, s); }
     static __m64 Lanes(__m64 d, __m64 s) {
@@ -220,27 +230,33 @@ inline __m64 Twice(uint32_t c) { return _mm_set_pi32(static_cast<int>(c), static
 
 }  // namespace
 
-template <class M> void SourceRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+template <class M>
+void SourceRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
     SourceRow<M, Fmt32>(d, s, w, key);
 }
-template <class M> void SourceRow_24_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+template <class M>
+void SourceRow_24_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
     SourceRow<M, Fmt24>(d, s, w, key);
 }
-template <class M> void ColourRow_32_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
+template <class M>
+void ColourRow_32_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
     WeightedRow<M, Fmt32, true>(d, nullptr, Twice(colour), m, w);
 }
-template <class M> void ColourRow_24_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
+template <class M>
+void ColourRow_24_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
     WeightedRow<M, Fmt24, true>(d, nullptr, Twice(colour), m, w);
 }
-template <class M> void MaskedRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
+template <class M>
+void MaskedRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
     WeightedRow<M, Fmt32, false>(d, s, _mm_setzero_si64(), m, w);
 }
-template <class M> void MaskedRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
+template <class M>
+void MaskedRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
     WeightedRow<M, Fmt24, false>(d, s, _mm_setzero_si64(), m, w);
 }
 
 // The row kernels of every mode, for blend.cpp.
-#define KV_BLEND_ROWS_MMX(MODE)                                                            \
+#define KV_BLEND_ROWS_MMX(MODE)                                                             \
     template void SourceRow_32_mmx<MODE>(uint8_t *, const uint8_t *, int, uint32_t);        \
     template void SourceRow_24_mmx<MODE>(uint8_t *, const uint8_t *, int, uint32_t);        \
     template void ColourRow_32_mmx<MODE>(uint8_t *, const uint8_t *, int, uint32_t);        \

@@ -47,8 +47,10 @@ void Stamp(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at
             const uint32_t a = Strength(sp[(p.x + c) * sbytes], weight);
             if (a == 0) continue;
             uint8_t *q = dp + c * F::kBytes;
-            if (a == 255) F::Store(q, color);
-            else F::Store(q, blend(F::Load(q), a));
+            if (a == 255)
+                F::Store(q, color);
+            else
+                F::Store(q, blend(F::Load(q), a));
         }
     }
 }

@@ -26,8 +26,8 @@ struct Block {
     int hold;
 };
 
-bool Prepare(const TSurfDesc &d, const CRectangulo &rect, const TSurfDesc &s, const CPunto &at, int position,
-             int step, int hold, int bytes, Block &b) {
+bool Prepare(const TSurfDesc &d, const CRectangulo &rect, const TSurfDesc &s, const CPunto &at, int position, int step,
+             int hold, int bytes, Block &b) {
     CRectangulo r0 = rect;
     CPunto p0 = at;
     if (!ClipRectAndPoint(d, r0, p0)) return false;

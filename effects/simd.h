@@ -14,15 +14,21 @@ namespace blend {
 #if UTILS_SIMD
 // The blend modes (M from effects/blend_modes.h) over w pixels of one row.
 // Source form: source pixels whose colour bits equal the key's are skipped.
-template <class M> void SourceRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
-template <class M> void SourceRow_24_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
+template <class M>
+void SourceRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
+template <class M>
+void SourceRow_24_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
 // Colour form: the colour in the destination's encoding, weighted by mask
 // bytes m (0 keeps the destination).
-template <class M> void ColourRow_32_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour);
-template <class M> void ColourRow_24_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour);
+template <class M>
+void ColourRow_32_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour);
+template <class M>
+void ColourRow_24_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour);
 // Masked form: the source row weighted by mask bytes m.
-template <class M> void MaskedRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
-template <class M> void MaskedRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
+template <class M>
+void MaskedRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
+template <class M>
+void MaskedRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
 #endif
 
 }  // namespace blend

@@ -170,8 +170,8 @@ bool DoAntiAliasBMP(TSurfDesc &s, unsigned short level) {
         if (*p == 0) continue;
         // The bytes before p are already coded, but coding keeps them
         // non-zero, so the flags are those of the plane as it came.
-        const unsigned pattern = (p[-2 * P] != 0) << 5 | (p[-P] != 0) << 4 | (p[-P - 1] != 0) << 3 |
-                                 (p[-2] != 0) << 2 | (p[-1] != 0) << 1 | (p[P - 1] != 0);
+        const unsigned pattern = (p[-2 * P] != 0) << 5 | (p[-P] != 0) << 4 | (p[-P - 1] != 0) << 3 | (p[-2] != 0) << 2 |
+                                 (p[-1] != 0) << 1 | (p[P - 1] != 0);
         *p = uint8_t(3 + 4 * pattern);
     }
     if (level != 256) ScaleBytes(s.bits, total, level & 255);

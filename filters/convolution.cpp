@@ -102,8 +102,8 @@ bool Convolve(TSurfDesc &img, TSurfDesc &scratch, int count, const int *coefs, c
     // image in as its own scratch.
     memmove(scratch.bits, img.bits, size_t(total));
 
-    const ConvJob j{scratch.bits, img.bits, total, kept, coef.get(), off.get(), minOff, maxOff,
-                    divisor, Divider(divisor), bias};
+    const ConvJob j{scratch.bits, img.bits,         total, kept, coef.get(), off.get(), minOff, maxOff,
+                    divisor,      Divider(divisor), bias};
     Rows(j, width, img.height, img.scanWidth);
     return true;
 }

@@ -15,7 +15,7 @@ namespace kv {
 // by a multiply and shifts: the per-channel divide is the dearest step of a
 // convolution. Magic numbers after Granlund and Montgomery.
 class Divider {
-public:
+  public:
     explicit Divider(int32_t d) {
         if (d == 1) {
             mode_ = kOne;
@@ -39,7 +39,7 @@ public:
         return static_cast<int32_t>(uint32_t(q) + (uint32_t(q) >> 31));
     }
 
-private:
+  private:
     enum Mode { kOne, kMinusOne, kMagic };
     // 2 <= |d|; INT_MIN included.
     void Magic(int32_t d) {

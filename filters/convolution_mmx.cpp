@@ -47,17 +47,16 @@ void Rows(const ConvJob &j, const uint64_t *cw, const ptrdiff_t *off, int pairs,
     }
 }
 
-
 // When every product and every sum fits a signed 16-bit word (|coefficient|
 // <= 128 and 255 x the sum of their sizes <= 32767), channels accumulate as
 // words with pmullw, and the quotient comes from pmulhw: |sum| x M >> 16 >>
 // shift, with M and shift checked against real division over every sum the
 // taps can make. Wrapping word sums are exact because the true sum fits.
 struct WordPath {
-    uint64_t mult;   // M in four words (0 with divisor +-1: no multiply)
+    uint64_t mult;  // M in four words (0 with divisor +-1: no multiply)
     int shift;
-    uint64_t flip;   // all ones when the divisor is negative
-    uint64_t bias;   // the bias in four words
+    uint64_t flip;  // all ones when the divisor is negative
+    uint64_t bias;  // the bias in four words
 };
 
 bool SetUpWordPath(const ConvJob &j, WordPath &w) {
@@ -96,8 +95,7 @@ inline __m64 M64(uint64_t v) {
 }
 
 // Four word sums -> quotient + bias, still signed words.
-inline __m64 DivideWords(__m64 sum, __m64 mult, __m64 shift, __m64 flip, __m64 bias,
-                         bool one) {
+inline __m64 DivideWords(__m64 sum, __m64 mult, __m64 shift, __m64 flip, __m64 bias, bool one) {
     const __m64 neg = _mm_srai_pi16(sum, 15);
     __m64 a = _mm_sub_pi16(_mm_xor_si64(sum, neg), neg);
     if (!one) a = _mm_sra_pi16(_mm_mulhi_pi16(a, mult), shift);
@@ -172,7 +170,8 @@ void Convolve(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
     bool fits = true;
     for (int t = 0; t < j.count; ++t) fits = fits && j.coef[t] >= -32768 && j.coef[t] <= 32767;
     const int pairs = (j.count + 1) / 2;
-    std::unique_ptr<uint64_t[]> cw(fits ? new (std::nothrow) uint64_t[size_t(pairs) + 1] : nullptr);  // four words a pair
+    std::unique_ptr<uint64_t[]> cw(fits ? new (std::nothrow) uint64_t[size_t(pairs) + 1]
+                                        : nullptr);  // four words a pair
     std::unique_ptr<ptrdiff_t[]> off(fits ? new (std::nothrow) ptrdiff_t[size_t(pairs) * 2 + 1] : nullptr);
     if (!cw || !off) {
         ConvolveRows<F>(j, width, height, pitch);

@@ -93,9 +93,8 @@ bool GradientRows(TSurfDesc &s, RGB8 a, RGB8 z, int bytes, Put put) {
 }
 
 bool DoGradient_32(TSurfDesc &s, unsigned long a, unsigned long z) {
-    return GradientRows(s, ColorRGB(a), ColorRGB(z), 4, [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) {
-        Store32(p, (r << 16) | (g << 8) | b);
-    });
+    return GradientRows(s, ColorRGB(a), ColorRGB(z), 4,
+                        [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) { Store32(p, (r << 16) | (g << 8) | b); });
 }
 bool DoGradient_24(TSurfDesc &s, unsigned long a, unsigned long z) {
     return GradientRows(s, ColorRGB(a), ColorRGB(z), 3, [](uint8_t *p, uint32_t r, uint32_t g, uint32_t b) {

@@ -135,13 +135,17 @@ bool ShadowSame(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned 
 // so every kind's shadow looks alike.
 template <int Bits>
 inline uint32_t To5(uint32_t v) {
-    if constexpr (Bits >= 5) return v >> (Bits - 5);
-    else return v << (5 - Bits);
+    if constexpr (Bits >= 5)
+        return v >> (Bits - 5);
+    else
+        return v << (5 - Bits);
 }
 template <int Bits>
 inline uint32_t From5(uint32_t v) {
-    if constexpr (Bits >= 5) return v << (Bits - 5);
-    else return v >> (5 - Bits);
+    if constexpr (Bits >= 5)
+        return v << (Bits - 5);
+    else
+        return v >> (5 - Bits);
 }
 // The three fields ORed.
 template <class F>

@@ -44,13 +44,13 @@
 /// Marks the exports: DLL export or import on Windows (UTILS_BUILDING is set
 /// while the library itself is built), default visibility elsewhere.
 #if defined(_WIN32)
-#  if defined(UTILS_BUILDING)
-#    define UTILS_API __declspec(dllexport)
-#  else
-#    define UTILS_API __declspec(dllimport)
-#  endif
+#if defined(UTILS_BUILDING)
+#define UTILS_API __declspec(dllexport)
 #else
-#  define UTILS_API __attribute__((visibility("default")))
+#define UTILS_API __declspec(dllimport)
+#endif
+#else
+#define UTILS_API __attribute__((visibility("default")))
 #endif
 
 // ---------------------------------------------------------------------------
@@ -72,22 +72,22 @@ struct TRGBA {
 /// Formats: bpp 8 (paletted), 24, 32; bpp 16 with rMask 0xF800 (R5G6B5),
 /// 0x7C00 with aMask 0 (X1R5G5B5) or 0x8000 (A1R5G5B5), 0x0F00 (A4R4G4B4).
 struct TSurfDesc {
-    int width;              ///< pixels
-    int height;             ///< rows, top to bottom
-    unsigned int bpp;       ///< 8, 16, 24 or 32
-    unsigned int rMask;     ///< 16-bit channel masks; rMask and aMask pick the layout
-    unsigned int gMask;     ///< green mask of a 16-bit layout
-    unsigned int bMask;     ///< blue mask of a 16-bit layout
-    unsigned int aMask;     ///< alpha mask of a 16-bit layout (0 when it has none)
-    unsigned int transColor; ///< key colour in the surface's own encoding; 0xFFFFFFFF: none
-    int scanWidth;          ///< bytes from one row to the next
-    unsigned char *bits;    ///< first byte of row 0
-    TRGBA *palette;         ///< 256 entries for 8-bit surfaces; may be null (::lu_gPaleta stands in for blits)
+    int width;                ///< pixels
+    int height;               ///< rows, top to bottom
+    unsigned int bpp;         ///< 8, 16, 24 or 32
+    unsigned int rMask;       ///< 16-bit channel masks; rMask and aMask pick the layout
+    unsigned int gMask;       ///< green mask of a 16-bit layout
+    unsigned int bMask;       ///< blue mask of a 16-bit layout
+    unsigned int aMask;       ///< alpha mask of a 16-bit layout (0 when it has none)
+    unsigned int transColor;  ///< key colour in the surface's own encoding; 0xFFFFFFFF: none
+    int scanWidth;            ///< bytes from one row to the next
+    unsigned char *bits;      ///< first byte of row 0
+    TRGBA *palette;           ///< 256 entries for 8-bit surfaces; may be null (::lu_gPaleta stands in for blits)
 };
 
 /// A point: a pixel position, x to the right and y down.
 class CPunto {
-public:
+  public:
     int x;  ///< column
     int y;  ///< row
     /// The origin.
@@ -98,7 +98,7 @@ public:
 
 /// A rectangle; right and bottom are exclusive.
 class CRectangulo {
-public:
+  public:
     int left;    ///< first column
     int top;     ///< first row
     int right;   ///< one past the last column
@@ -111,7 +111,7 @@ public:
 
 /// A width and height.
 class CSize {
-public:
+  public:
     int cx;  ///< width
     int cy;  ///< height
     /// Zero by zero.
@@ -253,7 +253,6 @@ UTILS_API void CreateGreyPal(TRGBA (&pal)[256]);
 /// \return true.
 UTILS_API bool Convert8_8(TSurfDesc &dst, TSurfDesc &src);
 
-
 // ---------------------------------------------------------------------------
 // Decoders: BMP
 // ---------------------------------------------------------------------------
@@ -328,7 +327,6 @@ UTILS_API bool LoadInfoBMPAlpha(TSurfDesc &s, unsigned char *data, long length);
 UTILS_API bool LoadBMPAlpha(TSurfDesc &s, unsigned char *data, long length);
 ///@}
 
-
 // ---------------------------------------------------------------------------
 // Decoders: GIF, JPEG, alpha planes, PGF
 // ---------------------------------------------------------------------------
@@ -336,26 +334,26 @@ UTILS_API bool LoadBMPAlpha(TSurfDesc &s, unsigned char *data, long length);
 /// GIF decoder state between frame calls. The caller owns it; on 32-bit
 /// Windows it is seven 32-bit words. Start it zeroed.
 class CKVGIF {
-public:
-    unsigned char *stream;     ///< next unread byte of the stream; null: closed
-    unsigned char *blockPos;   ///< next unread byte of the current data sub-block
-    int codeSize;              ///< current LZW code width (3 to 12)
-    int endCode;               ///< end-of-information code of the current frame
-    int blockLeft;             ///< bytes not yet read in the current sub-block
-    int bitsHeld;              ///< unconsumed bits of lastByte
-    int lastByte;              ///< the byte being consumed
+  public:
+    unsigned char *stream;    ///< next unread byte of the stream; null: closed
+    unsigned char *blockPos;  ///< next unread byte of the current data sub-block
+    int codeSize;             ///< current LZW code width (3 to 12)
+    int endCode;              ///< end-of-information code of the current frame
+    int blockLeft;            ///< bytes not yet read in the current sub-block
+    int bitsHeld;             ///< unconsumed bits of lastByte
+    int lastByte;             ///< the byte being consumed
 };
 
 /// Decode record: 261 32-bit words on 32-bit Windows. The caller owns it and
 /// keeps it from LoadInfoGIF() to LoadGIFEnd(); colour tables carry over from
 /// frame to frame.
 struct RAW {
-    int width;                     ///< screen size after LoadInfoGIF, frame size after LoadGIF
-    int height;                    ///< as width
-    int flag;                      ///< GIF: 1 = store colour tables; JPEG: palette given
-    int flag2;                     ///< GIF: cleared; JPEG: true colour
-    unsigned char palette[256][4]; ///< GIF: red, green, blue, 0
-    unsigned char *bits;           ///< index buffer
+    int width;                      ///< screen size after LoadInfoGIF, frame size after LoadGIF
+    int height;                     ///< as width
+    int flag;                       ///< GIF: 1 = store colour tables; JPEG: palette given
+    int flag2;                      ///< GIF: cleared; JPEG: true colour
+    unsigned char palette[256][4];  ///< GIF: red, green, blue, 0
+    unsigned char *bits;            ///< index buffer
 };
 
 /// \name GIF
@@ -456,7 +454,6 @@ UTILS_API bool LoadInfoPGF(TSurfDesc &s, unsigned char *data);
 /// \param s left unchanged. \param data not read. \return false.
 UTILS_API bool LoadPGF(TSurfDesc &s, unsigned char *data);
 
-
 // ---------------------------------------------------------------------------
 // Blits: colour-keyed copy
 // ---------------------------------------------------------------------------
@@ -479,7 +476,6 @@ UTILS_API bool DrawBitmap(TSurfDesc &dst, CRectangulo r, TSurfDesc &src, CPunto 
 /// \param dst the destination. \param src the source.
 /// \return as the four-argument form.
 UTILS_API bool DrawBitmap(TSurfDesc &dst, TSurfDesc &src);
-
 
 // ---------------------------------------------------------------------------
 // Blits: alpha mixing and masked drawing
@@ -518,8 +514,8 @@ UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, unsigned short l
 /// \param mixTable the mix table, for 8-bit destinations.
 /// \return false for an unsupported destination format; on 8 bits also for
 ///         an alpha map that is not 8-bit or an empty clipped rectangle.
-UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt,
-                       TSurfDesc &src, const CPunto &srcPt, unsigned char (*const mixTable)[65536]);
+UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt, TSurfDesc &src,
+                       const CPunto &srcPt, unsigned char (*const mixTable)[65536]);
 /// Alpha values scaled by level / 256 (256 leaves them as they are); not on
 /// 8-bit destinations.
 /// \param dst the destination: 16, 24 or 32 bits.
@@ -528,8 +524,8 @@ UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha
 /// \param src the source. \param srcPt its pixel under the rectangle's top-left.
 /// \param level 0 to 256, the scale of every alpha value.
 /// \return false for 8-bit and unsupported destinations.
-UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt,
-                       TSurfDesc &src, const CPunto &srcPt, unsigned short level);
+UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt, TSurfDesc &src,
+                       const CPunto &srcPt, unsigned short level);
 /// DrawBitmap of the background first, then the mix over it.
 /// \param dst the destination. \param rect the block, clipped to the destination.
 /// \param level 0 to 255 (256 on 8 bits).
@@ -549,8 +545,8 @@ UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, unsigned short l
 /// \param backgroundPt its pixel under the rectangle's top-left.
 /// \param mixTable the mix table, for 8-bit destinations.
 /// \return true when both steps succeed; the mix is skipped when the copy fails.
-UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt,
-                       TSurfDesc &src, const CPunto &srcPt, TSurfDesc &background, const CPunto &backgroundPt,
+UTILS_API bool DrawMix(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &alpha, const CPunto &alphaPt, TSurfDesc &src,
+                       const CPunto &srcPt, TSurfDesc &background, const CPunto &backgroundPt,
                        unsigned char (*const mixTable)[65536]);
 /// The 8-bit kernel of the level form: both indices looked up in
 /// ::lu_gPaleta, mixed in RGB, mapped back through the mix table.
@@ -598,8 +594,8 @@ UTILS_API bool DrawMask_8Bits(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc
 /// \param mask the two-way mask. \param maskPt its pixel under the rectangle's top-left.
 /// \param mixTable the mix table, for 8-bit destinations.
 /// \return false for 16-bit and unsupported destinations.
-UTILS_API bool DrawBiMask(TSurfDesc &dst, unsigned short strength, CRectangulo rect, TSurfDesc &mask,
-                          CPunto maskPt, unsigned char (*const mixTable)[65536]);
+UTILS_API bool DrawBiMask(TSurfDesc &dst, unsigned short strength, CRectangulo rect, TSurfDesc &mask, CPunto maskPt,
+                          unsigned char (*const mixTable)[65536]);
 /// The 8-bit kernel of DrawBiMask().
 /// \param dst 8-bit destination. \param strength scale of the mask.
 /// \param rect the block, clipped to the destination.
@@ -608,7 +604,6 @@ UTILS_API bool DrawBiMask(TSurfDesc &dst, unsigned short strength, CRectangulo r
 /// \return true.
 UTILS_API bool DrawBiMask_8Bits(TSurfDesc &dst, unsigned short strength, CRectangulo rect, TSurfDesc &mask,
                                 CPunto maskPt, unsigned char (*const mixTable)[65536]);
-
 
 // ---------------------------------------------------------------------------
 // Blits: stretching, doubling and rotation
@@ -663,7 +658,6 @@ UTILS_API bool DrawDouble(TSurfDesc &dst, TSurfDesc &src, CPunto at);
 /// \return false for an unsupported format.
 UTILS_API bool CreateRotated(TSurfDesc &dst, TSurfDesc &src, int turn);
 
-
 // ---------------------------------------------------------------------------
 // Drawing: fills, frames, lines, flip, translate, block copy, flood fill
 // ---------------------------------------------------------------------------
@@ -711,15 +705,15 @@ UTILS_API bool MaskFillRect(TSurfDesc &s, const CRectangulo &r, unsigned long co
 /// \param color the colour. \param level 0 to 256.
 /// \param tables the mix table (see DrawMix()).
 /// \return true.
-UTILS_API bool MaskFillRect_8Bits(TSurfDesc &s, const CRectangulo &r, unsigned long color,
-                                  unsigned short level, unsigned char (*const tables)[65536]);
+UTILS_API bool MaskFillRect_8Bits(TSurfDesc &s, const CRectangulo &r, unsigned long color, unsigned short level,
+                                  unsigned char (*const tables)[65536]);
 /// Always returns false.
 /// \param s the surface. \param p1 one end. \param p2 the other end.
 /// \param color the colour. \param level strength 0 to 255.
 /// \param soft anti-aliased edges. \param thickness in pixels.
 /// \return false, even after drawing.
-UTILS_API bool Line(TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long color,
-                    unsigned short level, bool soft, int thickness);
+UTILS_API bool Line(TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long color, unsigned short level,
+                    bool soft, int thickness);
 ///@}
 
 /// Mirrors every row left to right.
@@ -739,8 +733,8 @@ UTILS_API bool TranslateRect(TSurfDesc &s, const CRectangulo &r, float amount, c
 /// \param dstX left of the block in the destination. \param dstY its top.
 /// \param w the block's width. \param h its height.
 /// \return false for an unsupported format.
-UTILS_API bool DrawBlock(TSurfDesc &dst, TSurfDesc &src, unsigned short srcX, unsigned short srcY,
-                         unsigned short dstX, unsigned short dstY, unsigned short w, unsigned short h);
+UTILS_API bool DrawBlock(TSurfDesc &dst, TSurfDesc &src, unsigned short srcX, unsigned short srcY, unsigned short dstX,
+                         unsigned short dstY, unsigned short w, unsigned short h);
 /// Flood fill from (x, y) over pixels within tolerance of ref, painted with
 /// fill. mask: 8 bits per pixel, zero-filled by the caller; each filled
 /// pixel's byte receives its similar-neighbour bits (1 above, 2 below,
@@ -750,9 +744,8 @@ UTILS_API bool DrawBlock(TSurfDesc &dst, TSurfDesc &src, unsigned short srcX, un
 /// \param tolerance how far a pixel may lie from ref.
 /// \param ref the colour to replace. \param fill the colour painted.
 /// \return true; ref equal to fill paints nothing.
-UTILS_API bool Rellena(TSurfDesc &image, TSurfDesc &mask, int x, int y, unsigned long tolerance,
-                       unsigned long ref, unsigned long fill);
-
+UTILS_API bool Rellena(TSurfDesc &image, TSurfDesc &mask, int x, int y, unsigned long tolerance, unsigned long ref,
+                       unsigned long fill);
 
 // ---------------------------------------------------------------------------
 // Effects: blend modes
@@ -794,8 +787,8 @@ UTILS_API bool DoSuma(TSurfDesc &dst, const CRectangulo &rect, unsigned long col
 /// \param mask 8-bit weights. \param maskPoint its pixel under the rectangle's top-left.
 /// \return false for 8-bit or unsupported destinations, a point outside its
 ///         surface, or an empty clipped rectangle.
-UTILS_API bool DoSuma(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
-                      TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoSuma(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+                      const CPunto &maskPoint);
 /// Subtract: the blend layer taken from the destination, saturated at 0. Source form.
 /// \param dst the destination: 16, 24 or 32 bits.
 /// \param rect the block, clipped to the destination.
@@ -819,8 +812,8 @@ UTILS_API bool DoResta(TSurfDesc &dst, const CRectangulo &rect, unsigned long co
 /// \param mask 8-bit weights. \param maskPoint its pixel under the rectangle's top-left.
 /// \return false for 8-bit or unsupported destinations, a point outside its
 ///         surface, or an empty clipped rectangle.
-UTILS_API bool DoResta(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
-                       TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoResta(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+                       const CPunto &maskPoint);
 /// Multiply: d x s / 256 per channel; darkens, black gives black. Source form.
 /// \param dst the destination: 16, 24 or 32 bits.
 /// \param rect the block, clipped to the destination.
@@ -844,8 +837,8 @@ UTILS_API bool DoMultiplica(TSurfDesc &dst, const CRectangulo &rect, unsigned lo
 /// \param mask 8-bit weights. \param maskPoint its pixel under the rectangle's top-left.
 /// \return false for 8-bit or unsupported destinations, a point outside its
 ///         surface, or an empty clipped rectangle.
-UTILS_API bool DoMultiplica(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
-                            TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoMultiplica(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+                            const CPunto &maskPoint);
 /// Screen: the inverse of multiplying the inverses; lightens. Source form.
 /// \param dst the destination: 16, 24 or 32 bits.
 /// \param rect the block, clipped to the destination.
@@ -869,8 +862,8 @@ UTILS_API bool DoScreen(TSurfDesc &dst, const CRectangulo &rect, unsigned long c
 /// \param mask 8-bit weights. \param maskPoint its pixel under the rectangle's top-left.
 /// \return false for 8-bit or unsupported destinations, a point outside its
 ///         surface, or an empty clipped rectangle.
-UTILS_API bool DoScreen(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
-                        TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoScreen(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+                        const CPunto &maskPoint);
 /// Lighten: the larger of the two, channel by channel. Source form.
 /// \param dst the destination: 16, 24 or 32 bits.
 /// \param rect the block, clipped to the destination.
@@ -894,8 +887,8 @@ UTILS_API bool DoLighten(TSurfDesc &dst, const CRectangulo &rect, unsigned long 
 /// \param mask 8-bit weights. \param maskPoint its pixel under the rectangle's top-left.
 /// \return false for 8-bit or unsupported destinations, a point outside its
 ///         surface, or an empty clipped rectangle.
-UTILS_API bool DoLighten(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
-                         TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoLighten(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+                         const CPunto &maskPoint);
 /// Darken: the smaller of the two, channel by channel. Source form.
 /// \param dst the destination: 16, 24 or 32 bits.
 /// \param rect the block, clipped to the destination.
@@ -919,8 +912,8 @@ UTILS_API bool DoDarken(TSurfDesc &dst, const CRectangulo &rect, unsigned long c
 /// \param mask 8-bit weights. \param maskPoint its pixel under the rectangle's top-left.
 /// \return false for 8-bit or unsupported destinations, a point outside its
 ///         surface, or an empty clipped rectangle.
-UTILS_API bool DoDarken(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
-                        TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoDarken(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+                        const CPunto &maskPoint);
 /// Overlay: multiply on dark destination channels, screen on light ones. Source form.
 /// \param dst the destination: 16, 24 or 32 bits.
 /// \param rect the block, clipped to the destination.
@@ -944,8 +937,8 @@ UTILS_API bool DoSuperponer(TSurfDesc &dst, const CRectangulo &rect, unsigned lo
 /// \param mask 8-bit weights. \param maskPoint its pixel under the rectangle's top-left.
 /// \return false for 8-bit or unsupported destinations, a point outside its
 ///         surface, or an empty clipped rectangle.
-UTILS_API bool DoSuperponer(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p,
-                            TSurfDesc &mask, const CPunto &maskPoint);
+UTILS_API bool DoSuperponer(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
+                            const CPunto &maskPoint);
 ///@}
 
 // ---------------------------------------------------------------------------
@@ -999,7 +992,6 @@ UTILS_API bool FiltroBrilloBlur(TSurfDesc &dst, TSurfDesc &src, CRectangulo cons
 /// \return false when clipping leaves nothing.
 UTILS_API bool FiltroMotionMask(TSurfDesc &dst, TSurfDesc &src, CRectangulo const &rect, CPunto const &at, int weight);
 
-
 // ---------------------------------------------------------------------------
 // Filters: convolution, anti-aliasing, factor, gradient, shadows, masks
 // ---------------------------------------------------------------------------
@@ -1017,8 +1009,8 @@ UTILS_API bool FiltroMotionMask(TSurfDesc &dst, TSurfDesc &src, CRectangulo cons
 /// \param offsets count byte distances from the pixel, in img's layout.
 /// \param divisor the weighted sum is divided by it. \param bias then added.
 /// \return false for 8-bit and unsupported images.
-UTILS_API bool DoConvolucion(TSurfDesc &img, TSurfDesc &scratch, int count, int *const coefs,
-                             long *const offsets, int divisor, int bias);
+UTILS_API bool DoConvolucion(TSurfDesc &img, TSurfDesc &scratch, int count, int *const coefs, long *const offsets,
+                             int divisor, int bias);
 /// Smoothing. \param img the image. \param scratch scratch memory.
 /// \return false for 8-bit and unsupported images.
 UTILS_API bool DoSuavizado(TSurfDesc &img, TSurfDesc &scratch);
@@ -1075,8 +1067,7 @@ UTILS_API bool CreateMask(TSurfDesc &mask, TSurfDesc &src, unsigned short level)
 /// \param limit how far it reaches. \param level strength; 256 is full.
 /// \return false for an unsupported source format, or an 8-bit source with a
 ///         shadow that is not 8-bit.
-UTILS_API bool CreateShadow(TSurfDesc &shadow, TSurfDesc &src, unsigned char decay,
-                            unsigned char limit, unsigned short level);
-
+UTILS_API bool CreateShadow(TSurfDesc &shadow, TSurfDesc &src, unsigned char decay, unsigned char limit,
+                            unsigned short level);
 
 #endif

@@ -28,8 +28,8 @@ struct DD {
     double hi, lo;
 };
 
-static const uint32_t kTwoOverPi[12] = {
-    0xA2F9836E, 0x4E441529, 0xFC2757D1, 0xF534DDC0, 0xDB629599, 0x3C439041, 0xFE5163AB, 0xDEBBC561, 0xB7246E3A, 0x424DD2E0, 0x06492EEA, 0x09D1921C};
+static const uint32_t kTwoOverPi[12] = {0xA2F9836E, 0x4E441529, 0xFC2757D1, 0xF534DDC0, 0xDB629599, 0x3C439041,
+                                        0xFE5163AB, 0xDEBBC561, 0xB7246E3A, 0x424DD2E0, 0x06492EEA, 0x09D1921C};
 static const DD kHalfPi = {1.5707963267948966, 6.123233995736766e-17};
 static const DD kSinCoef[16] = {
     {1.0, 0.0},
@@ -187,21 +187,37 @@ __attribute__((noinline)) void CosSinBits(float angle, uint64_t &cBits, uint64_t
     }
     uint32_t m = bits & 0x7FFFFF;
     int e = biased - 150;
-    if (biased) m |= 0x800000;
-    else e = -149;
+    if (biased)
+        m |= 0x800000;
+    else
+        e = -149;
     DD r;
     int q = 0;
     const double x = ldexp(double(int32_t(m)), e);
-    if (x <= 0.78539818525314331) r = {x, 0.0};  // up to float(pi/4): no reduction
-    else r = Reduce(m, e, q);
+    if (x <= 0.78539818525314331)
+        r = {x, 0.0};  // up to float(pi/4): no reduction
+    else
+        r = Reduce(m, e, q);
     const DD z = Mul(r, r);
     const DD sr = Mul(Series(kSinCoef, z), r), cr = Series(kCosCoef, z);
     DD cv, sv;
     switch (q) {
-    case 0: cv = cr; sv = sr; break;
-    case 1: cv = Neg(sr); sv = cr; break;
-    case 2: cv = Neg(cr); sv = Neg(sr); break;
-    default: cv = sr; sv = Neg(cr); break;
+        case 0:
+            cv = cr;
+            sv = sr;
+            break;
+        case 1:
+            cv = Neg(sr);
+            sv = cr;
+            break;
+        case 2:
+            cv = Neg(cr);
+            sv = Neg(sr);
+            break;
+        default:
+            cv = sr;
+            sv = Neg(cr);
+            break;
     }
     c = cv.hi + cv.lo;
     s = sv.hi + sv.lo;

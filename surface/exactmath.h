@@ -16,7 +16,7 @@ namespace kv {
 // them before the control word changes.
 #if (defined(__i386__) || defined(_M_IX86)) && !defined(__SSE2_MATH__)
 class X87Defaults {
-public:
+  public:
     X87Defaults() {
         __asm__ volatile("fnstcw %0" : "=m"(saved_) : : "memory");
         const uint16_t cw = uint16_t((saved_ & ~0x0F00u) | 0x0200u);
@@ -26,7 +26,7 @@ public:
     X87Defaults(const X87Defaults &) = delete;
     X87Defaults &operator=(const X87Defaults &) = delete;
 
-private:
+  private:
     uint16_t saved_;
 };
 #else

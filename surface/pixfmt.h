@@ -81,12 +81,11 @@ struct Fmt16 {
     // Masks of each field shifted down by one and by two bits, so that no
     // bit crosses into the field below.
     static constexpr uint32_t kHalf = ((kRMask >> 1) & kRMask) | ((kGMask >> 1) & kGMask) | ((kBMask >> 1) & kBMask);
-    static constexpr uint32_t kQuarter =
-        ((kRMask >> 2) & kRMask) | ((kGMask >> 2) & kGMask) | ((kBMask >> 2) & kBMask);
+    static constexpr uint32_t kQuarter = ((kRMask >> 2) & kRMask) | ((kGMask >> 2) & kGMask) | ((kBMask >> 2) & kBMask);
 };
 
 using Fmt565 = Fmt16<5, 11, 6, 5, 5, 0>;
-using Fmt555 = Fmt16<5, 10, 5, 5, 5, 0>;   // kinds 17 and 18
+using Fmt555 = Fmt16<5, 10, 5, 5, 5, 0>;  // kinds 17 and 18
 using Fmt4444 = Fmt16<4, 8, 4, 4, 4, 0>;
 
 // Any 16-bit kind where a kernel only moves or compares whole words.
@@ -99,9 +98,7 @@ struct FmtWord16 {
 struct Fmt24 {
     static constexpr int kBytes = 3;
     static constexpr int kRBits = 8, kGBits = 8, kBBits = 8;
-    static uint32_t Load(const uint8_t *p) {
-        return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16);
-    }
+    static uint32_t Load(const uint8_t *p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16); }
     // Never touches the following pixel.
     static void Store(uint8_t *p, uint32_t v) {
         p[0] = uint8_t(v);

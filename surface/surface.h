@@ -48,14 +48,25 @@ inline int PixelKind(const TSurfDesc &s) {
 constexpr bool DescribeKind(TSurfDesc &s, int kind) {
     unsigned bpp = 16, r = 0, g = 0, b = 0, a = 0;
     switch (kind) {
-    case kKind8:
-    case kKind24:
-    case kKind32: bpp = static_cast<unsigned>(kind); break;
-    case kKind565: r = 0xF800, g = 0x07E0, b = 0x001F; break;
-    case kKind555: r = 0x7C00, g = 0x03E0, b = 0x001F; break;
-    case kKind1555: r = 0x7C00, g = 0x03E0, b = 0x001F, a = 0x8000; break;
-    case kKind4444: r = 0x0F00, g = 0x00F0, b = 0x000F, a = 0xF000; break;
-    default: return false;
+        case kKind8:
+        case kKind24:
+        case kKind32:
+            bpp = static_cast<unsigned>(kind);
+            break;
+        case kKind565:
+            r = 0xF800, g = 0x07E0, b = 0x001F;
+            break;
+        case kKind555:
+            r = 0x7C00, g = 0x03E0, b = 0x001F;
+            break;
+        case kKind1555:
+            r = 0x7C00, g = 0x03E0, b = 0x001F, a = 0x8000;
+            break;
+        case kKind4444:
+            r = 0x0F00, g = 0x00F0, b = 0x000F, a = 0xF000;
+            break;
+        default:
+            return false;
     }
     s.bpp = bpp, s.rMask = r, s.gMask = g, s.bMask = b, s.aMask = a;
     return true;
@@ -84,17 +95,15 @@ inline bool ClipBlock(const TSurfDesc &dst, CRectangulo &r, CPunto &p, const TSu
     BlockSource b[1] = {{&s, &p}};
     return ClipBlock(dst, r, b, 1);
 }
-inline bool ClipBlock(const TSurfDesc &dst, CRectangulo &r, CPunto &p1, const TSurfDesc &s1,
-                      CPunto &p2, const TSurfDesc &s2) {
+inline bool ClipBlock(const TSurfDesc &dst, CRectangulo &r, CPunto &p1, const TSurfDesc &s1, CPunto &p2,
+                      const TSurfDesc &s2) {
     BlockSource b[2] = {{&s1, &p1}, {&s2, &p2}};
     return ClipBlock(dst, r, b, 2);
 }
 
 inline int BytesPerPixel(const TSurfDesc &s) { return static_cast<int>(s.bpp / 8); }
 
-inline uint8_t *Row(const TSurfDesc &s, int y) {
-    return s.bits + static_cast<ptrdiff_t>(y) * s.scanWidth;
-}
+inline uint8_t *Row(const TSurfDesc &s, int y) { return s.bits + static_cast<ptrdiff_t>(y) * s.scanWidth; }
 inline uint8_t *PixelAt(const TSurfDesc &s, int x, int y) {
     return Row(s, y) + static_cast<ptrdiff_t>(x) * BytesPerPixel(s);
 }

@@ -36,4 +36,4 @@ constexpr char kCommandLineFmt[] = "\"%s\\%s\"";
 constexpr char kRegistryKey[] = "SOFTWARE\\BRELLOWAY\\KORVANTE";
 constexpr char kRegistryValue[] = "DIR";
 
-} // namespace upd
+}  // namespace upd

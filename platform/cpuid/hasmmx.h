@@ -2,13 +2,13 @@
 #pragma once
 
 #ifdef _WIN32
-#  ifdef CPUID_BUILDING
-#    define CPUID_API __declspec(dllexport)
-#  else
-#    define CPUID_API __declspec(dllimport)
-#  endif
+#ifdef CPUID_BUILDING
+#define CPUID_API __declspec(dllexport)
 #else
-#  define CPUID_API
+#define CPUID_API __declspec(dllimport)
+#endif
+#else
+#define CPUID_API
 #endif
 
 #ifdef __cplusplus

@@ -24,56 +24,47 @@ const char kSep = '/';
 
 constexpr size_t kChunk = 64 * 1024;
 
-std::string Join(const std::string& root, const std::string& rel)
-{
+std::string Join(const std::string &root, const std::string &rel) {
     std::string p = rel;
-    for (char& c : p)
-        if (c == '/')
-            c = kSep;
-    if (root.empty())
-        return p;
-    if (root.back() == '/' || root.back() == '\\')
-        return root + p;
+    for (char &c : p)
+        if (c == '/') c = kSep;
+    if (root.empty()) return p;
+    if (root.back() == '/' || root.back() == '\\') return root + p;
     return root + kSep + p;
 }
 
 class Run {
-public:
-    Run(RtpCallback cb, FileOps& ops) : cb_(cb), ops_(ops) {}
+  public:
+    Run(RtpCallback cb, FileOps &ops) : cb_(cb), ops_(ops) {}
 
-    bool Say(uint32_t message, const void* param)
-    {
-        return cb_ == nullptr || cb_(message, const_cast<void*>(param)) != nullptr;
+    bool Say(uint32_t message, const void *param) {
+        return cb_ == nullptr || cb_(message, const_cast<void *>(param)) != nullptr;
     }
 
-    bool Progress(uint32_t value)
-    {
+    bool Progress(uint32_t value) {
         uint32_t v = value;
         return Say(kRtpProgress, &v);
     }
 
-    uint32_t Fail(uint32_t code, const std::string& detail)
-    {
+    uint32_t Fail(uint32_t code, const std::string &detail) {
         char head[32];
         snprintf(head, sizeof head, "\nerror ept%04u: ", unsigned(code));
-        if (Say(kRtpErrorCode, head))
-            Say(kRtpErrorText, detail.c_str());
+        if (Say(kRtpErrorCode, head)) Say(kRtpErrorText, detail.c_str());
         return code;
     }
 
-    uint32_t Apply(const std::string& patchPath, const std::string& root);
+    uint32_t Apply(const std::string &patchPath, const std::string &root);
 
-private:
+  private:
     enum class State { Patch, UpToDate };
 
-    uint32_t ApplyOne(const FileEntry& f, const std::string& root);
+    uint32_t ApplyOne(const FileEntry &f, const std::string &root);
 
     RtpCallback cb_;
-    FileOps& ops_;
+    FileOps &ops_;
 };
 
-uint32_t Run::Apply(const std::string& patchPath, const std::string& root)
-{
+uint32_t Run::Apply(const std::string &patchPath, const std::string &root) {
     Bytes raw;
     bool exists = false;
     if (!ops_.ReadAll(patchPath, raw, exists))
@@ -87,13 +78,12 @@ uint32_t Run::Apply(const std::string& patchPath, const std::string& root)
     raw = Bytes();
 
     uint32_t count = uint32_t(patch.files.size());
-    if (!Say(kRtpFileCount, &count))
-        return kEptStopped;
+    if (!Say(kRtpFileCount, &count)) return kEptStopped;
 
     // Every file is checked before any is touched, so that a missing or
     // foreign file stops the patch with the installation as it was.
     std::vector<State> states;
-    for (const FileEntry& f : patch.files) {
+    for (const FileEntry &f : patch.files) {
         Bytes cur;
         bool there = false;
         bool read = ops_.ReadAll(Join(root, f.path), cur, there);
@@ -111,45 +101,35 @@ uint32_t Run::Apply(const std::string& patchPath, const std::string& root)
             states.push_back(State::Patch);
             continue;
         }
-        if (!Say(kRtpFileStart, f.path.c_str()))
-            return kEptStopped;
-        if (!there)
-            return Fail(kEptFileMissing, "Manca il file '" + f.path + "'.");
-        if (!read)
-            return Fail(kEptFileRead, "Impossibile leggere il file '" + f.path + "'.");
+        if (!Say(kRtpFileStart, f.path.c_str())) return kEptStopped;
+        if (!there) return Fail(kEptFileMissing, "Manca il file '" + f.path + "'.");
+        if (!read) return Fail(kEptFileRead, "Impossibile leggere il file '" + f.path + "'.");
         return Fail(kEptFileDiffers, "Il file '" + f.path + "' non corrisponde alla versione attesa.");
     }
     bool anything = false;
-    for (State s : states)
-        anything = anything || s == State::Patch;
-    if (!anything)
-        return Fail(kEptUpToDate, "Tutti i file sono gia' aggiornati.");
+    for (State s : states) anything = anything || s == State::Patch;
+    if (!anything) return Fail(kEptUpToDate, "Tutti i file sono gia' aggiornati.");
 
     for (size_t i = 0; i < patch.files.size(); ++i) {
-        const FileEntry& f = patch.files[i];
-        if (!Say(kRtpFileStart, f.path.c_str()) || !Progress(0))
-            return kEptStopped;
+        const FileEntry &f = patch.files[i];
+        if (!Say(kRtpFileStart, f.path.c_str()) || !Progress(0)) return kEptStopped;
         if (states[i] == State::UpToDate) {
             std::string text = "Il file '" + f.path + "' e' gia' aggiornato e non viene modificato.";
-            if (!Say(kRtpWarning, text.c_str()))
-                return kEptStopped;
+            if (!Say(kRtpWarning, text.c_str())) return kEptStopped;
         } else if (uint32_t err = ApplyOne(f, root)) {
             return err;
         }
-        if (!Say(kRtpFileEnd, nullptr))
-            return kEptStopped;
+        if (!Say(kRtpFileEnd, nullptr)) return kEptStopped;
     }
     return 0;
 }
 
-uint32_t Run::ApplyOne(const FileEntry& f, const std::string& root)
-{
+uint32_t Run::ApplyOne(const FileEntry &f, const std::string &root) {
     const std::string path = Join(root, f.path);
     Bytes old, out;
     if (!f.isNew) {
         bool there = false;
-        if (!ops_.ReadAll(path, old, there))
-            return Fail(kEptFileMissing, "Manca il file '" + f.path + "'.");
+        if (!ops_.ReadAll(path, old, there)) return Fail(kEptFileMissing, "Manca il file '" + f.path + "'.");
         // Read again: the file may have changed since it was checked.
         if (old.size() != f.oldSize || Crc32(old) != f.oldCrc)
             return Fail(kEptFileDiffers, "Il file '" + f.path + "' non corrisponde alla versione attesa.");
@@ -166,8 +146,7 @@ uint32_t Run::ApplyOne(const FileEntry& f, const std::string& root)
 
     const std::string tmp = TempNameFor(path);
     std::unique_ptr<FileOps::Writer> w = ops_.Create(tmp);
-    if (!w)
-        return Fail(kEptWrite, "Impossibile scrivere il file '" + f.path + "'.");
+    if (!w) return Fail(kEptWrite, "Impossibile scrivere il file '" + f.path + "'.");
     size_t done = 0;
     bool ok = true;
     while (ok && done < out.size()) {
@@ -198,77 +177,65 @@ uint32_t Run::ApplyOne(const FileEntry& f, const std::string& root)
         ops_.Remove(tmp);
         return Fail(kEptReplace, "Impossibile sostituire il file '" + f.path + "'.");
     }
-    if (!Progress(0x8000))
-        return kEptStopped;
+    if (!Progress(0x8000)) return kEptStopped;
     return 0;
 }
 
 #ifdef _WIN32
 class Win32Writer : public FileOps::Writer {
-public:
+  public:
     explicit Win32Writer(HANDLE h) : h_(h) {}
-    ~Win32Writer() override
-    {
-        if (h_ != INVALID_HANDLE_VALUE)
-            CloseHandle(h_);
+    ~Win32Writer() override {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
     }
-    bool Write(const uint8_t* data, size_t size) override
-    {
+    bool Write(const uint8_t *data, size_t size) override {
         DWORD n = 0;
         return WriteFile(h_, data, DWORD(size), &n, nullptr) && n == size;
     }
-    bool Commit() override
-    {
+    bool Commit() override {
         bool ok = FlushFileBuffers(h_) != 0;
         ok = CloseHandle(h_) != 0 && ok;
         h_ = INVALID_HANDLE_VALUE;
         return ok;
     }
 
-private:
+  private:
     HANDLE h_;
 };
 #else
 class PosixWriter : public FileOps::Writer {
-public:
+  public:
     explicit PosixWriter(int fd) : fd_(fd) {}
-    ~PosixWriter() override
-    {
-        if (fd_ >= 0)
-            close(fd_);
+    ~PosixWriter() override {
+        if (fd_ >= 0) close(fd_);
     }
-    bool Write(const uint8_t* data, size_t size) override
-    {
+    bool Write(const uint8_t *data, size_t size) override {
         while (size > 0) {
             ssize_t n = write(fd_, data, size);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
             data += n;
             size -= size_t(n);
         }
         return true;
     }
-    bool Commit() override
-    {
+    bool Commit() override {
         bool ok = fsync(fd_) == 0;
         ok = close(fd_) == 0 && ok;
         fd_ = -1;
         return ok;
     }
 
-private:
+  private:
     int fd_;
 };
 #endif
 
-} // namespace
+}  // namespace
 
-bool FileOps::ReadAll(const std::string& path, Bytes& out, bool& exists)
-{
+bool FileOps::ReadAll(const std::string &path, Bytes &out, bool &exists) {
     out.clear();
-    FILE* f = fopen(path.c_str(), "rb");
+    FILE *f = fopen(path.c_str(), "rb");
     if (!f) {
 #ifdef _WIN32
         DWORD attr = GetFileAttributesA(path.c_str());
@@ -298,23 +265,19 @@ bool FileOps::ReadAll(const std::string& path, Bytes& out, bool& exists)
     return ok;
 }
 
-std::unique_ptr<FileOps::Writer> FileOps::Create(const std::string& path)
-{
+std::unique_ptr<FileOps::Writer> FileOps::Create(const std::string &path) {
 #ifdef _WIN32
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return nullptr;
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
     return std::unique_ptr<Writer>(new Win32Writer(h));
 #else
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return nullptr;
+    if (fd < 0) return nullptr;
     return std::unique_ptr<Writer>(new PosixWriter(fd));
 #endif
 }
 
-bool FileOps::Replace(const std::string& from, const std::string& to)
-{
+bool FileOps::Replace(const std::string &from, const std::string &to) {
 #ifdef _WIN32
     // A read-only game file would refuse the move; it is ours to update.
     DWORD attr = GetFileAttributesA(to.c_str());
@@ -326,65 +289,49 @@ bool FileOps::Replace(const std::string& from, const std::string& to)
 #endif
 }
 
-void FileOps::Remove(const std::string& path)
-{
-    remove(path.c_str());
-}
+void FileOps::Remove(const std::string &path) { remove(path.c_str()); }
 
-bool FileOps::MakeFolder(const std::string& path)
-{
+bool FileOps::MakeFolder(const std::string &path) {
 #ifdef _WIN32
-    if (CreateDirectoryA(path.c_str(), nullptr))
-        return true;
+    if (CreateDirectoryA(path.c_str(), nullptr)) return true;
     DWORD attr = GetFileAttributesA(path.c_str());
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY);
 #else
-    if (mkdir(path.c_str(), 0755) == 0)
-        return true;
+    if (mkdir(path.c_str(), 0755) == 0) return true;
     struct stat st;
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 #endif
 }
 
-bool ParseCommandLine(const char* commandLine, std::string& patchPath)
-{
+bool ParseCommandLine(const char *commandLine, std::string &patchPath) {
     patchPath.clear();
-    if (!commandLine)
-        return false;
-    const char* p = commandLine;
-    while (*p == ' ' || *p == '\t')
-        ++p;
+    if (!commandLine) return false;
+    const char *p = commandLine;
+    while (*p == ' ' || *p == '\t') ++p;
     if (*p == '"') {
-        const char* end = strchr(++p, '"');
-        if (!end)
-            return false;
+        const char *end = strchr(++p, '"');
+        if (!end) return false;
         patchPath.assign(p, end);
         p = end + 1;
     } else {
-        const char* start = p;
-        while (*p && *p != ' ' && *p != '\t')
-            ++p;
+        const char *start = p;
+        while (*p && *p != ' ' && *p != '\t') ++p;
         patchPath.assign(start, p);
     }
-    while (*p == ' ' || *p == '\t')
-        ++p;
+    while (*p == ' ' || *p == '\t') ++p;
     return !patchPath.empty() && *p == '\0';
 }
 
-std::string TempNameFor(const std::string& path)
-{
-    return path + ".kvp-new";
-}
+std::string TempNameFor(const std::string &path) { return path + ".kvp-new"; }
 
-uint32_t ApplyPatchFile(const std::string& patchPath, const std::string& root, RtpCallback callback, FileOps& ops)
-{
+uint32_t ApplyPatchFile(const std::string &patchPath, const std::string &root, RtpCallback callback, FileOps &ops) {
     try {
         Run run(callback, ops);
         return run.Apply(patchPath, root);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::bad_alloc &) {
         Run run(callback, ops);
         return run.Fail(kEptMemory, "Memoria insufficiente per applicare il file di patch.");
     }
 }
 
-} // namespace rtp
+}  // namespace rtp

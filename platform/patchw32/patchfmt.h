@@ -38,22 +38,22 @@ struct Patch {
     std::vector<FileEntry> files;
 };
 
-uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0);
-inline uint32_t Crc32(const Bytes& b) { return Crc32(b.data(), b.size()); }
+uint32_t Crc32(const uint8_t *data, size_t size, uint32_t crc = 0);
+inline uint32_t Crc32(const Bytes &b) { return Crc32(b.data(), b.size()); }
 
 // A path the engine may write: relative, no "..", no drive, no empty parts.
-bool IsSafeRelativePath(const std::string& path);
+bool IsSafeRelativePath(const std::string &path);
 
-Bytes Serialize(const Patch& patch);
+Bytes Serialize(const Patch &patch);
 // Returns 0 or the RtpError that describes the fault.
-uint32_t Parse(const uint8_t* data, size_t size, Patch& patch);
+uint32_t Parse(const uint8_t *data, size_t size, Patch &patch);
 
-Bytes MakeDelta(const Bytes& oldData, const Bytes& newData);
+Bytes MakeDelta(const Bytes &oldData, const Bytes &newData);
 // Rebuilds the new file; false when an instruction reaches outside the old
 // file or the result is not exactly expectedSize bytes.
-bool ApplyDelta(const Bytes& oldData, const Bytes& delta, uint32_t expectedSize, Bytes& out);
+bool ApplyDelta(const Bytes &oldData, const Bytes &delta, uint32_t expectedSize, Bytes &out);
 
 // Builds the entry that turns oldData (null: the file is new) into newData.
-FileEntry MakeEntry(const std::string& path, const Bytes* oldData, const Bytes& newData);
+FileEntry MakeEntry(const std::string &path, const Bytes *oldData, const Bytes &newData);
 
-} // namespace rtp
+}  // namespace rtp

@@ -9,19 +9,19 @@
 #include <stdint.h>
 
 #if defined(_WIN32) && !defined(_WIN64)
-#  define RTP_CALL __stdcall
+#define RTP_CALL __stdcall
 #else
-#  define RTP_CALL
+#define RTP_CALL
 #endif
 
 enum RtpMessage : uint32_t {
-    kRtpWarning = 2,       // param: text; null result stops
-    kRtpErrorCode = 3,     // param: "\nerror eptNNNN: "; message 4 follows with the details
-    kRtpErrorText = 4,     // param: text; the patch stops after it
-    kRtpProgress = 5,      // param: uint32_t*, low 16 bits, 0x8000 = the whole file
-    kRtpFileCount = 6,     // param: uint32_t*, files in the patch
-    kRtpFileStart = 7,     // param: text, the file's relative path
-    kRtpFileEnd = 8,       // param: unused
+    kRtpWarning = 2,    // param: text; null result stops
+    kRtpErrorCode = 3,  // param: "\nerror eptNNNN: "; message 4 follows with the details
+    kRtpErrorText = 4,  // param: text; the patch stops after it
+    kRtpProgress = 5,   // param: uint32_t*, low 16 bits, 0x8000 = the whole file
+    kRtpFileCount = 6,  // param: uint32_t*, files in the patch
+    kRtpFileStart = 7,  // param: text, the file's relative path
+    kRtpFileEnd = 8,    // param: unused
 };
 
 // Error codes carried by message 3, as "\nerror ept%04u: ".
@@ -41,7 +41,7 @@ enum RtpError : uint32_t {
     kEptStopped = 99,      // the callback asked to stop (returned to the caller only)
 };
 
-typedef void* (RTP_CALL* RtpCallback)(uint32_t message, void* param);
+typedef void *(RTP_CALL *RtpCallback)(uint32_t message, void *param);
 
 #ifdef __cplusplus
 extern "C" {
@@ -49,7 +49,7 @@ extern "C" {
 
 // Exported as "RTPatchApply32@12". Returns 0 when every file was brought up
 // to date, else one of RtpError.
-uint32_t RTP_CALL RTPatchApply32(const char* commandLine, RtpCallback callback, uint32_t reserved);
+uint32_t RTP_CALL RTPatchApply32(const char *commandLine, RtpCallback callback, uint32_t reserved);
 
 #ifdef __cplusplus
 }

@@ -20,11 +20,17 @@ void SetPx(TestSurface &s, int x, int y, uint32_t v) { memcpy(s.Row(y) + x * int
 // A palette entry as each destination kind stores it.
 uint32_t Expanded(int kind, const TRGBA &e) {
     switch (kind) {
-    case 16: return ((e.r >> 3) << 11) | ((e.g >> 2) << 5) | (e.b >> 3);
-    case 17: case 18: return ((e.r >> 3) << 10) | ((e.g >> 3) << 5) | (e.b >> 3);
-    case 19: return ((e.r >> 4) << 8) | ((e.g >> 4) << 4) | (e.b >> 4);
-    case 24: return (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
-    default: return (uint32_t(e.a) << 24) | (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
+        case 16:
+            return ((e.r >> 3) << 11) | ((e.g >> 2) << 5) | (e.b >> 3);
+        case 17:
+        case 18:
+            return ((e.r >> 3) << 10) | ((e.g >> 3) << 5) | (e.b >> 3);
+        case 19:
+            return ((e.r >> 4) << 8) | ((e.g >> 4) << 4) | (e.b >> 4);
+        case 24:
+            return (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
+        default:
+            return (uint32_t(e.a) << 24) | (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
     }
 }
 
@@ -32,9 +38,12 @@ bool Transparent(const TestSurface &src, uint32_t v) {
     const uint32_t key = src.desc.transColor;
     if (key == 0xFFFFFFFFu) return false;
     switch (src.desc.bpp) {
-    case 8: return v == 0;
-    case 16: return v == (key & 0xFFFF);
-    default: return (v & 0xFFFFFF) == (key & 0xFFFFFF);
+        case 8:
+            return v == 0;
+        case 16:
+            return v == (key & 0xFFFF);
+        default:
+            return (v & 0xFFFFFF) == (key & 0xFFFFFF);
     }
 }
 
@@ -122,11 +131,27 @@ TEST_P(DrawBitmapExpand, EntryStoredTruncatedPerKind) {
     ASSERT_TRUE(DrawBitmap(*dst, *src));
     uint32_t want1 = 0, want2 = 0;
     switch (kind) {
-    case 16: want1 = (0x0A << 11) | (0x0D << 5) | 0x02; want2 = 0xFFFF; break;
-    case 17: case 18: want1 = (0x0A << 10) | (0x06 << 5) | 0x02; want2 = 0x7FFF; break;
-    case 19: want1 = 0x0531; want2 = 0x0FFF; break;
-    case 24: want1 = 0x563412; want2 = 0xFFFFFF; break;
-    case 32: want1 = 0x78563412; want2 = 0xFFFFFFFF; break;
+        case 16:
+            want1 = (0x0A << 11) | (0x0D << 5) | 0x02;
+            want2 = 0xFFFF;
+            break;
+        case 17:
+        case 18:
+            want1 = (0x0A << 10) | (0x06 << 5) | 0x02;
+            want2 = 0x7FFF;
+            break;
+        case 19:
+            want1 = 0x0531;
+            want2 = 0x0FFF;
+            break;
+        case 24:
+            want1 = 0x563412;
+            want2 = 0xFFFFFF;
+            break;
+        case 32:
+            want1 = 0x78563412;
+            want2 = 0xFFFFFFFF;
+            break;
     }
     EXPECT_EQ(Px(dst, 0, 0), want1);
     EXPECT_EQ(Px(dst, 1, 0), want2);
@@ -217,7 +242,8 @@ TEST(DrawBitmap, SourceBlockClippedToSource) {
     src.Fill(0x7F);
     ASSERT_TRUE(DrawBitmap(*dst, CRectangulo(0, 0, 8, 8), *src, CPunto(-1, 1)));
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(Px(dst, x, y), (x >= 1 && x <= 3 && y <= 1) ? 0x7F7F7F7Fu : 0u) << x << "," << y;
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(Px(dst, x, y), (x >= 1 && x <= 3 && y <= 1) ? 0x7F7F7F7Fu : 0u) << x << "," << y;
     EXPECT_TRUE(dst.GuardsIntact());
 }
 

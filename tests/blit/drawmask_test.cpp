@@ -235,8 +235,10 @@ TEST(DrawBiMask8, TargetsSwappedKeyAndFirstTable) {
                 const uint32_t s = m < 128 ? ((127 - m) * strength) >> 7 : ((m - 128) * strength) >> 7;
                 const uint32_t T = m < 128 ? 0 : 255;
                 uint8_t want = 100;
-                if (s >= 254) want = uint8_t(T);
-                else if (s > 0) want = tab.t[0][Key565(Wm(T, e.b, s), Wm(T, e.g, s), Wm(T, e.r, s))];
+                if (s >= 254)
+                    want = uint8_t(T);
+                else if (s > 0)
+                    want = tab.t[0][Key565(Wm(T, e.b, s), Wm(T, e.g, s), Wm(T, e.r, s))];
                 ASSERT_EQ(d.Row(y)[m], want) << strength << " " << m;
             }
     }

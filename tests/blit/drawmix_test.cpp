@@ -75,14 +75,15 @@ TEST_P(MixLevel, PaletteSourceEveryPixelExact) {
     TestSurface dst(kind, W, H, 2), src(8, W, H, 0);
     dst.Randomize(rng);
     src.Randomize(rng);
-    for (TRGBA &e : src.palette) e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
+    for (TRGBA &e : src.palette)
+        e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
     TestSurface before(kind, W, H, 2);
     before.SetPixels(dst.Pixels());
     ASSERT_TRUE(DrawMix(*dst, CRectangulo(0, 0, W, H), (unsigned short)level, *src, CPunto(0, 0), kNoTable));
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
-            const uint32_t want = ExpectLevel(kind, FromEntry(kind, src.palette[src.Row(y)[x]]), Get(before, x, y, bytes),
-                                              level, x, W, true);
+            const uint32_t want = ExpectLevel(kind, FromEntry(kind, src.palette[src.Row(y)[x]]),
+                                              Get(before, x, y, bytes), level, x, W, true);
             ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y;
         }
 }
@@ -241,9 +242,9 @@ TEST(MixKinds, UnknownFormatsReturnFalse) {
 
 struct AlphaCase {
     int kind;
-    bool alpha8;    // else an alpha map of the destination's depth
-    bool palette;   // 8-bit source
-    int scale;      // -1: the alpha-map form, else the scaled form's level
+    bool alpha8;   // else an alpha map of the destination's depth
+    bool palette;  // 8-bit source
+    int scale;     // -1: the alpha-map form, else the scaled form's level
 };
 
 class MixAlpha : public testing::TestWithParam<AlphaCase> {};
@@ -279,21 +280,26 @@ TEST_P(MixAlpha, EveryPixelExact) {
     dst.Randomize(rng);
     src.Randomize(rng);
     alpha.Randomize(rng);
-    for (TRGBA &e : src.palette) e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
+    for (TRGBA &e : src.palette)
+        e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
     const int aStep = c.alpha8 ? 1 : bytes;
     // Regions of 0 and of 255, a fully opaque group, and random values.
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             uint8_t &m = alpha.Row(y)[x * aStep];
-            if (y == 0) m = x < 6 ? 255 : 0;
-            else if (y == 1 && x < 8) m = 255;
+            if (y == 0)
+                m = x < 6 ? 255 : 0;
+            else if (y == 1 && x < 8)
+                m = 255;
         }
     TestSurface before(c.kind, W, H, 1);
     before.SetPixels(dst.Pixels());
     MarkedTable tab;
     bool ok;
-    if (c.scale < 0) ok = DrawMix(*dst, CRectangulo(0, 0, W, H), *alpha, CPunto(), *src, CPunto(), tab.t);
-    else ok = DrawMix(*dst, CRectangulo(0, 0, W, H), *alpha, CPunto(), *src, CPunto(), (unsigned short)c.scale);
+    if (c.scale < 0)
+        ok = DrawMix(*dst, CRectangulo(0, 0, W, H), *alpha, CPunto(), *src, CPunto(), tab.t);
+    else
+        ok = DrawMix(*dst, CRectangulo(0, 0, W, H), *alpha, CPunto(), *src, CPunto(), (unsigned short)c.scale);
     ASSERT_TRUE(ok);
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
@@ -397,9 +403,8 @@ TEST_P(Mix8Level, EveryPixelThroughTheTableInItsPhase) {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 9; ++x) {
             const uint8_t d = before.Row(y)[x];
-            const uint8_t want = (x < 1 || x >= 8 || y < 1)
-                                     ? d
-                                     : tab.t[(x + y) % 2 == 0 ? 1 : 0][MixKey(src.Row(y - 1)[x + 1], d, w)];
+            const uint8_t want =
+                (x < 1 || x >= 8 || y < 1) ? d : tab.t[(x + y) % 2 == 0 ? 1 : 0][MixKey(src.Row(y - 1)[x + 1], d, w)];
             ASSERT_EQ(dst.Row(y)[x], want) << x << "," << y;
         }
     EXPECT_TRUE(dst.GuardsIntact());
@@ -436,7 +441,9 @@ TEST(Mix8, AlphaMapCopiesAtFullAndKeepsAtZero) {
         EXPECT_EQ(dst.Row(1)[x], before.Row(1)[x]);
         const uint32_t m = alpha.Row(2)[x];
         const uint8_t d = before.Row(2)[x];
-        const uint8_t want = m == 0 ? d : m == 255 ? src.Row(2)[x] : tab.t[(x + 2) % 2 == 0][MixKey(src.Row(2)[x], d, m + 1)];
+        const uint8_t want = m == 0     ? d
+                             : m == 255 ? src.Row(2)[x]
+                                        : tab.t[(x + 2) % 2 == 0][MixKey(src.Row(2)[x], d, m + 1)];
         EXPECT_EQ(dst.Row(2)[x], want) << x;
     }
 }
@@ -517,8 +524,10 @@ uint32_t ExpectBackground(int kind, uint32_t old, TestSurface &bg, int bx, int b
 void KeyInRuns(Rng &rng, TestSurface &bg) {
     const int bytes = int(bg.desc.bpp / 8);
     uint32_t v = 0;
-    if (bytes == 1) bg.desc.transColor = 37;
-    else memcpy(&v, bg.Row(0), bytes), bg.desc.transColor = bytes == 4 ? v ^ 0xAB000000u : v;
+    if (bytes == 1)
+        bg.desc.transColor = 37;
+    else
+        memcpy(&v, bg.Row(0), bytes), bg.desc.transColor = bytes == 4 ? v ^ 0xAB000000u : v;
     for (int y = 0; y < bg.desc.height; ++y)
         for (int x = 0; x < bg.desc.width; ++x)
             if (rng.Chance(35)) memcpy(bg.Row(y) + x * bytes, &v, bytes);
@@ -536,14 +545,15 @@ void CheckBackgroundForm(int kind, int bgKind, const CRectangulo &rect, int leve
     src.Randomize(rng);
     bg.Randomize(rng);
     alpha.Randomize(rng);
-    for (TRGBA &e : bg.palette) e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
+    for (TRGBA &e : bg.palette)
+        e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
     if (rng.Chance(80)) KeyInRuns(rng, bg);
     for (int y = 0; y < alpha.desc.height; ++y)
         for (int x = 0; x < alpha.desc.width; ++x)
             if (rng.Chance(50)) alpha.Row(y)[x] = rng.Chance(50) ? 255 : 0;
     before.SetPixels(dst.Pixels());
     const CPunto sp(3, 2), bp(1, 1), ap(2, 2);
-    unsigned char (*const t)[65536] = const_cast<unsigned char (*)[65536]>(tab.t);
+    unsigned char(*const t)[65536] = const_cast<unsigned char(*)[65536]>(tab.t);
     const bool ok = level >= 0 ? DrawMix(*dst, rect, (unsigned short)level, *src, sp, *bg, bp, t)
                                : DrawMix(*dst, rect, *alpha, ap, *src, sp, *bg, bp, t);
     const int l = std::max(rect.left, 0), tp = std::max(rect.top, 0);
@@ -579,8 +589,8 @@ class MixBackground : public testing::TestWithParam<int> {};
 
 // Odd widths, a width of one, groups of four with and without a remainder,
 // blocks cut at every edge, and empty ones.
-const CRectangulo kBackgroundRects[] = {{2, 1, 9, 5}, {1, 2, 11, 4}, {5, 0, 6, 5},
-                                        {-3, -2, 17, 3}, {8, 3, 20, 9}, {4, 4, 4, 5}, {13, 0, 16, 5}};
+const CRectangulo kBackgroundRects[] = {{2, 1, 9, 5},  {1, 2, 11, 4}, {5, 0, 6, 5},  {-3, -2, 17, 3},
+                                        {8, 3, 20, 9}, {4, 4, 4, 5},  {13, 0, 16, 5}};
 
 // The background's own kind, an 8-bit one expanded through its palette, and
 // one of a depth the keyed copy does not draw.
@@ -592,7 +602,8 @@ std::vector<int> BackgroundKinds(int kind) {
 TEST_P(MixBackground, LevelFormOverKeyedBackground) {
     const int kind = GetParam();
     Rng rng(kind * 13 + 1);
-    const std::vector<int> levels = kind == 8 ? std::vector<int>{0, 100, 255, 256} : std::vector<int>{0, 1, 100, 128, 192, 255};
+    const std::vector<int> levels =
+        kind == 8 ? std::vector<int>{0, 100, 255, 256} : std::vector<int>{0, 1, 100, 128, 192, 255};
     for (int bgKind : BackgroundKinds(kind))
         for (const CRectangulo &r : kBackgroundRects)
             for (int level : levels) {

@@ -31,7 +31,9 @@ inline uint32_t Get(kvtest::TestSurface &s, int x, int y, int bytes) {
     memcpy(&v, s.Row(y) + x * bytes, bytes);
     return v;
 }
-inline void Put(kvtest::TestSurface &s, int x, int y, int bytes, uint32_t v) { memcpy(s.Row(y) + x * bytes, &v, bytes); }
+inline void Put(kvtest::TestSurface &s, int x, int y, int bytes, uint32_t v) {
+    memcpy(s.Row(y) + x * bytes, &v, bytes);
+}
 
 inline uint32_t Wm(uint32_t s, uint32_t d, uint32_t w) { return (s * w + d * (256 - w)) / 256; }
 
@@ -101,8 +103,8 @@ struct MarkedTable {
     unsigned char t[2][65536];
     MarkedTable() {
         for (int k = 0; k < 65536; ++k) {
-            t[0][k] = uint8_t((k * 7 + (k >> 8)) | 1);      // odd in phase 0
-            t[1][k] = uint8_t((k * 13 + (k >> 9)) & ~1);    // even in phase 1
+            t[0][k] = uint8_t((k * 7 + (k >> 8)) | 1);    // odd in phase 0
+            t[1][k] = uint8_t((k * 13 + (k >> 9)) & ~1);  // even in phase 1
         }
     }
 };

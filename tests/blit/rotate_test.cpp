@@ -42,12 +42,30 @@ TEST_P(Rotate, EveryCodeMapsPixelsAsTabled) {
             for (int x = 0; x < d.desc.width; ++x) {
                 int sx, sy;
                 switch (code) {
-                case 1: sx = W - 1 - y; sy = x; break;
-                case 2: sx = W - 1 - x; sy = H - 1 - y; break;
-                case 3: sx = y; sy = H - 1 - x; break;
-                case 5: sx = y; sy = x; break;
-                case 6: sx = x; sy = H - 1 - y; break;  // half turn, then mirrored
-                default: sx = W - 1 - y; sy = H - 1 - x; break;
+                    case 1:
+                        sx = W - 1 - y;
+                        sy = x;
+                        break;
+                    case 2:
+                        sx = W - 1 - x;
+                        sy = H - 1 - y;
+                        break;
+                    case 3:
+                        sx = y;
+                        sy = H - 1 - x;
+                        break;
+                    case 5:
+                        sx = y;
+                        sy = x;
+                        break;
+                    case 6:
+                        sx = x;
+                        sy = H - 1 - y;
+                        break;  // half turn, then mirrored
+                    default:
+                        sx = W - 1 - y;
+                        sy = H - 1 - x;
+                        break;
                 }
                 EXPECT_EQ(At(d, x, y), 16 * sy + sx + 1) << "code " << code << " at " << x << "," << y;
             }

@@ -53,8 +53,10 @@ TEST_P(StretchKinds, FilterOnlyMattersAbove16Bits) {
     b.Fill(0);
     ASSERT_TRUE(BltStrech(*a, CRectangulo(0, 0, 13, 9), *s, CRectangulo(0, 0, 7, 5), true));
     ASSERT_TRUE(BltStrech(*b, CRectangulo(0, 0, 13, 9), *s, CRectangulo(0, 0, 7, 5), false));
-    if (s.desc.bpp <= 16) EXPECT_EQ(a.Pixels(), b.Pixels());
-    else EXPECT_NE(a.Pixels(), b.Pixels());
+    if (s.desc.bpp <= 16)
+        EXPECT_EQ(a.Pixels(), b.Pixels());
+    else
+        EXPECT_NE(a.Pixels(), b.Pixels());
     EXPECT_TRUE(a.GuardsIntact());
 }
 
@@ -163,7 +165,8 @@ void BilinearModel(const TestSurface &s, TestSurface &d, int px) {
     // sw / dw x 65536.0 truncated; in integers, so the x87 precision cannot move it.
     const uint32_t stepX = uint32_t((uint64_t(sw) << 16) / dw), stepY = uint32_t((uint64_t(sh) << 16) / dh);
     auto at = [&](int x, int y, int k) {
-        return uint32_t(s.desc.bits[ptrdiff_t(y < sh ? y : sh - 1) * s.desc.scanWidth + (x < sw ? x : sw - 1) * px + k]);
+        return uint32_t(
+            s.desc.bits[ptrdiff_t(y < sh ? y : sh - 1) * s.desc.scanWidth + (x < sw ? x : sw - 1) * px + k]);
     };
     for (int j = 0; j < dh; ++j) {
         const uint64_t y = uint64_t(j) * stepY;
@@ -177,7 +180,8 @@ void BilinearModel(const TestSurface &s, TestSurface &d, int px) {
             for (int k = 0; k < 3; ++k)
                 d.desc.bits[ptrdiff_t(j) * d.desc.scanWidth + i * px + k] =
                     uint8_t((at(sx, sy, k) * wS + at(sx + 1, sy, k) * wSr + at(sx, sy + 1, k) * wSd +
-                             at(sx + 1, sy + 1, k) * wSdr) >> 16);
+                             at(sx + 1, sy + 1, k) * wSdr) >>
+                            16);
         }
     }
 }
@@ -188,7 +192,9 @@ class StretchModel : public ::testing::TestWithParam<int> {};
 
 TEST_P(StretchModel, EveryByteMatchesTheFormulas) {
     const int kind = GetParam(), px = int(kvtest::KindByNumber(kind).bpp / 8);
-    const struct { int sw, sh, dw, dh; } sizes[] = {
+    const struct {
+        int sw, sh, dw, dh;
+    } sizes[] = {
         {7, 5, 13, 9}, {64, 48, 96, 72}, {97, 61, 31, 23}, {40, 9, 17, 30}, {1500, 3, 2300, 5}, {2500, 4, 1100, 3},
     };
     kvtest::Rng rng(kind);
@@ -198,11 +204,13 @@ TEST_P(StretchModel, EveryByteMatchesTheFormulas) {
             s.Randomize(rng);
             d.Randomize(rng);
             want.SetPixels(d.Pixels());
-            if (filter && px >= 3) BilinearModel(s, want, px);
-            else NearestModel(s, want, px, px == 4 ? 3 : px);  // 32-bit pixels keep their fourth byte
+            if (filter && px >= 3)
+                BilinearModel(s, want, px);
+            else
+                NearestModel(s, want, px, px == 4 ? 3 : px);  // 32-bit pixels keep their fourth byte
             ASSERT_TRUE(BltStrech(*d, CRectangulo(0, 0, z.dw, z.dh), *s, CRectangulo(0, 0, z.sw, z.sh), filter));
-            EXPECT_EQ(d.Pixels(), want.Pixels()) << z.sw << "x" << z.sh << " to " << z.dw << "x" << z.dh
-                                                 << (filter ? " filtered" : "");
+            EXPECT_EQ(d.Pixels(), want.Pixels())
+                << z.sw << "x" << z.sh << " to " << z.dw << "x" << z.dh << (filter ? " filtered" : "");
             EXPECT_TRUE(d.GuardsIntact());
         }
     }
@@ -290,9 +298,15 @@ class StretchBitmapFar : public ::testing::TestWithParam<int> {};
 TEST_P(StretchBitmapFar, RectanglesAtTheEndsOfTheIntRange) {
     const int kind = GetParam(), bytes = int(kvtest::KindByNumber(kind).bpp / 8);
     const CRectangulo dests[] = {
-        {INT_MIN, INT_MIN, INT_MAX, INT_MAX}, {INT_MIN, 0, INT_MAX, 12},     {0, INT_MIN, 12, INT_MAX},
-        {INT_MIN, INT_MIN, 12, 12},           {INT_MIN + 1, INT_MIN + 1, 5, 5}, {-3, -3, INT_MAX, INT_MAX},
-        {0, 0, INT_MAX, INT_MAX},             {INT_MAX - 1, 0, INT_MAX, 12},  {0, 0, 12, 12},
+        {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+        {INT_MIN, 0, INT_MAX, 12},
+        {0, INT_MIN, 12, INT_MAX},
+        {INT_MIN, INT_MIN, 12, 12},
+        {INT_MIN + 1, INT_MIN + 1, 5, 5},
+        {-3, -3, INT_MAX, INT_MAX},
+        {0, 0, INT_MAX, INT_MAX},
+        {INT_MAX - 1, 0, INT_MAX, 12},
+        {0, 0, 12, 12},
     };
     const CRectangulo sources[] = {
         {0, 0, 6, 6},
@@ -316,8 +330,8 @@ TEST_P(StretchBitmapFar, RectanglesAtTheEndsOfTheIntRange) {
                 for (uint8_t v : px) ASSERT_TRUE(v == 7 || v == 200) << bpp;
                 ASSERT_TRUE(d.GuardsIntact());
                 const bool covers = dr.left <= 0 && dr.top <= 0 && dr.right >= 12 && dr.bottom >= 12;
-                const bool reaches = std::max(sr.left, 0) < std::min(sr.right, 6) &&
-                                     std::max(sr.top, 0) < std::min(sr.bottom, 6);
+                const bool reaches =
+                    std::max(sr.left, 0) < std::min(sr.right, 6) && std::max(sr.top, 0) < std::min(sr.bottom, 6);
                 if (!covers || !reaches || bytes != bpp / 8) continue;
                 for (size_t i = 0; i < px.size(); ++i)
                     ASSERT_EQ(px[i], (bytes == 4 && i % 4 == 3) ? 7 : 200) << bpp << " at " << i;

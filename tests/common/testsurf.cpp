@@ -17,7 +17,7 @@ constexpr KindInfo Kind(const char *name, int kind) {
 }
 }  // namespace
 
-const KindInfo kKinds[7] = {Kind("8", 8),    Kind("565", 16), Kind("555", 17), Kind("1555", 18),
+const KindInfo kKinds[7] = {Kind("8", 8),     Kind("565", 16), Kind("555", 17), Kind("1555", 18),
                             Kind("4444", 19), Kind("24", 24),  Kind("32", 32)};
 
 const KindInfo &KindByNumber(int kind) {

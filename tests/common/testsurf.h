@@ -28,7 +28,7 @@ inline std::vector<int> AllKinds() { return {8, 16, 17, 18, 19, 24, 32}; }
 
 // Small deterministic generator (splitmix64), the same on every platform.
 class Rng {
-public:
+  public:
     explicit Rng(uint64_t seed) : s_(seed * 0x9E3779B97F4A7C15ull + 1) {}
     uint64_t Next();
     uint32_t U32() { return static_cast<uint32_t>(Next() >> 32); }
@@ -36,12 +36,12 @@ public:
     int Range(int lo, int hi);
     bool Chance(int percent) { return Range(0, 99) < percent; }
 
-private:
+  private:
     uint64_t s_;
 };
 
 class TestSurface {
-public:
+  public:
     static constexpr uint8_t kGuard = 0xA5;
     static constexpr int kGuardBytes = 64;
 
@@ -70,7 +70,7 @@ public:
     // hold the guard pattern.
     bool GuardsIntact() const;
 
-private:
+  private:
     std::vector<uint8_t> mem_;
     int pad_;
 };

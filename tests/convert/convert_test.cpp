@@ -33,12 +33,18 @@ struct Colour {
 
 Colour Decode(int k, uint32_t p, const TRGBA *pal) {
     switch (k) {
-        case 16: return {int((p >> 11) & 31) << 3, int((p >> 5) & 63) << 2, int(p & 31) << 3, -1};
-        case 17: return {int((p >> 10) & 31) << 3, int((p >> 5) & 31) << 3, int(p & 31) << 3, -1};
-        case 18: return {int((p >> 10) & 31) << 3, int((p >> 5) & 31) << 3, int(p & 31) << 3, int(p >> 15) & 1};
-        case 19: return {int((p >> 8) & 15) << 4, int((p >> 4) & 15) << 4, int(p & 15) << 4, int(p >> 12) & 15};
-        case 24: return {int(p >> 16) & 255, int(p >> 8) & 255, int(p) & 255, -1};
-        case 32: return {int(p >> 16) & 255, int(p >> 8) & 255, int(p) & 255, int(p >> 24)};
+        case 16:
+            return {int((p >> 11) & 31) << 3, int((p >> 5) & 63) << 2, int(p & 31) << 3, -1};
+        case 17:
+            return {int((p >> 10) & 31) << 3, int((p >> 5) & 31) << 3, int(p & 31) << 3, -1};
+        case 18:
+            return {int((p >> 10) & 31) << 3, int((p >> 5) & 31) << 3, int(p & 31) << 3, int(p >> 15) & 1};
+        case 19:
+            return {int((p >> 8) & 15) << 4, int((p >> 4) & 15) << 4, int(p & 15) << 4, int(p >> 12) & 15};
+        case 24:
+            return {int(p >> 16) & 255, int(p >> 8) & 255, int(p) & 255, -1};
+        case 32:
+            return {int(p >> 16) & 255, int(p >> 8) & 255, int(p) & 255, int(p >> 24)};
         default:
             if (!pal) return {int(p), int(p), int(p), -1};
             return {pal[p].r, pal[p].g, pal[p].b, pal[p].a};
@@ -69,12 +75,17 @@ int AlphaBits(int dk, int sk, const Colour &c, bool grey) {
 
 uint32_t Encode(int dk, const Colour &c, int alpha) {
     switch (dk) {
-        case 16: return uint32_t(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
+        case 16:
+            return uint32_t(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
         case 17:
-        case 18: return uint32_t((alpha << 15) | ((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
-        case 19: return uint32_t((alpha << 12) | ((c.r >> 4) << 8) | ((c.g >> 4) << 4) | (c.b >> 4));
-        case 24: return uint32_t((c.r << 16) | (c.g << 8) | c.b);
-        default: return (uint32_t(alpha) << 24) | uint32_t((c.r << 16) | (c.g << 8) | c.b);
+        case 18:
+            return uint32_t((alpha << 15) | ((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
+        case 19:
+            return uint32_t((alpha << 12) | ((c.r >> 4) << 8) | ((c.g >> 4) << 4) | (c.b >> 4));
+        case 24:
+            return uint32_t((c.r << 16) | (c.g << 8) | c.b);
+        default:
+            return (uint32_t(alpha) << 24) | uint32_t((c.r << 16) | (c.g << 8) | c.b);
     }
 }
 
@@ -89,8 +100,8 @@ uint32_t Expected(int dk, int sk, uint32_t p, const TRGBA *pal) {
 void FillSource(TestSurface &s, int kind, Rng &rng) {
     std::vector<uint32_t> v = {0, 0xFFFFFFFFu, 0x00FFFFFF, 0xFF000000u, 0x80000000u, 0x7F000000u};
     if (Is16(kind))
-        for (uint32_t f : {0x8000u, 0x7FFFu, 0xF800u, 0x07E0u, 0x001Fu, 0x7C00u, 0x03E0u, 0x0F00u, 0x00F0u,
-                           0x000Fu, 0xF000u, 0x0001u, 0x0020u, 0x0800u})
+        for (uint32_t f : {0x8000u, 0x7FFFu, 0xF800u, 0x07E0u, 0x001Fu, 0x7C00u, 0x03E0u, 0x0F00u, 0x00F0u, 0x000Fu,
+                           0xF000u, 0x0001u, 0x0020u, 0x0800u})
             v.push_back(f);
     for (uint32_t f : {0xFF0000u, 0x00FF00u, 0x0000FFu, 0x808080u, 0x7F7F7Fu, 0x123456u}) v.push_back(f);
     for (int i = 0; i < 256; ++i) v.push_back(uint32_t(i) * 0x01010101u);
@@ -136,7 +147,8 @@ TEST_P(KindPairPixels, EveryPixelExactly) {
 INSTANTIATE_TEST_SUITE_P(All, KindPairPixels,
                          ::testing::Combine(::testing::ValuesIn(AllKinds()), ::testing::Values(16, 17, 18, 19, 24, 32)),
                          PairName);
-INSTANTIATE_TEST_SUITE_P(All, KindPair, ::testing::Combine(::testing::ValuesIn(AllKinds()), ::testing::ValuesIn(AllKinds())),
+INSTANTIATE_TEST_SUITE_P(All, KindPair,
+                         ::testing::Combine(::testing::ValuesIn(AllKinds()), ::testing::ValuesIn(AllKinds())),
                          PairName);
 
 // One pixel converted, for the literal values the conversions are known by.
@@ -167,11 +179,11 @@ TEST(ConvertValues, NamedConversionsMatchTheirNamesAndReturnTrue) {
         int sk, dk;
     };
     const Named all[] = {
-        {Convert32_24_, 32, 24},          {Convert24_32_, 24, 32},          {Convert16_565_16_555, 16, 17},
-        {Convert16_565_16_5551, 16, 18},  {Convert16_565_16_4444, 16, 19},  {Convert16_555_16_565, 17, 16},
-        {Convert16_5551_16_565, 18, 16},  {Convert16_555_16_4444, 17, 19},  {Convert16_5551_16_4444, 18, 19},
-        {Convert16_555_16_5551, 17, 18},  {Convert16_5551_16_555, 18, 17},  {Convert16_4444_16_565, 19, 16},
-        {Convert16_4444_16_555, 19, 17},  {Convert16_4444_16_5551, 19, 18},
+        {Convert32_24_, 32, 24},         {Convert24_32_, 24, 32},          {Convert16_565_16_555, 16, 17},
+        {Convert16_565_16_5551, 16, 18}, {Convert16_565_16_4444, 16, 19},  {Convert16_555_16_565, 17, 16},
+        {Convert16_5551_16_565, 18, 16}, {Convert16_555_16_4444, 17, 19},  {Convert16_5551_16_4444, 18, 19},
+        {Convert16_555_16_5551, 17, 18}, {Convert16_5551_16_555, 18, 17},  {Convert16_4444_16_565, 19, 16},
+        {Convert16_4444_16_555, 19, 17}, {Convert16_4444_16_5551, 19, 18},
     };
     Rng rng(9);
     for (const Named &n : all) {
@@ -243,7 +255,8 @@ TEST_P(KindPair, KeyTravelsWithTheImage) {
     for (int round = 0; round < 24; ++round) {
         TestSurface s(sk, 3, 2), d(dk, 3, 2);
         s.Randomize(rng);
-        for (TRGBA &e : s.palette) e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
+        for (TRGBA &e : s.palette)
+            e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
         if (round % 3 == 1) s.desc.palette = nullptr;
         if (round % 2) d.desc.aMask = dk == 32 ? 0xFF000000u : d.desc.aMask;
         const uint32_t t = round < 4 ? 0xFFFFFFFFu : round < 6 ? 0u : rng.U32() >> (rng.Range(0, 16));
@@ -275,8 +288,8 @@ TEST(ToIndexed, TruncatedAndModelIndices) {
         unsigned long mode;
         uint32_t rgb;
         int want;
-    } cases[] = {{3, 0xFF0000, 0xE0}, {3, 0x0000FF, 0x03}, {3, 0xFFFFFF, 0xFF}, {3, 0x00E000, 0x1C},
-                 {4, 0xFFFFFF, 251},  {4, 0x000000, 0},    {4, 0xFF0000, 210},  {4, 0x00FF00, 36},
+    } cases[] = {{3, 0xFF0000, 0xE0}, {3, 0x0000FF, 0x03},      {3, 0xFFFFFF, 0xFF}, {3, 0x00E000, 0x1C},
+                 {4, 0xFFFFFF, 251},  {4, 0x000000, 0},         {4, 0xFF0000, 210},  {4, 0x00FF00, 36},
                  {4, 0x0000FF, 5},    {4, 0x2B2B2B, 42 + 6 + 1}};
     for (int sk : {24, 32}) {
         for (const Case &c : cases) {
@@ -313,15 +326,20 @@ TEST_P(ToIndexedKind, EveryModeWithAKey) {
                     const Colour c = Decode(sk, p, nullptr);
                     int want;
                     const uint32_t km = Is16(sk) ? 0xFFFF : 0xFFFFFF;
-                    if (mode == 1) want = 0xEE;
-                    else if ((p & km) == (s.desc.transColor & km)) want = 0;
-                    else if (mode == 3) want = (c.r & 0xE0) | ((c.g >> 5) << 2) | (c.b >> 6);
-                    else if (mode == 4) want = (c.r * 6 / 256) * 42 + (c.g * 7 / 256) * 6 + c.b * 6 / 256;
+                    if (mode == 1)
+                        want = 0xEE;
+                    else if ((p & km) == (s.desc.transColor & km))
+                        want = 0;
+                    else if (mode == 3)
+                        want = (c.r & 0xE0) | ((c.g >> 5) << 2) | (c.b >> 6);
+                    else if (mode == 4)
+                        want = (c.r * 6 / 256) * 42 + (c.g * 7 / 256) * 6 + c.b * 6 / 256;
                     else {
                         int best = 0xFFFFFF;
                         want = 0;
                         for (int k = 0; k < 256; ++k) {
-                            const int dd = ((c.r - pal[k].r) & 255) + ((c.g - pal[k].g) & 255) + ((c.b - pal[k].b) & 255);
+                            const int dd =
+                                ((c.r - pal[k].r) & 255) + ((c.g - pal[k].g) & 255) + ((c.b - pal[k].b) & 255);
                             if (dd <= best) best = dd, want = k;
                         }
                     }

@@ -56,7 +56,6 @@ std::vector<uint8_t> NearestTable(const TRGBA *pal, const std::vector<int> &reds
     return out;
 }
 
-
 struct NamedPalette {
     const char *name;
     std::vector<TRGBA> pal;
@@ -185,7 +184,8 @@ TEST(NearestSearch, FastSearchEqualsTheScanForEveryColour) {
     for (size_t i = 0; i < reds.size(); ++i)
         for (int g = 0; g < 256; ++g) {
             uint8_t *p = src.Row(int(i) * 256 + g);
-            for (int b = 0; b < 256; ++b) p[3 * b] = uint8_t(b), p[3 * b + 1] = uint8_t(g), p[3 * b + 2] = uint8_t(reds[i]);
+            for (int b = 0; b < 256; ++b)
+                p[3 * b] = uint8_t(b), p[3 * b + 1] = uint8_t(g), p[3 * b + 2] = uint8_t(reds[i]);
         }
     for (NamedPalette &np : SearchPalettes()) {
         dst.desc.palette = np.pal.data();
@@ -195,8 +195,8 @@ TEST(NearestSearch, FastSearchEqualsTheScanForEveryColour) {
         size_t bad = 0, first = 0;
         for (size_t i = 0; i < want.size(); ++i)
             if (got[i] != want[i] && bad++ == 0) first = i;
-        EXPECT_EQ(bad, 0u) << np.name << ": first at plane " << first / 65536 << " g " << (first >> 8 & 255)
-                           << " b " << (first & 255);
+        EXPECT_EQ(bad, 0u) << np.name << ": first at plane " << first / 65536 << " g " << (first >> 8 & 255) << " b "
+                           << (first & 255);
     }
 }
 

@@ -98,9 +98,9 @@ Ppm ReadPpm(const std::string &name) {
 // The 32-bit files: Pillow's BI_RGB, the same with BI_BITFIELDS and the
 // three standard masks after a 40-byte header, and ImageMagick's 124-byte
 // header with bit fields (its alpha mask included). Their fourth bytes vary.
-const char *const kFixtures[] = {"pil_p8.bmp",   "pil_p8_short.bmp", "pil_rgb24.bmp",   "im_rle8.bmp",
-                                 "im_rle8_wide.bmp", "im_v4_24.bmp", "im_v5_24.bmp", "im_v5_p8.bmp",
-                                 "im_v5_rle8.bmp", "pil_rgb32.bmp", "pil_bf32.bmp", "im_v5_32.bmp"};
+const char *const kFixtures[] = {"pil_p8.bmp",       "pil_p8_short.bmp", "pil_rgb24.bmp", "im_rle8.bmp",
+                                 "im_rle8_wide.bmp", "im_v4_24.bmp",     "im_v5_24.bmp",  "im_v5_p8.bmp",
+                                 "im_v5_rle8.bmp",   "pil_rgb32.bmp",    "pil_bf32.bmp",  "im_v5_32.bmp"};
 const int kFixtureCount = int(sizeof kFixtures / sizeof kFixtures[0]);
 
 bool IsRle(const Bytes &f) { return f[30] == 1 && f[28] == 8; }
@@ -110,11 +110,17 @@ bool Is8(const Bytes &f) { return f[28] == 8; }
 // alpha that the decoder writes (none from the file: 0; RLE8 into 32: 255).
 uint32_t Stored(int kind, uint32_t r, uint32_t g, uint32_t b, bool rle, uint32_t old4th) {
     switch (kind) {
-    case 16: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-    case 17: case 18: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case 19: return ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-    case 24: return (r << 16) | (g << 8) | b;
-    default: return (rle ? 0xFF000000u : old4th) | (r << 16) | (g << 8) | b;
+        case 16:
+            return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+        case 17:
+        case 18:
+            return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        case 19:
+            return ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
+        case 24:
+            return (r << 16) | (g << 8) | b;
+        default:
+            return (rle ? 0xFF000000u : old4th) | (r << 16) | (g << 8) | b;
     }
 }
 
@@ -268,11 +274,21 @@ TEST_P(BmpKinds, ModelPaletteEntryAlphaReachesTheAlphaBits) {
         const TRGBA &e = entries[i];
         uint32_t want = Stored(kind, e.r, e.g, e.b, false, 0);
         switch (kind) {
-        case 8: want = uint32_t(i + 1); break;
-        case 17: case 18: want |= (e.a & 0x80u) << 8; break;
-        case 19: want |= uint32_t(e.a >> 4) << 12; break;
-        case 32: want |= uint32_t(e.a) << 24; break;
-        default: break;
+            case 8:
+                want = uint32_t(i + 1);
+                break;
+            case 17:
+            case 18:
+                want |= (e.a & 0x80u) << 8;
+                break;
+            case 19:
+                want |= uint32_t(e.a >> 4) << 12;
+                break;
+            case 32:
+                want |= uint32_t(e.a) << 24;
+                break;
+            default:
+                break;
         }
         EXPECT_EQ(Px(s, i, 0), want) << kvtest::KindName(kind) << " entry " << i + 1;
     }
@@ -386,7 +402,7 @@ TEST(BmpRle, PaddingPixelsBeforeEndOfLineDropped) {
     TestSurface s(16, 3, 2, 1);
     s.Fill(0);
     ASSERT_TRUE(Load(s, r.File()));
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(Px(s, 2 - x, 1) , G565(1));
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(Px(s, 2 - x, 1), G565(1));
     EXPECT_EQ(Px(s, 0, 0), G565(2));
     EXPECT_EQ(Px(s, 2, 0), G565(9));
 }
@@ -538,8 +554,8 @@ TEST(BmpLength, UndecodedDepthsAndCompressionsRefused) {
         uint32_t compression;
     };
     const Change changes[] = {
-        {"pil_rgb24.bmp", 16, 0}, {"pil_rgb24.bmp", 16, 3}, {"pil_p8.bmp", 4, 0},  {"pil_p8.bmp", 1, 0},
-        {"pil_p8.bmp", 8, 2},     {"pil_p8.bmp", 8, 3},     {"pil_p8.bmp", 8, 4},  {"pil_rgb24.bmp", 24, 1},
+        {"pil_rgb24.bmp", 16, 0}, {"pil_rgb24.bmp", 16, 3}, {"pil_p8.bmp", 4, 0},     {"pil_p8.bmp", 1, 0},
+        {"pil_p8.bmp", 8, 2},     {"pil_p8.bmp", 8, 3},     {"pil_p8.bmp", 8, 4},     {"pil_rgb24.bmp", 24, 1},
         {"pil_rgb24.bmp", 24, 3}, {"pil_rgb24.bmp", 24, 4}, {"pil_rgb24.bmp", 24, 5}, {"pil_rgb24.bmp", 17, 0},
         {"pil_rgb24.bmp", 48, 0},
     };
@@ -681,8 +697,7 @@ TEST(BmpDamaged, RandomMutations) {
             // Header fields with values that change the decoding path.
             static const size_t kFields[] = {0, 1, 10, 11, 14, 18, 19, 22, 25, 28, 30, 46, 47};
             static const uint8_t kValues[] = {0, 1, 2, 3, 4, 8, 12, 16, 24, 32, 40, 124, 0x80, 0xFF};
-            if (rng.Chance(50))
-                f[kFields[rng.Range(0, 12)]] = kValues[rng.Range(0, 13)];
+            if (rng.Chance(50)) f[kFields[rng.Range(0, 12)]] = kValues[rng.Range(0, 13)];
             Damage(rng, f, {5, 70, 25, true});
             const int kind = kvtest::AllKinds()[size_t(rng.Range(0, 6))];
             TestSurface s(kind, rng.Range(1, 30), rng.Range(1, 14), rng.Range(0, 5));

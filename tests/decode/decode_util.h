@@ -32,19 +32,26 @@ inline std::vector<uint8_t> ReadFile(const std::string &path) {
 inline uint32_t Expected(int kind, const uint8_t *rgb) {
     const kv::RGB8 c{rgb[0], rgb[1], rgb[2]};
     switch (kind) {
-    case 16: return kv::Fmt565::Pack(c);
-    case 17:
-    case 18: return kv::Fmt555::Pack(c);
-    case 19: return kv::Fmt4444::Pack(c);
-    default: return kv::RGBColor(c);
+        case 16:
+            return kv::Fmt565::Pack(c);
+        case 17:
+        case 18:
+            return kv::Fmt555::Pack(c);
+        case 19:
+            return kv::Fmt4444::Pack(c);
+        default:
+            return kv::RGBColor(c);
     }
 }
 
 inline uint32_t Stored(int kind, const uint8_t *p) {
     switch (kind) {
-    case 32: return kv::Load32(p) & 0xFFFFFF;
-    case 24: return kv::Fmt24::Load(p);
-    default: return kv::Load16(p);
+        case 32:
+            return kv::Load32(p) & 0xFFFFFF;
+        case 24:
+            return kv::Fmt24::Load(p);
+        default:
+            return kv::Load16(p);
     }
 }
 
@@ -64,7 +71,9 @@ struct GifRef {
 inline bool LoadGifRef(const std::string &path, GifRef &ref) {
     const std::vector<uint8_t> d = ReadFile(path);
     if (d.size() < 18 || memcmp(d.data(), "KVREF1", 6) != 0) return false;
-    auto u32 = [&](size_t o) { return uint32_t(d[o]) | uint32_t(d[o + 1]) << 8 | uint32_t(d[o + 2]) << 16 | uint32_t(d[o + 3]) << 24; };
+    auto u32 = [&](size_t o) {
+        return uint32_t(d[o]) | uint32_t(d[o + 1]) << 8 | uint32_t(d[o + 2]) << 16 | uint32_t(d[o + 3]) << 24;
+    };
     const uint32_t n = u32(6);
     ref.width = int(u32(10));
     ref.height = int(u32(14));
@@ -89,7 +98,7 @@ inline bool LoadGifRef(const std::string &path, GifRef &ref) {
 
 // Packs LZW codes of explicit widths LSB first into data sub-blocks.
 class CodeWriter {
-public:
+  public:
     void Put(int code, int width) {
         acc_ |= uint64_t(code) << held_;
         held_ += width;
@@ -111,7 +120,7 @@ public:
         return out;
     }
 
-private:
+  private:
     std::vector<uint8_t> bytes_;
     uint64_t acc_ = 0;
     int held_ = 0;
@@ -119,7 +128,7 @@ private:
 
 // A GIF stream built piece by piece.
 class GifWriter {
-public:
+  public:
     GifWriter(int w, int h, int globalEntries = 0) {
         Str("GIF89a");
         U16(w);
@@ -180,7 +189,7 @@ public:
     void Trailer() { bytes.push_back(';'); }
     std::vector<uint8_t> bytes;
 
-private:
+  private:
     static int Log2Entries(int n) {
         int f = 0;
         while ((2 << f) < n) ++f;

@@ -41,8 +41,8 @@ Decoded DecodeAll(std::vector<uint8_t> &file, TestSurface &s, F each, bool alpha
     return d;
 }
 
-const char *kFixtures[] = {"pal2", "pal4", "pal16", "pal128", "pal256", "still", "interlaced",
-                           "interlaced10", "lzw4096", "anim_local", "anim_global"};
+const char *kFixtures[] = {"pal2",       "pal4",         "pal16",   "pal128",     "pal256",     "still",
+                           "interlaced", "interlaced10", "lzw4096", "anim_local", "anim_global"};
 
 class GifFixture : public ::testing::TestWithParam<std::tuple<const char *, int>> {};
 
@@ -94,8 +94,11 @@ TEST_P(GifFixture, MatchesTheIndependentDecoder) {
     EXPECT_TRUE(OuterGuardsIntact(s));
 }
 
-INSTANTIATE_TEST_SUITE_P(All, GifFixture, ::testing::Combine(::testing::ValuesIn(kFixtures), ::testing::ValuesIn(AllKinds())),
-                         [](const auto &i) { return std::string(std::get<0>(i.param)) + "_" + KindName(std::get<1>(i.param)); });
+INSTANTIATE_TEST_SUITE_P(All, GifFixture,
+                         ::testing::Combine(::testing::ValuesIn(kFixtures), ::testing::ValuesIn(AllKinds())),
+                         [](const auto &i) {
+                             return std::string(std::get<0>(i.param)) + "_" + KindName(std::get<1>(i.param));
+                         });
 
 TEST(Gif, AlphaPlaneHoldsTheRawIndicesAtThePitch) {
     for (const char *name : {"still", "interlaced", "lzw4096"}) {
@@ -106,11 +109,13 @@ TEST(Gif, AlphaPlaneHoldsTheRawIndicesAtThePitch) {
         TestSurface s(32, ref.width, ref.height);
         s.desc.bpp = 8;
         s.desc.scanWidth = ref.width + 5;
-        const Decoded d = DecodeAll(file, s, [](int, RAW &) {}, true);
+        const Decoded d = DecodeAll(
+            file, s, [](int, RAW &) {}, true);
         ASSERT_TRUE(d.ok);
         for (int y = 0; y < ref.height; ++y)
             for (int x = 0; x < ref.width; ++x)
-                ASSERT_EQ(s.desc.bits[y * s.desc.scanWidth + x], ref.frames[0].indices[size_t(y) * ref.width + x]) << name;
+                ASSERT_EQ(s.desc.bits[y * s.desc.scanWidth + x], ref.frames[0].indices[size_t(y) * ref.width + x])
+                    << name;
         EXPECT_TRUE(OuterGuardsIntact(s));
     }
 }
@@ -195,8 +200,8 @@ std::vector<uint8_t> DecodeCrafted(std::vector<uint8_t> &bytes, int w, int h, bo
     CKVGIF gif{};
     RAW raw{};
     TestSurface s(8, w, h);
-    bool r = LoadInfoGIF(s.desc, bytes.data(), long(bytes.size()), gif, raw) && LoadGIFNext(s.desc, bytes.data(), gif, raw) &&
-             LoadGIF(s.desc, bytes.data(), gif, raw);
+    bool r = LoadInfoGIF(s.desc, bytes.data(), long(bytes.size()), gif, raw) &&
+             LoadGIFNext(s.desc, bytes.data(), gif, raw) && LoadGIF(s.desc, bytes.data(), gif, raw);
     if (ok) *ok = r;
     EXPECT_TRUE(s.GuardsIntact());
     return s.Pixels();
@@ -445,7 +450,8 @@ TEST(Gif, TruncatedAndMutatedFiles) {
             for (int c = 0; c < changes; ++c) bad[size_t(rng.Range(0, int(bad.size()) - 1))] = uint8_t(rng.U32());
             TestSurface s(AllKinds()[size_t(m % 7)], rng.Range(1, ref.width), rng.Range(1, ref.height), m % 3);
             DecodeAll(bad, s, [](int, RAW &) {});
-            DecodeAll(bad, s, [](int, RAW &) {}, true);
+            DecodeAll(
+                bad, s, [](int, RAW &) {}, true);
             ASSERT_TRUE(OuterGuardsIntact(s)) << name << " mutation " << m;
         }
     }
@@ -499,7 +505,8 @@ bool FirstFrame(std::vector<uint8_t> &bytes, bool bounded, bool alpha, TestSurfa
     // Every later call answers false once a frame call failed.
     if (!ok) {
         EXPECT_EQ(gif.stream, nullptr);
-        EXPECT_FALSE(alpha ? LoadGIFAlphaNext(s.desc, bytes.data(), gif, raw) : LoadGIFNext(s.desc, bytes.data(), gif, raw));
+        EXPECT_FALSE(alpha ? LoadGIFAlphaNext(s.desc, bytes.data(), gif, raw)
+                           : LoadGIFNext(s.desc, bytes.data(), gif, raw));
         EXPECT_FALSE(alpha ? LoadGIFAlpha(s.desc, bytes.data(), gif, raw) : LoadGIF(s.desc, bytes.data(), gif, raw));
     }
     return ok;

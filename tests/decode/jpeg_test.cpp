@@ -121,8 +121,11 @@ TEST_P(JpegFixture, EqualsLibjpegWithTheSameOptions) {
     EXPECT_TRUE(s.GuardsIntact());
 }
 
-INSTANTIATE_TEST_SUITE_P(All, JpegFixture, ::testing::Combine(::testing::ValuesIn(kJpegs), ::testing::ValuesIn(AllKinds())),
-                         [](const auto &i) { return std::string(std::get<0>(i.param)) + "_" + KindName(std::get<1>(i.param)); });
+INSTANTIATE_TEST_SUITE_P(All, JpegFixture,
+                         ::testing::Combine(::testing::ValuesIn(kJpegs), ::testing::ValuesIn(AllKinds())),
+                         [](const auto &i) {
+                             return std::string(std::get<0>(i.param)) + "_" + KindName(std::get<1>(i.param));
+                         });
 
 // A fixture decoded whole into a surface of the kind sized by its header;
 // null when either step fails.
@@ -267,7 +270,8 @@ TEST(Jpeg, TruncatedAndMutatedFiles) {
         }
         for (int m = 0; m < 60; ++m) {
             std::vector<uint8_t> bad = file;
-            for (int c = rng.Range(1, 6); c > 0; --c) bad[size_t(rng.Range(0, int(bad.size()) - 1))] = uint8_t(rng.U32());
+            for (int c = rng.Range(1, 6); c > 0; --c)
+                bad[size_t(rng.Range(0, int(bad.size()) - 1))] = uint8_t(rng.U32());
             const int kind = AllKinds()[size_t(m % 7)];
             TestSurface s(kind, rng.Range(1, 70), rng.Range(1, 40), m % 3);
             LoadJPG(s.desc, bad.data(), long(bad.size()));

@@ -183,10 +183,9 @@ TEST(DecodeThreads, HandedOverAfterAnotherStreamWasOpened) {
 }
 
 TEST(DecodeThreads, FourThreadsGiveTheSingleThreadBytes) {
-    const std::vector<std::string> names = {"gif/anim_local.gif", "gif/anim_global.gif", "gif/interlaced.gif",
-                                            "gif/lzw4096.gif",    "gif/still.gif",       "gif/pal256.gif",
-                                            "jpeg/base420.jpg",   "jpeg/prog420.jpg",    "jpeg/grey.jpg",
-                                            "jpeg/base444.jpg"};
+    const std::vector<std::string> names = {
+        "gif/anim_local.gif", "gif/anim_global.gif", "gif/interlaced.gif", "gif/lzw4096.gif", "gif/still.gif",
+        "gif/pal256.gif",     "jpeg/base420.jpg",    "jpeg/prog420.jpg",   "jpeg/grey.jpg",   "jpeg/base444.jpg"};
     std::vector<Bytes> files;
     for (const std::string &n : names) {
         files.push_back(ReadFile(DataPath(n)));
@@ -246,10 +245,11 @@ TEST(DecodeThreads, FourThreadsGiveTheSingleThreadBytes) {
         byType[jobs[k].type][1] += long(kThreads) * rounds;
         if (d) which += "\n  " + jobs[k].Name(names) + ": " + std::to_string(d);
     }
-    printf("[ threads  ] %ld of %ld decodes on %d threads differ from the single-thread bytes "
-           "(GIF %ld of %ld, GIF alpha %ld of %ld, JPEG %ld of %ld)\n",
-           bad, total, kThreads, byType[kGif][0], byType[kGif][1], byType[kGifAlpha][0], byType[kGifAlpha][1],
-           byType[kJpeg][0], byType[kJpeg][1]);
+    printf(
+        "[ threads  ] %ld of %ld decodes on %d threads differ from the single-thread bytes "
+        "(GIF %ld of %ld, GIF alpha %ld of %ld, JPEG %ld of %ld)\n",
+        bad, total, kThreads, byType[kGif][0], byType[kGif][1], byType[kGifAlpha][0], byType[kGifAlpha][1],
+        byType[kJpeg][0], byType[kJpeg][1]);
     EXPECT_EQ(bad, 0) << bad << " of " << total << " decodes differ:" << which;
 }
 

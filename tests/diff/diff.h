@@ -15,14 +15,14 @@
 namespace kvdiff {
 
 class Sink {
-public:
+  public:
     void Add(const void *data, size_t n);
     void Add(uint64_t v) { Add(&v, sizeof v); }
     // A surface's whole memory: guards, pixels and padding.
     void Add(const kvtest::TestSurface &s);
     uint32_t Crc() const { return ~crc_; }
 
-private:
+  private:
     uint32_t crc_ = 0xFFFFFFFFu;
 };
 
@@ -35,9 +35,9 @@ struct Registrar {
 }  // namespace kvdiff
 
 // DIFF_CASE(Name, cases) { ... use caseNo, rng, out ... }
-#define DIFF_CASE(NAME, CASES)                                                        \
-    static void NAME##_diff(int caseNo, kvtest::Rng &rng, kvdiff::Sink &out);       \
-    static kvdiff::Registrar NAME##_diff_reg(#NAME, CASES, NAME##_diff);              \
+#define DIFF_CASE(NAME, CASES)                                                              \
+    static void NAME##_diff(int caseNo, kvtest::Rng &rng, kvdiff::Sink &out);               \
+    static kvdiff::Registrar NAME##_diff_reg(#NAME, CASES, NAME##_diff);                    \
     static void NAME##_diff([[maybe_unused]] int caseNo, [[maybe_unused]] kvtest::Rng &rng, \
                             [[maybe_unused]] kvdiff::Sink &out)
 

@@ -21,9 +21,12 @@ void Shape(kvtest::Rng &rng, TestSurface &src, TestSurface &mask) {
     for (int y = 0; y < mask.desc.height; ++y)
         for (int x = 0; x < mask.desc.width; ++x) {
             const int pick = rng.Range(0, 9);
-            if (pick < 2) mask.Row(y)[x] = 0;
-            else if (pick < 4) mask.Row(y)[x] = 255;
-            else if (pick == 4) mask.Row(y)[x] = rng.Chance(50) ? 1 : 254;
+            if (pick < 2)
+                mask.Row(y)[x] = 0;
+            else if (pick < 4)
+                mask.Row(y)[x] = 255;
+            else if (pick == 4)
+                mask.Row(y)[x] = rng.Chance(50) ? 1 : 254;
         }
     const int bytes = src.desc.bpp == 8 ? 1 : int(src.desc.bpp / 8);
     for (int y = 0; y < src.desc.height; ++y)

@@ -24,17 +24,21 @@ int SourceKind(Rng &rng, int dst) {
 
 void RandomKey(Rng &rng, TestSurface &src) {
     switch (rng.Range(0, 3)) {
-    case 0: src.desc.transColor = 0xFFFFFFFFu; break;
-    case 1: src.desc.transColor = rng.U32(); break;
-    default: {  // a value the source holds, often in runs
-        uint32_t v = 0;
-        memcpy(&v, src.desc.bits, src.desc.bpp / 8);
-        src.desc.transColor = v ^ (rng.U32() & 0xFF000000u);
-        const int bytes = int(src.desc.bpp / 8);
-        for (int y = 0; y < src.desc.height; ++y)
-            for (int x = 0; x < src.desc.width; ++x)
-                if (rng.Chance(40)) memcpy(src.Row(y) + x * bytes, &v, bytes);
-    }
+        case 0:
+            src.desc.transColor = 0xFFFFFFFFu;
+            break;
+        case 1:
+            src.desc.transColor = rng.U32();
+            break;
+        default: {  // a value the source holds, often in runs
+            uint32_t v = 0;
+            memcpy(&v, src.desc.bits, src.desc.bpp / 8);
+            src.desc.transColor = v ^ (rng.U32() & 0xFF000000u);
+            const int bytes = int(src.desc.bpp / 8);
+            for (int y = 0; y < src.desc.height; ++y)
+                for (int x = 0; x < src.desc.width; ++x)
+                    if (rng.Chance(40)) memcpy(src.Row(y) + x * bytes, &v, bytes);
+        }
     }
 }
 
@@ -100,7 +104,8 @@ std::vector<uint8_t> RandomBmp(Rng &rng, int w, int h) {
                 b.push_back(uint8_t(n));
                 for (int i = 0; i < n + (n & 1); ++i) b.push_back(uint8_t(rng.U32()));
             } else if (op == 7) {
-                b.push_back(0), b.push_back(2), b.push_back(uint8_t(rng.Range(0, w))), b.push_back(uint8_t(rng.Range(0, 2)));
+                b.push_back(0), b.push_back(2), b.push_back(uint8_t(rng.Range(0, w))),
+                    b.push_back(uint8_t(rng.Range(0, 2)));
             } else {
                 b.push_back(0), b.push_back(0);
             }

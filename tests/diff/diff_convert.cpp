@@ -49,11 +49,21 @@ DIFF_CASE(NamedConversions, 16 * 20) {
         int sk, dk;
     };
     static const Named all[] = {
-        {Convert32_24_, 32, 24},         {Convert24_32_, 24, 32},         {Convert16_565_16_555, 16, 17},
-        {Convert16_565_16_5551, 16, 18}, {Convert16_565_16_4444, 16, 19}, {Convert16_555_16_565, 17, 16},
-        {Convert16_5551_16_565, 18, 16}, {Convert16_555_16_4444, 17, 19}, {Convert16_5551_16_4444, 18, 19},
-        {Convert16_555_16_5551, 17, 18}, {Convert16_5551_16_555, 18, 17}, {Convert16_4444_16_565, 19, 16},
-        {Convert16_4444_16_555, 19, 17}, {Convert16_4444_16_5551, 19, 18}, {Convert8_8, 8, 8},
+        {Convert32_24_, 32, 24},
+        {Convert24_32_, 24, 32},
+        {Convert16_565_16_555, 16, 17},
+        {Convert16_565_16_5551, 16, 18},
+        {Convert16_565_16_4444, 16, 19},
+        {Convert16_555_16_565, 17, 16},
+        {Convert16_5551_16_565, 18, 16},
+        {Convert16_555_16_4444, 17, 19},
+        {Convert16_5551_16_4444, 18, 19},
+        {Convert16_555_16_5551, 17, 18},
+        {Convert16_5551_16_555, 18, 17},
+        {Convert16_4444_16_565, 19, 16},
+        {Convert16_4444_16_555, 19, 17},
+        {Convert16_4444_16_5551, 19, 18},
+        {Convert8_8, 8, 8},
         {CopyImage, 0, 0},
     };
     const Named &n = all[caseNo % 16];
@@ -71,7 +81,9 @@ DIFF_CASE(NamedConversions, 16 * 20) {
 DIFF_CASE(Palettes, 4) {
     TRGBA p[256];
     for (TRGBA &e : p) e = TRGBA{uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32()), uint8_t(rng.U32())};
-    if (caseNo % 2) CreateTruncPal(p);
-    else CreateGreyPal(p);
+    if (caseNo % 2)
+        CreateTruncPal(p);
+    else
+        CreateGreyPal(p);
     out.Add(p, sizeof p);
 }

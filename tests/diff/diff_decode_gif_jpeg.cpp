@@ -30,9 +30,10 @@ void Damage(kvtest::Rng &rng, std::vector<uint8_t> &d) {
         for (int c = rng.Range(1, 5); c > 0; --c) d[size_t(rng.Range(0, int(d.size()) - 1))] = uint8_t(rng.U32());
 }
 
-const char *kGifs[] = {"gif/pal2.gif", "gif/pal256.gif", "gif/interlaced.gif", "gif/lzw4096.gif", "gif/anim_local.gif",
-                       "gif/anim_global.gif"};
-const char *kJpegs[] = {"jpeg/base444.jpg", "jpeg/base420.jpg", "jpeg/prog420.jpg", "jpeg/grey.jpg", "jpeg/comment.jpg"};
+const char *kGifs[] = {"gif/pal2.gif",    "gif/pal256.gif",     "gif/interlaced.gif",
+                       "gif/lzw4096.gif", "gif/anim_local.gif", "gif/anim_global.gif"};
+const char *kJpegs[] = {"jpeg/base444.jpg", "jpeg/base420.jpg", "jpeg/prog420.jpg", "jpeg/grey.jpg",
+                        "jpeg/comment.jpg"};
 
 }  // namespace
 

@@ -23,8 +23,8 @@ DIFF_CASE(FillsFramesShadows, 140) {
         out.Add(IdxLineHI(s->desc, RandomPoint(rng, s->desc), rng.Range(-20, 20), rng.U32()));
         out.Add(IdxLineVI(s->desc, RandomPoint(rng, s->desc), rng.Range(-20, 20), rng.U32()));
         out.Add(FrameBR(s->desc, RandomRect(rng, s->desc.width, s->desc.height), rng.U32()));
-        out.Add(DrawRectShadow(s->desc, RandomRect(rng, s->desc.width, s->desc.height),
-                               uint8_t(rng.Range(0, 4)), uint8_t(rng.Range(0, 9))));
+        out.Add(DrawRectShadow(s->desc, RandomRect(rng, s->desc.width, s->desc.height), uint8_t(rng.Range(0, 4)),
+                               uint8_t(rng.Range(0, 9))));
     }
     out.Add(*s);
 }
@@ -33,8 +33,10 @@ DIFF_CASE(MaskFillRect, 210) {
     std::unique_ptr<TestSurface> s(RandomSurface(rng, KindOf(caseNo), 45, 17));
     for (int i = 0; i < 3; ++i) {
         const int pick = rng.Range(0, 9);
-        const unsigned short level = pick == 0 ? 255 : pick == 1 ? 0 : pick == 2 ? uint16_t(rng.Range(256, 600))
-                                                                                 : uint16_t(rng.Range(0, 255));
+        const unsigned short level = pick == 0   ? 255
+                                     : pick == 1 ? 0
+                                     : pick == 2 ? uint16_t(rng.Range(256, 600))
+                                                 : uint16_t(rng.Range(0, 255));
         out.Add(MaskFillRect(s->desc, RandomRect(rng, s->desc.width, s->desc.height), rng.U32(), level));
     }
     out.Add(*s);

@@ -12,8 +12,8 @@ const int kColourKinds[6] = {16, 17, 18, 19, 24, 32};
 
 std::unique_ptr<TestSurface> ScratchFor(const TestSurface &img) {
     const TSurfDesc &d = img.desc;
-    return std::unique_ptr<TestSurface>(new TestSurface(img.desc.bpp == 8 ? 8 : 32, 1, d.height,
-                                                        d.scanWidth > 4 ? d.scanWidth - 4 : 0));
+    return std::unique_ptr<TestSurface>(
+        new TestSurface(img.desc.bpp == 8 ? 8 : 32, 1, d.height, d.scanWidth > 4 ? d.scanWidth - 4 : 0));
 }
 
 }  // namespace
@@ -42,17 +42,23 @@ DIFF_CASE(FilterFrontEnds, 120) {
     std::unique_ptr<TestSurface> img(RandomSurface(rng, kind, 40, 14));
     std::unique_ptr<TestSurface> scratch = ScratchFor(*img);
     switch ((caseNo / 6) % 4) {
-    case 0: out.Add(DoSuavizado(img->desc, scratch->desc)); break;
-    case 1: out.Add(DoRealce(img->desc, scratch->desc)); break;
-    case 2: out.Add(DoEmboss(img->desc, scratch->desc)); break;
-    default:
-        for (int p = 0; p < 24; ++p) {
-            std::unique_ptr<TestSurface> copy(new TestSurface(kind, img->desc.width, img->desc.height,
-                                                              img->desc.scanWidth - img->RowBytes()));
-            copy->SetPixels(img->Pixels());
-            out.Add(FiltroMask(copy->desc, scratch->desc, p));
-            out.Add(*copy);
-        }
+        case 0:
+            out.Add(DoSuavizado(img->desc, scratch->desc));
+            break;
+        case 1:
+            out.Add(DoRealce(img->desc, scratch->desc));
+            break;
+        case 2:
+            out.Add(DoEmboss(img->desc, scratch->desc));
+            break;
+        default:
+            for (int p = 0; p < 24; ++p) {
+                std::unique_ptr<TestSurface> copy(
+                    new TestSurface(kind, img->desc.width, img->desc.height, img->desc.scanWidth - img->RowBytes()));
+                copy->SetPixels(img->Pixels());
+                out.Add(FiltroMask(copy->desc, scratch->desc, p));
+                out.Add(*copy);
+            }
     }
     out.Add(*img);
 }
@@ -99,8 +105,8 @@ DIFF_CASE(FilterMaskShadow, 140) {
     out.Add(*mask);
     // Shadows into a plane and into the source's own kind.
     for (int into : {8, kind}) {
-        std::unique_ptr<TestSurface> sh(new TestSurface(into, d.width, d.height,
-                                                        into == 8 ? d.scanWidth - src->RowBytes() : 2));
+        std::unique_ptr<TestSurface> sh(
+            new TestSurface(into, d.width, d.height, into == 8 ? d.scanWidth - src->RowBytes() : 2));
         sh->Fill(uint8_t(rng.U32()));
         out.Add(CreateShadow(sh->desc, src->desc, uint8_t(rng.Range(0, 40)), uint8_t(rng.Range(0, 255)), level));
         out.Add(*sh);

@@ -21,7 +21,7 @@ struct Table {
     unsigned char (*t)[65536];
     explicit Table(kvtest::Rng &rng) : mem(2 * 65536) {
         for (unsigned char &b : mem) b = static_cast<unsigned char>(rng.U32());
-        t = reinterpret_cast<unsigned char (*)[65536]>(mem.data());
+        t = reinterpret_cast<unsigned char(*)[65536]>(mem.data());
     }
 };
 
@@ -131,7 +131,7 @@ DIFF_CASE(DrawMixBackground, 500) {
     const CRectangulo r = RandomRect(rng, dst->desc.width, dst->desc.height);
     const CPunto ap(rng.Range(-3, 8), rng.Range(-3, 4)), sp(rng.Range(-3, 8), rng.Range(-3, 4)),
         bp(rng.Range(0, 8), rng.Range(0, 4));
-    auto table = rng.Chance(10) ? static_cast<unsigned char (*)[65536]>(nullptr) : tab.t;
+    auto table = rng.Chance(10) ? static_cast<unsigned char(*)[65536]>(nullptr) : tab.t;
     out.Add(DrawMix(dst->desc, r, RandomLevel(rng), src->desc, sp, bg->desc, bp, table) ? 1 : 0);
     out.Add(*dst);
     out.Add(DrawMix(dst->desc, r, alpha->desc, ap, src->desc, sp, bg->desc, bp, table) ? 1 : 0);

@@ -30,9 +30,15 @@ DIFF_CASE(BlurStamps, 210) {
     const CPunto p(rng.Range(-4, 8), rng.Range(-4, 6));
     const float angle = float(rng.Range(0, 628)) / 100.0f;
     switch (caseNo / 7 % 3) {
-    case 0: out.Add(FiltroMotionMask(d->desc, s->desc, r, p, rng.Range(-10, 400))); break;
-    case 1: out.Add(FiltroMotionBlur(d->desc, s->desc, r, p, rng.U32(), rng.Range(-2, 12), angle)); break;
-    default: out.Add(FiltroBrilloBlur(d->desc, s->desc, r, p, rng.U32(), rng.Range(-2, 12), angle)); break;
+        case 0:
+            out.Add(FiltroMotionMask(d->desc, s->desc, r, p, rng.Range(-10, 400)));
+            break;
+        case 1:
+            out.Add(FiltroMotionBlur(d->desc, s->desc, r, p, rng.U32(), rng.Range(-2, 12), angle));
+            break;
+        default:
+            out.Add(FiltroBrilloBlur(d->desc, s->desc, r, p, rng.U32(), rng.Range(-2, 12), angle));
+            break;
     }
     out.Add(*d);
 }
@@ -91,7 +97,8 @@ DIFF_CASE(NearestSizePairs, 700) {
     const int limit = caseNo < 350 ? 64 : 2500;
     const int sw = rng.Range(1, limit), dw = rng.Range(1, limit);
     const bool rows = caseNo / 7 % 2 == 1;
-    TestSurface s(kind, rows ? 1 : sw, rows ? sw : 1, rng.Range(0, 5)), d(kind, rows ? 1 : dw, rows ? dw : 1, rng.Range(0, 5));
+    TestSurface s(kind, rows ? 1 : sw, rows ? sw : 1, rng.Range(0, 5)),
+        d(kind, rows ? 1 : dw, rows ? dw : 1, rng.Range(0, 5));
     s.Randomize(rng);
     d.Randomize(rng);
     const CRectangulo sr = rows ? CRectangulo(0, 0, 1, sw) : CRectangulo(0, 0, sw, 1);
@@ -104,15 +111,39 @@ DIFF_CASE(NearestSizePairs, 700) {
 // at random angles, over a source large enough for every shifted block.
 DIFF_CASE(BlurAngles, 396) {
     static const float kEighths[33] = {
-    -0x1.921fb60000000p+2f, -0x1.78fdba0000000p+2f, -0x1.5fdbbe0000000p+2f, -0x1.46b9c40000000p+2f,
-    -0x1.2d97c80000000p+2f, -0x1.1475cc0000000p+2f, -0x1.f6a7a20000000p+1f, -0x1.c463ac0000000p+1f,
-    -0x1.921fb60000000p+1f, -0x1.5fdbbe0000000p+1f, -0x1.2d97c80000000p+1f, -0x1.f6a7a20000000p+0f,
-    -0x1.921fb60000000p+0f, -0x1.2d97c80000000p+0f, -0x1.921fb60000000p-1f, -0x1.921fb60000000p-2f,
-    0x0.0p+0f, 0x1.921fb60000000p-2f, 0x1.921fb60000000p-1f, 0x1.2d97c80000000p+0f,
-    0x1.921fb60000000p+0f, 0x1.f6a7a20000000p+0f, 0x1.2d97c80000000p+1f, 0x1.5fdbbe0000000p+1f,
-    0x1.921fb60000000p+1f, 0x1.c463ac0000000p+1f, 0x1.f6a7a20000000p+1f, 0x1.1475cc0000000p+2f,
-    0x1.2d97c80000000p+2f, 0x1.46b9c40000000p+2f, 0x1.5fdbbe0000000p+2f, 0x1.78fdba0000000p+2f,
-    0x1.921fb60000000p+2f,
+        -0x1.921fb60000000p+2f,
+        -0x1.78fdba0000000p+2f,
+        -0x1.5fdbbe0000000p+2f,
+        -0x1.46b9c40000000p+2f,
+        -0x1.2d97c80000000p+2f,
+        -0x1.1475cc0000000p+2f,
+        -0x1.f6a7a20000000p+1f,
+        -0x1.c463ac0000000p+1f,
+        -0x1.921fb60000000p+1f,
+        -0x1.5fdbbe0000000p+1f,
+        -0x1.2d97c80000000p+1f,
+        -0x1.f6a7a20000000p+0f,
+        -0x1.921fb60000000p+0f,
+        -0x1.2d97c80000000p+0f,
+        -0x1.921fb60000000p-1f,
+        -0x1.921fb60000000p-2f,
+        0x0.0p+0f,
+        0x1.921fb60000000p-2f,
+        0x1.921fb60000000p-1f,
+        0x1.2d97c80000000p+0f,
+        0x1.921fb60000000p+0f,
+        0x1.f6a7a20000000p+0f,
+        0x1.2d97c80000000p+1f,
+        0x1.5fdbbe0000000p+1f,
+        0x1.921fb60000000p+1f,
+        0x1.c463ac0000000p+1f,
+        0x1.f6a7a20000000p+1f,
+        0x1.1475cc0000000p+2f,
+        0x1.2d97c80000000p+2f,
+        0x1.46b9c40000000p+2f,
+        0x1.5fdbbe0000000p+2f,
+        0x1.78fdba0000000p+2f,
+        0x1.921fb60000000p+2f,
     };
     const int kind = kvtest::AllKinds()[1 + caseNo % 6];  // no 8-bit destination
     float angle;
@@ -128,7 +159,9 @@ DIFF_CASE(BlurAngles, 396) {
     const CRectangulo r(rng.Range(-1, 2), rng.Range(-1, 2), rng.Range(4, 8), rng.Range(3, 6));
     const CPunto at(rng.Range(28, 32), rng.Range(28, 32));
     const int passes = rng.Range(2, 40);
-    if (caseNo / 66 % 2) out.Add(FiltroBrilloBlur(d.desc, s.desc, r, at, rng.U32(), passes, angle));
-    else out.Add(FiltroMotionBlur(d.desc, s.desc, r, at, rng.U32(), passes, angle));
+    if (caseNo / 66 % 2)
+        out.Add(FiltroBrilloBlur(d.desc, s.desc, r, at, rng.U32(), passes, angle));
+    else
+        out.Add(FiltroMotionBlur(d.desc, s.desc, r, at, rng.U32(), passes, angle));
     out.Add(d);
 }

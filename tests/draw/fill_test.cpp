@@ -10,13 +10,19 @@ namespace {
 // The colour 0x80FF8040 narrowed for fills, per kind.
 uint32_t Narrowed(int kind) {
     switch (kind) {
-    case 8: return 0x40;
-    case 16: return 0xFC08;
-    case 17:
-    case 18: return 0xFE08;  // bit 15 from the colour's top bit, on X1R5G5B5 too
-    case 19: return 0x8F84;
-    case 24: return 0xFF8040;
-    default: return 0x80FF8040;
+        case 8:
+            return 0x40;
+        case 16:
+            return 0xFC08;
+        case 17:
+        case 18:
+            return 0xFE08;  // bit 15 from the colour's top bit, on X1R5G5B5 too
+        case 19:
+            return 0x8F84;
+        case 24:
+            return 0xFF8040;
+        default:
+            return 0x80FF8040;
     }
 }
 
@@ -110,7 +116,8 @@ TEST(MaskFill, BytesMixWithLevelPlusOne) {
     FillRaw(t, 0x204080);
     EXPECT_TRUE(MaskFillRect(*t, CRectangulo(1, 0, 3, 2), 0xAAFF0010, 100));
     // blue (0x80 x 155 + 0x10 x 101) >> 8, green 0x40 x 155 >> 8, red (0x20 x 155 + 255 x 101) >> 8
-    const uint32_t mixed = ((0x20 * 155 + 255 * 101) >> 8) << 16 | ((0x40 * 155) >> 8) << 8 | ((0x80 * 155 + 0x10 * 101) >> 8);
+    const uint32_t mixed =
+        ((0x20 * 155 + 255 * 101) >> 8) << 16 | ((0x40 * 155) >> 8) << 8 | ((0x80 * 155 + 0x10 * 101) >> 8);
     EXPECT_EQ(Raw(t, 0, 0), 0x204080u);
     EXPECT_EQ(Raw(t, 1, 0), mixed);
     EXPECT_EQ(Raw(t, 2, 1), mixed);
@@ -142,8 +149,9 @@ TEST_P(MaskFullLevel, GroupsOfFourTakeTheColourTheRestStopsShort) {
     // Columns 1 to 6: one group of four, then two pixels.
     EXPECT_TRUE(MaskFillRect(*s, CRectangulo(1, 0, 7, 2), 0xFFFFFFFF, 255));
     const uint32_t full = 0xFFFF;  // alpha bits included
-    const uint32_t shortOf = kind == 16 ? (30u << 11 | 62u << 5 | 30u) : kind == 19 ? (14u << 8 | 14u << 4 | 14u)
-                                                                                     : (30u << 10 | 30u << 5 | 30u);
+    const uint32_t shortOf = kind == 16   ? (30u << 11 | 62u << 5 | 30u)
+                             : kind == 19 ? (14u << 8 | 14u << 4 | 14u)
+                                          : (30u << 10 | 30u << 5 | 30u);
     for (int y = 0; y < 2; ++y) {
         EXPECT_EQ(Raw(s, 0, y), 0u);
         for (int x = 1; x < 5; ++x) EXPECT_EQ(Raw(s, x, y), full) << x;
@@ -180,8 +188,10 @@ uint32_t MaskedByTheRule(int kind, uint32_t d, unsigned long k, int L, int x, in
     const Field *f = kind == 16 ? f565 : kind == 19 ? f4444 : f555;
     uint32_t kn = 0;
     for (int c = 0; c < 3; ++c) kn |= ((k >> (8 * (2 - c) + 8 - f[c].bits)) & ((1u << f[c].bits) - 1)) << f[c].shift;
-    if (kind == 19) kn |= (k >> 28) << 12;
-    else if (kind != 16) kn |= (k >> 31) << 15;
+    if (kind == 19)
+        kn |= (k >> 28) << 12;
+    else if (kind != 16)
+        kn |= (k >> 31) << 15;
     if (L == 255 && x < (w & ~3)) return kn;
     uint32_t out = 0;
     for (int c = 0; c < 3; ++c) {
@@ -224,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, MaskFillKinds, ::testing::Values(16, 17, 18, 19,
                          [](const auto &i) { return kvtest::KindName(i.param); });
 
 class MaskFill8 : public ::testing::Test {
-protected:
+  protected:
     // Table 1 answers the key's low byte, table 0 its high byte, so each
     // pixel shows both the key and the table it went through.
     void SetUp() override {

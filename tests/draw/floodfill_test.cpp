@@ -76,9 +76,12 @@ int CheckFill(TestSurface &img, TestSurface &mask, int sx, int sy, uint32_t tol,
                                  want[size_t(y * mask.desc.width + x)] != 0;
             uint32_t expect = before[size_t(y * img.desc.width + x)];
             if (painted) {
-                if (img.desc.bpp == 32) expect = (expect & 0xFF000000u) | (fill & 0xFFFFFF);
-                else if (img.desc.bpp == 24) expect = fill & 0xFFFFFF;
-                else expect = fill16;
+                if (img.desc.bpp == 32)
+                    expect = (expect & 0xFF000000u) | (fill & 0xFFFFFF);
+                else if (img.desc.bpp == 24)
+                    expect = fill & 0xFFFFFF;
+                else
+                    expect = fill16;
             }
             EXPECT_EQ(Raw(img, x, y), expect) << x << "," << y;
         }
@@ -113,8 +116,7 @@ TEST_P(FloodKinds, MazeMatchesTheFourConnectedRegion) {
         const uint32_t tol = seed % 2 ? 0 : 16;
         // 8-bit pixels all read as colour 0.
         const uint32_t ref = kind == 8 ? 0 : uint32_t(GetPixel(*img, 1, 1)) & 0xFFFFFF;
-        CheckFill(img, mask, rng.Range(0, img.desc.width - 1), rng.Range(0, img.desc.height - 1), tol, ref,
-                  0x00102030);
+        CheckFill(img, mask, rng.Range(0, img.desc.width - 1), rng.Range(0, img.desc.height - 1), tol, ref, 0x00102030);
         marked += CheckFill(img, mask, 1, 1, tol, ref, 0x00FFFFFF);
     }
     EXPECT_GT(marked, 200);

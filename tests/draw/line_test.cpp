@@ -35,7 +35,10 @@ const LineCase kLines[] = {
     {"steep", {1, 0}, {3, 7}, {{1, 0}, {1, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}, {2, 6}, {3, 7}}},
     {"steepquarter", {1, 0}, {3, 8}, {{1, 0}, {1, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}, {2, 6}, {2, 7}}},
     {"point", {5, 5}, {5, 5}, {{5, 5}}},
-    {"acrossthesurface", {-5, 3}, {20, 3}, {{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}, {7, 3}, {8, 3}, {9, 3}}},
+    {"acrossthesurface",
+     {-5, 3},
+     {20, 3},
+     {{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}, {7, 3}, {8, 3}, {9, 3}}},
     {"diagonalfromoutside", {-4, -4}, {20, 20}, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}}},
     {"minoroutside", {0, -3}, {9, 6}, {{3, 0}, {4, 1}, {5, 2}, {6, 3}, {7, 4}, {8, 5}, {9, 6}}},
 };
@@ -123,9 +126,12 @@ TEST_P(LineKinds, ThinLinesHitTheStepsInsideTheSurface) {
         const int w = rng.Range(1, 40), h = rng.Range(1, 30);
         auto end = [&]() {
             switch (rng.Range(0, 3)) {
-            case 0: return CPunto(int(rng.U32()), int(rng.U32()));
-            case 1: return CPunto(rng.Range(-5 * w, 6 * w), rng.Range(-5 * h, 6 * h));
-            default: return CPunto(rng.Range(-2, w + 1), rng.Range(-2, h + 1));
+                case 0:
+                    return CPunto(int(rng.U32()), int(rng.U32()));
+                case 1:
+                    return CPunto(rng.Range(-5 * w, 6 * w), rng.Range(-5 * h, 6 * h));
+                default:
+                    return CPunto(rng.Range(-2, w + 1), rng.Range(-2, h + 1));
             }
         };
         CPunto a = end(), b = end();

@@ -110,8 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TranslateCase{32, 1.0f, 0x80402010, 0xFFFFFFFF}, TranslateCase{32, 0.0f, 0x80402010, 0},
                       TranslateCase{24, 1.0f, 0x402010, 0xFFFFFF},
                       // trunc(0.25 x 510 - 255) = trunc(-127.5) = -127, floored at 0
-                      TranslateCase{32, 0.25f, 0x80FF7F10, 0x01800000},
-                      TranslateCase{24, 0.75f, 0xF08010, 0xFFFF8F},
+                      TranslateCase{32, 0.25f, 0x80FF7F10, 0x01800000}, TranslateCase{24, 0.75f, 0xF08010, 0xFFFF8F},
                       // amounts beyond 0..1 go all the way
                       TranslateCase{32, 2.0f, 0x80402010, 0xFFFFFFFF}, TranslateCase{24, -3.0f, 0x402010, 0},
                       TranslateCase{16, 1.0f, 0x0000, 0xFFDF}, TranslateCase{16, 0.5f, 0xFFFF, 0xFFDF},

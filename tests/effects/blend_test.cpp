@@ -33,16 +33,23 @@ const std::vector<int> kBlendKinds = {16, 17, 18, 19, 24, 32};
 // f on 8-bit values; `narrow` selects the 16-bit kinds' column.
 int Model(Mode m, int d, int s, bool narrow) {
     switch (m) {
-    case kAdd: return std::min(d + s, 255);
-    case kSub: return std::max(d - s, 0);
-    case kMul: return d * s / 256;
-    case kScreen: return 255 - (255 - d) * (255 - s) / (narrow ? 255 : 256);
-    case kLighten: return std::max(d, s);
-    case kDarken: return std::min(d, s);
-    case kOverlay:
-        if (narrow) return d < 128 ? 2 * d * s / 255 : 255 - 2 * (255 - d) * (255 - s) / 255;
-        return d < 128 ? d * s / 128 : 255 - (255 - d) * (255 - s) / 128;
-    default: return -1;
+        case kAdd:
+            return std::min(d + s, 255);
+        case kSub:
+            return std::max(d - s, 0);
+        case kMul:
+            return d * s / 256;
+        case kScreen:
+            return 255 - (255 - d) * (255 - s) / (narrow ? 255 : 256);
+        case kLighten:
+            return std::max(d, s);
+        case kDarken:
+            return std::min(d, s);
+        case kOverlay:
+            if (narrow) return d < 128 ? 2 * d * s / 255 : 255 - 2 * (255 - d) * (255 - s) / 255;
+            return d < 128 ? d * s / 128 : 255 - (255 - d) * (255 - s) / 128;
+        default:
+            return -1;
     }
 }
 
@@ -55,12 +62,17 @@ struct Channel {
 // Channels of each kind, low to high; for 32 bits the fourth is byte 3.
 std::vector<Channel> Channels(int kind) {
     switch (kind) {
-    case 16: return {{0, 5}, {5, 6}, {11, 5}};
-    case 17:
-    case 18: return {{0, 5}, {5, 5}, {10, 5}};
-    case 19: return {{0, 4}, {4, 4}, {8, 4}};
-    case 24: return {{0, 8}, {8, 8}, {16, 8}};
-    default: return {{0, 8}, {8, 8}, {16, 8}, {24, 8}};
+        case 16:
+            return {{0, 5}, {5, 6}, {11, 5}};
+        case 17:
+        case 18:
+            return {{0, 5}, {5, 5}, {10, 5}};
+        case 19:
+            return {{0, 4}, {4, 4}, {8, 4}};
+        case 24:
+            return {{0, 8}, {8, 8}, {16, 8}};
+        default:
+            return {{0, 8}, {8, 8}, {16, 8}, {24, 8}};
     }
 }
 
@@ -100,12 +112,17 @@ uint32_t ModelPixel(Mode m, int kind, uint32_t d, uint32_t s, int a) {
 uint32_t ModelColour(int kind, unsigned long c) {
     const uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
     switch (kind) {
-    case 16: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-    case 17:
-    case 18: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case 19: return ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-    case 24: return uint32_t(c) & 0xFFFFFF;
-    default: return uint32_t(c);
+        case 16:
+            return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+        case 17:
+        case 18:
+            return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        case 19:
+            return ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
+        case 24:
+            return uint32_t(c) & 0xFFFFFF;
+        default:
+            return uint32_t(c);
     }
 }
 
@@ -123,8 +140,8 @@ enum Form { kSourceForm, kColourForm, kMaskedForm };
 // A pixel is processed when it and its source and mask pixels all lie inside
 // their surfaces; the call reports false when a point starts outside or
 // nothing is processed.
-void CheckAgainstModel(Form form, Mode m, TestSurface &dst, TestSurface *src, TestSurface *mask,
-                       const CRectangulo &r, CPunto p, CPunto mp, unsigned long colour) {
+void CheckAgainstModel(Form form, Mode m, TestSurface &dst, TestSurface *src, TestSurface *mask, const CRectangulo &r,
+                       CPunto p, CPunto mp, unsigned long colour) {
     int k = static_cast<int>(dst.desc.bpp);
     if (k == 16) {
         const unsigned rm = dst.desc.rMask;
@@ -133,8 +150,8 @@ void CheckAgainstModel(Form form, Mode m, TestSurface &dst, TestSurface *src, Te
     std::vector<uint8_t> expect = dst.Pixels();
     const int rowBytes = dst.RowBytes();
     bool any = false;
-    const bool pointsOk = (form == kColourForm || Inside(src->desc, p.x, p.y)) &&
-                          (form == kSourceForm || Inside(mask->desc, mp.x, mp.y));
+    const bool pointsOk =
+        (form == kColourForm || Inside(src->desc, p.x, p.y)) && (form == kSourceForm || Inside(mask->desc, mp.x, mp.y));
     for (int y = r.top; pointsOk && y < r.bottom; ++y) {
         for (int x = r.left; x < r.right; ++x) {
             if (!Inside(dst.desc, x, y)) continue;
@@ -145,8 +162,7 @@ void CheckAgainstModel(Form form, Mode m, TestSurface &dst, TestSurface *src, Te
             any = true;
             uint8_t *e = &expect[size_t(y) * rowBytes + size_t(x) * Bytes(k)];
             const uint32_t d = ReadPx(e, k);
-            const uint32_t s = form == kColourForm ? ModelColour(k, colour)
-                                                   : ReadPx(src->Row(sy) + sx * Bytes(k), k);
+            const uint32_t s = form == kColourForm ? ModelColour(k, colour) : ReadPx(src->Row(sy) + sx * Bytes(k), k);
             if (form == kSourceForm) {
                 if (!ModelIsKey(k, s, src->desc.transColor)) WritePx(e, k, ModelPixel(m, k, d, s, -1));
             } else {
@@ -452,9 +468,12 @@ TEST_P(BlendModel, EveryModeAndFormMatchesTheModel) {
         for (int y = 0; y < mask->desc.height; ++y)
             for (int x = 0; x < mask->desc.width; ++x) {
                 const int pick = rng.Range(0, 9);
-                if (pick < 2) mask->Row(y)[x] = 0;
-                else if (pick < 4) mask->Row(y)[x] = 255;
-                else if (pick < 5) mask->Row(y)[x] = uint8_t(rng.Chance(50) ? 1 : 254);
+                if (pick < 2)
+                    mask->Row(y)[x] = 0;
+                else if (pick < 4)
+                    mask->Row(y)[x] = 255;
+                else if (pick < 5)
+                    mask->Row(y)[x] = uint8_t(rng.Chance(50) ? 1 : 254);
             }
         // Sources with black pixels, keys that occur, or no key.
         for (int y = 0; y < src->desc.height; ++y)

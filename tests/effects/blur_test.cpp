@@ -146,10 +146,13 @@ TEST(BlurPasses, PositionsAtAQuarterTurnAreTakenInDouble) {
             TestSurface d(32, 1, 1), s(8, 12, 12);
             d.Fill(0);
             s.Fill(0);
-            if (lit) s.Row(5)[4] = 255;  // under the pass t = 1
-            else s.Row(6)[5] = 255;      // where rounding to float would put it
-            const bool ok = brillo ? FiltroBrilloBlur(*d, *s, CRectangulo(0, 0, 1, 1), CPunto(5, 5), 0xFFFFFF, 4, quarter)
-                                   : FiltroMotionBlur(*d, *s, CRectangulo(0, 0, 1, 1), CPunto(5, 5), 0xFFFFFF, 4, quarter);
+            if (lit)
+                s.Row(5)[4] = 255;  // under the pass t = 1
+            else
+                s.Row(6)[5] = 255;  // where rounding to float would put it
+            const bool ok = brillo
+                                ? FiltroBrilloBlur(*d, *s, CRectangulo(0, 0, 1, 1), CPunto(5, 5), 0xFFFFFF, 4, quarter)
+                                : FiltroMotionBlur(*d, *s, CRectangulo(0, 0, 1, 1), CPunto(5, 5), 0xFFFFFF, 4, quarter);
             ASSERT_TRUE(ok);
             // Weight 128 either way: strength 127 of white over black.
             EXPECT_EQ(Px32(d, 0, 0), lit ? 0x007F7F7Fu : 0u) << (brillo ? "brillo" : "motion");

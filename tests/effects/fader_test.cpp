@@ -110,9 +110,9 @@ TEST(OpenFader, SourceBlockOutsideItsSurfaceIsNotRead) {
     s.Fill(0xFF);
     ASSERT_TRUE(OpenFader(*d, CRectangulo(0, 0, 8, 3), *s, CPunto(-2, 0), 1, 0, 0));
     auto px = d.Pixels();
-    EXPECT_EQ(px[0], 0);           // source column -2
-    EXPECT_EQ(px[2 * 3], 254);     // source column 0
-    EXPECT_EQ(px[6 * 3], 0);       // source column 4: past the source
+    EXPECT_EQ(px[0], 0);              // source column -2
+    EXPECT_EQ(px[2 * 3], 254);        // source column 0
+    EXPECT_EQ(px[6 * 3], 0);          // source column 4: past the source
     EXPECT_EQ(px[2 * 8 * 3 + 6], 0);  // row 2: past the source
     EXPECT_TRUE(d.GuardsIntact());
 }

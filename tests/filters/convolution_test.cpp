@@ -26,23 +26,41 @@ int Bytes(int kind) { return kind == 32 ? 4 : kind == 24 ? 3 : kind == 8 ? 1 : 2
 void ReadChannels(int kind, const uint8_t *p, int64_t c[3]) {
     const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
     switch (kind) {
-    case 32:
-    case 24: c[0] = p[0], c[1] = p[1], c[2] = p[2]; break;
-    case 16: c[0] = (v >> 11) & 31, c[1] = (v >> 5) & 63, c[2] = v & 31; break;
-    case 17:
-    case 18: c[0] = (v >> 10) & 31, c[1] = (v >> 5) & 31, c[2] = v & 31; break;
-    default: c[0] = (v >> 8) & 15, c[1] = (v >> 4) & 15, c[2] = v & 15; break;
+        case 32:
+        case 24:
+            c[0] = p[0], c[1] = p[1], c[2] = p[2];
+            break;
+        case 16:
+            c[0] = (v >> 11) & 31, c[1] = (v >> 5) & 63, c[2] = v & 31;
+            break;
+        case 17:
+        case 18:
+            c[0] = (v >> 10) & 31, c[1] = (v >> 5) & 31, c[2] = v & 31;
+            break;
+        default:
+            c[0] = (v >> 8) & 15, c[1] = (v >> 4) & 15, c[2] = v & 15;
+            break;
     }
 }
 void WriteChannels(int kind, uint8_t *p, const int64_t c[3]) {
     uint32_t v = 0;
     switch (kind) {
-    case 32: p[3] = 0; [[fallthrough]];
-    case 24: p[0] = uint8_t(c[0]), p[1] = uint8_t(c[1]), p[2] = uint8_t(c[2]); return;
-    case 16: v = uint32_t(c[0] << 11 | c[1] << 5 | c[2]); break;
-    case 17:
-    case 18: v = uint32_t(c[0] << 10 | c[1] << 5 | c[2]); break;
-    default: v = uint32_t(c[0] << 8 | c[1] << 4 | c[2]); break;
+        case 32:
+            p[3] = 0;
+            [[fallthrough]];
+        case 24:
+            p[0] = uint8_t(c[0]), p[1] = uint8_t(c[1]), p[2] = uint8_t(c[2]);
+            return;
+        case 16:
+            v = uint32_t(c[0] << 11 | c[1] << 5 | c[2]);
+            break;
+        case 17:
+        case 18:
+            v = uint32_t(c[0] << 10 | c[1] << 5 | c[2]);
+            break;
+        default:
+            v = uint32_t(c[0] << 8 | c[1] << 4 | c[2]);
+            break;
     }
     p[0] = uint8_t(v), p[1] = uint8_t(v >> 8);
 }
@@ -56,9 +74,16 @@ std::vector<uint8_t> Model(const TestSurface &s, int kind, const TapList &t) {
     const std::vector<uint8_t> src(out.begin() + TestSurface::kGuardBytes,
                                    out.begin() + TestSurface::kGuardBytes + total);
     uint8_t *img = out.data() + TestSurface::kGuardBytes;
-    const int max[3] = {kind == 16 || kind == 17 || kind == 18 ? 31 : kind == 19 ? 15 : 255,
-                        kind == 16 ? 63 : kind == 17 || kind == 18 ? 31 : kind == 19 ? 15 : 255,
-                        kind == 16 || kind == 17 || kind == 18 ? 31 : kind == 19 ? 15 : 255};
+    const int max[3] = {kind == 16 || kind == 17 || kind == 18 ? 31
+                        : kind == 19                           ? 15
+                                                               : 255,
+                        kind == 16                 ? 63
+                        : kind == 17 || kind == 18 ? 31
+                        : kind == 19               ? 15
+                                                   : 255,
+                        kind == 16 || kind == 17 || kind == 18 ? 31
+                        : kind == 19                           ? 15
+                                                               : 255};
     auto pixel = [&](int64_t q) {
         int64_t sum[3] = {0, 0, 0};
         for (size_t k = 0; k < t.coef.size(); ++k) {
@@ -105,10 +130,14 @@ void EdgeImage(TestSurface &s, uint64_t seed) {
             uint8_t *p = s.Row(y) + x * B;
             for (int b = 0; b < B; ++b) {
                 uint8_t v;
-                if (x < 3) v = 0;
-                else if (x < 6) v = 0xFF;
-                else if (y % 3 == 0) v = (x + b) % B == 0 ? 0xFF : 0;
-                else v = uint8_t(rng.U32());
+                if (x < 3)
+                    v = 0;
+                else if (x < 6)
+                    v = 0xFF;
+                else if (y % 3 == 0)
+                    v = (x + b) % B == 0 ? 0xFF : 0;
+                else
+                    v = uint8_t(rng.U32());
                 p[b] = v;
             }
         }
@@ -176,7 +205,7 @@ TapList Neighbourhood(const TSurfDesc &d, std::vector<int> coef, int divisor, in
 }
 
 class Convolution : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     const int kind = GetParam();
 };
 
@@ -318,8 +347,8 @@ TEST(Convolution, Mask18AddsAndSaturates) {
     TestSurface img(32, 3, 2), scratch(32, 3, 2);
     img.SetPixels({0, 100, 115, 9, 116, 200, 255, 1, 50, 60, 70, 80, 0, 0, 0, 0, 1, 2, 3, 4, 114, 115, 116, 117});
     ASSERT_TRUE(FiltroMask(img.desc, scratch.desc, 18));
-    EXPECT_EQ(img.Pixels(), (std::vector<uint8_t>{140, 240, 255, 0, 255, 255, 255, 0, 190, 200, 210, 0, 140, 140,
-                                                  140, 0, 141, 142, 143, 0, 254, 255, 255, 0}));
+    EXPECT_EQ(img.Pixels(), (std::vector<uint8_t>{140, 240, 255, 0, 255, 255, 255, 0, 190, 200, 210, 0,
+                                                  140, 140, 140, 0, 141, 142, 143, 0, 254, 255, 255, 0}));
 }
 
 TEST(Convolution, EmbossAndSharpenOnFlatImages) {
@@ -378,7 +407,8 @@ TEST(Convolution, QuotientsTruncateTowardsZeroForEveryDivisor) {
     std::vector<int> divisors;
     for (int d = -300; d <= 300; ++d)
         if (d) divisors.push_back(d);
-    for (int k = 9; k < 31; ++k) divisors.push_back(1 << k), divisors.push_back(-(1 << k)), divisors.push_back((1 << k) + 1);
+    for (int k = 9; k < 31; ++k)
+        divisors.push_back(1 << k), divisors.push_back(-(1 << k)), divisors.push_back((1 << k) + 1);
     divisors.push_back(INT_MAX);
     divisors.push_back(INT_MIN);
     // Blue and green check the wrapping products; red (1) makes the sum the

@@ -6,8 +6,8 @@
 
 #include "tests/common/testsurf.h"
 
-using kvtest::Rng;
 using kvtest::PutWord;
+using kvtest::Rng;
 using kvtest::TestSurface;
 using kvtest::Word;
 
@@ -56,7 +56,7 @@ TEST(CreateMask, EightBitIndexZeroAndLevel) {
     TestSurface src(8, 5, 3, 3), mask(8, 5, 3, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 8; ++x) src.Row(y)[x] = uint8_t(x % 2 ? 0 : 40 + x);  // padding included
-    src.desc.transColor = 0x12;  // not consulted
+    src.desc.transColor = 0x12;                                                   // not consulted
     ASSERT_TRUE(CreateMask(mask.desc, src.desc, 128));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 8; ++x) EXPECT_EQ(mask.Row(y)[x], x % 2 ? 0 : 127);

@@ -6,8 +6,8 @@
 
 #include "tests/common/testsurf.h"
 
-using kvtest::Rng;
 using kvtest::PutWord;
+using kvtest::Rng;
 using kvtest::TestSurface;
 using kvtest::Word;
 
@@ -160,7 +160,8 @@ TEST_P(AntiAlias, LeavesTheBordersAndSmallImagesAlone) {
             const size_t row = size_t(s.RowBytes());
             for (int y = 0; y < h; ++y) {
                 if (y >= 2 && y < h - 2) continue;
-                EXPECT_TRUE(std::equal(after.begin() + y * row, after.begin() + (y + 1) * row, before.begin() + y * row))
+                EXPECT_TRUE(
+                    std::equal(after.begin() + y * row, after.begin() + (y + 1) * row, before.begin() + y * row))
                     << "row " << y << " of " << h;
             }
         }
@@ -172,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, AntiAlias, ::testing::Values(16, 17, 18, 19, 24,
 
 // The byte layouts, blue first: B is the pixel size.
 class AntiAliasBytes : public ::testing::TestWithParam<int> {
-protected:
+  protected:
     const int kind = GetParam();
     const int B = kind / 8;
 };
@@ -249,7 +250,7 @@ TEST(AntiAliasCases, SixteenBitCross) {
 TEST(AntiAliasCases, SixteenBitBlockIsOredIn) {
     TestSurface s(18, 5, 5), o(18, 1, 1);
     s.Fill(0);
-    PutWord(s, 2, 2, 0x8000 | (1 << 10));  // alpha and a little red
+    PutWord(s, 2, 2, 0x8000 | (1 << 10));                    // alpha and a little red
     for (int x = 1; x <= 3; ++x) PutWord(s, x, 1, 31 << 5);  // green above
     ASSERT_TRUE(DoAntiAlias2(s.desc, CRectangulo(), o.desc, 0));
     // green 3 x 31 / 9 = 10; red 0 - 8 x 1 -> 0; then OR the old value.

@@ -24,7 +24,7 @@ namespace {
 // ---------------------------------------------------------------------------
 
 class Reader {
-public:
+  public:
     Reader(const uint8_t *data, size_t size) : p_(data), end_(data + size) {}
 
     bool Empty() const { return p_ >= end_; }
@@ -43,15 +43,18 @@ public:
     // Mostly values around a small surface, sometimes the ends of the int
     // range and their neighbours, sometimes any 32-bit value.
     int Coord() {
-        static const int kEdges[] = {INT_MIN,        INT_MIN + 1,    INT_MAX,     INT_MAX - 1, 1 << 30,
-                                     -(1 << 30),     (1 << 30) - 1,  -(1 << 30) - 1, INT_MAX / 2, INT_MIN / 2,
-                                     32767,          -32768,         65535,       65536,       -65536,
-                                     INT_MAX - 63,   INT_MIN + 64,   0x40000000 + 1, -1,       0};
+        static const int kEdges[] = {INT_MIN,      INT_MIN + 1,   INT_MAX,        INT_MAX - 1, 1 << 30,
+                                     -(1 << 30),   (1 << 30) - 1, -(1 << 30) - 1, INT_MAX / 2, INT_MIN / 2,
+                                     32767,        -32768,        65535,          65536,       -65536,
+                                     INT_MAX - 63, INT_MIN + 64,  0x40000000 + 1, -1,          0};
         const uint8_t b = Byte();
         switch (b >> 5) {
-        case 6: return kEdges[Byte() % (sizeof kEdges / sizeof kEdges[0])];
-        case 7: return int(U32());
-        default: return int(Byte() % 88) - 12;
+            case 6:
+                return kEdges[Byte() % (sizeof kEdges / sizeof kEdges[0])];
+            case 7:
+                return int(U32());
+            default:
+                return int(Byte() % 88) - 12;
         }
     }
     CPunto Point() {
@@ -68,7 +71,8 @@ public:
         return b < 40 ? b % 3 : b % 65;
     }
     unsigned short Level() {
-        static const unsigned short kLevels[] = {0, 1, 2, 63, 64, 127, 128, 129, 191, 192, 253, 254, 255, 256, 257, 511, 0xFFFF};
+        static const unsigned short kLevels[] = {0,   1,   2,   63,  64,  127, 128, 129,   191,
+                                                 192, 253, 254, 255, 256, 257, 511, 0xFFFF};
         return Bool() ? kLevels[Byte() % (sizeof kLevels / sizeof kLevels[0])] : U16();
     }
     unsigned long Colour() {
@@ -76,8 +80,9 @@ public:
         return Bool() ? kColours[Byte() % (sizeof kColours / sizeof kColours[0])] : U32();
     }
     float Angle() {
-        static const float kAngles[] = {NAN, INFINITY, -INFINITY, 0.0f, -0.0f, FLT_MAX, -FLT_MAX, FLT_MIN,
-                                        1e-45f, 1e30f, -1e30f, 3.14159265f, 1.5707963f, -2.3561945f, 1e9f, 45.0f};
+        static const float kAngles[] = {NAN,        INFINITY,    -INFINITY, 0.0f,  -0.0f,  FLT_MAX,
+                                        -FLT_MAX,   FLT_MIN,     1e-45f,    1e30f, -1e30f, 3.14159265f,
+                                        1.5707963f, -2.3561945f, 1e9f,      45.0f};
         if (Bool()) return kAngles[Byte() % (sizeof kAngles / sizeof kAngles[0])];
         const uint32_t bits = U32();
         float f;
@@ -90,7 +95,7 @@ public:
         return Byte() < 200 ? Below(13) : kNone[Below(5)];
     }
 
-private:
+  private:
     const uint8_t *p_;
     const uint8_t *end_;
 };
@@ -117,7 +122,7 @@ struct Block {
 };
 
 class Arena {
-public:
+  public:
     explicit Arena(Reader &in) : in_(in) {}
 
     // kinds: a bit per Kind the call may take.
@@ -221,7 +226,7 @@ public:
         return blocks_.back().bytes.get();
     }
 
-private:
+  private:
     // Contents: one value, noise, or two values mixed (so keys and the
     // 0 and 255 of masks come up).
     void Fill(uint8_t *p, size_t n) {
@@ -232,9 +237,15 @@ private:
             x ^= x >> 17;
             x ^= x << 5;
             switch (mode % 3) {
-            case 0: p[i] = v0; break;
-            case 1: p[i] = uint8_t(x >> 24); break;
-            default: p[i] = (x >> 28) & 1 ? v1 : v0; break;
+                case 0:
+                    p[i] = v0;
+                    break;
+                case 1:
+                    p[i] = uint8_t(x >> 24);
+                    break;
+                default:
+                    p[i] = (x >> 28) & 1 ? v1 : v0;
+                    break;
             }
         }
     }
@@ -259,7 +270,7 @@ private:
 // The two tables of the 8-bit mixes, filled once; whatever they hold is a
 // palette index.
 unsigned char (*MixTable())[65536] {
-    static unsigned char (*table)[65536] = [] {
+    static unsigned char(*table)[65536] = [] {
         auto *t = new unsigned char[2][65536];
         for (int i = 0; i < 65536; ++i) {
             t[0][i] = uint8_t(i * 37 + (i >> 8));
@@ -298,15 +309,23 @@ void Mixes(Reader &in, Arena &a) {
     const unsigned short level = in.Level();
     unsigned char(*const table)[65536] = TableFor(dst, in);
     switch (in.Below(5)) {
-    case 0: DrawMix(dst, r, level, src, sp, table); break;
-    case 1: DrawMix(dst, r, a.Alpha(dst), ap, src, sp, table); break;
-    case 2: DrawMix(dst, r, a.Alpha(dst), ap, src, sp, level); break;
-    case 3: DrawMix(dst, r, level, src, sp, a.Surface(kAny, true), bp, table); break;
-    default: {
-        TSurfDesc &alpha = a.Alpha(dst);
-        DrawMix(dst, r, alpha, ap, src, sp, a.Surface(kAny, true), bp, table);
-        break;
-    }
+        case 0:
+            DrawMix(dst, r, level, src, sp, table);
+            break;
+        case 1:
+            DrawMix(dst, r, a.Alpha(dst), ap, src, sp, table);
+            break;
+        case 2:
+            DrawMix(dst, r, a.Alpha(dst), ap, src, sp, level);
+            break;
+        case 3:
+            DrawMix(dst, r, level, src, sp, a.Surface(kAny, true), bp, table);
+            break;
+        default: {
+            TSurfDesc &alpha = a.Alpha(dst);
+            DrawMix(dst, r, alpha, ap, src, sp, a.Surface(kAny, true), bp, table);
+            break;
+        }
     }
 }
 
@@ -317,8 +336,10 @@ void Mixes8(Reader &in, Arena &a) {
     const CRectangulo r = in.Rect();
     const CPunto sp = in.Point(), ap = in.Point();
     const unsigned short level = in.Level();
-    if (in.Bool()) DrawMix_8Bits(dst, r, level, src, sp, MixTable());
-    else DrawMix_8Bits(dst, r, a.Alpha(dst), ap, src, sp, MixTable());
+    if (in.Bool())
+        DrawMix_8Bits(dst, r, level, src, sp, MixTable());
+    else
+        DrawMix_8Bits(dst, r, a.Alpha(dst), ap, src, sp, MixTable());
 }
 
 void Masks(Reader &in, Arena &a) {
@@ -332,10 +353,18 @@ void Masks(Reader &in, Arena &a) {
     const unsigned short strength = in.Level();
     unsigned char(*const table)[65536] = TableFor(dst, in);
     switch (which) {
-    case 0: DrawMask(dst, r, mask, mp, colour, table); break;
-    case 1: DrawMask_8Bits(dst, r, mask, mp, colour, MixTable()); break;
-    case 2: DrawBiMask(dst, strength, r, mask, mp, table); break;
-    default: DrawBiMask_8Bits(dst, strength, r, mask, mp, MixTable()); break;
+        case 0:
+            DrawMask(dst, r, mask, mp, colour, table);
+            break;
+        case 1:
+            DrawMask_8Bits(dst, r, mask, mp, colour, MixTable());
+            break;
+        case 2:
+            DrawBiMask(dst, strength, r, mask, mp, table);
+            break;
+        default:
+            DrawBiMask_8Bits(dst, strength, r, mask, mp, MixTable());
+            break;
     }
 }
 
@@ -345,17 +374,25 @@ void Stretches(Reader &in, Arena &a) {
     const CRectangulo dr = in.Rect(), sr = in.Rect();
     const bool flag = in.Bool();
     switch (in.Below(5)) {
-    case 0: BltStrech(dst, dr, src, sr, flag); break;
-    case 1: DrawStretch(dst, dr, src, sr); break;
-    case 2: DrawStretch(dst, dr, src, sr, flag ? a.Table(256) : nullptr); break;
-    case 3: {
-        static const int kBpp[] = {24, 32, 16, 8, 0, -24, 33};
-        const int bpp = kBpp[in.Below(7)];
-        const bool enable = in.Byte() < 230;
-        StretchBitmap(dst, dr, src, sr, bpp, enable, flag);
-        break;
-    }
-    default: DrawDouble(dst, src, in.Point()); break;
+        case 0:
+            BltStrech(dst, dr, src, sr, flag);
+            break;
+        case 1:
+            DrawStretch(dst, dr, src, sr);
+            break;
+        case 2:
+            DrawStretch(dst, dr, src, sr, flag ? a.Table(256) : nullptr);
+            break;
+        case 3: {
+            static const int kBpp[] = {24, 32, 16, 8, 0, -24, 33};
+            const int bpp = kBpp[in.Below(7)];
+            const bool enable = in.Byte() < 230;
+            StretchBitmap(dst, dr, src, sr, bpp, enable, flag);
+            break;
+        }
+        default:
+            DrawDouble(dst, src, in.Point());
+            break;
     }
 }
 
@@ -378,72 +415,86 @@ void Fills(Reader &in, Arena &a) {
     const unsigned long c = in.Colour();
     const unsigned short level = in.Level();
     switch (which) {
-    case 0: IdxFillRect(s, r, c); break;
-    case 1: IdxLineHI(s, p, len, c); break;
-    case 2: IdxLineVI(s, p, len, c); break;
-    case 3: FrameBR(s, r, c); break;
-    case 4: {
-        const uint8_t step = in.Byte();
-        DrawRectShadow(s, r, step, in.Byte());
-        break;
-    }
-    case 5: MaskFillRect(s, r, c, level); break;
-    case 6: MaskFillRect_8Bits(s, r, c, level, MixTable()); break;
-    default: {
-        const bool soft = in.Bool();
-        static const int kThick[] = {INT_MAX, INT_MIN, -1, 0, 1000, 1 << 30};
-        const int thick = in.Byte() < 200 ? in.Below(9) : kThick[in.Below(6)];
-        Line(s, p, q, c, level, soft, thick);
-        break;
-    }
+        case 0:
+            IdxFillRect(s, r, c);
+            break;
+        case 1:
+            IdxLineHI(s, p, len, c);
+            break;
+        case 2:
+            IdxLineVI(s, p, len, c);
+            break;
+        case 3:
+            FrameBR(s, r, c);
+            break;
+        case 4: {
+            const uint8_t step = in.Byte();
+            DrawRectShadow(s, r, step, in.Byte());
+            break;
+        }
+        case 5:
+            MaskFillRect(s, r, c, level);
+            break;
+        case 6:
+            MaskFillRect_8Bits(s, r, c, level, MixTable());
+            break;
+        default: {
+            const bool soft = in.Bool();
+            static const int kThick[] = {INT_MAX, INT_MIN, -1, 0, 1000, 1 << 30};
+            const int thick = in.Byte() < 200 ? in.Below(9) : kThick[in.Below(6)];
+            Line(s, p, q, c, level, soft, thick);
+            break;
+        }
     }
 }
 
 void Tools(Reader &in, Arena &a) {
     switch (in.Below(4)) {
-    case 0: FlipX(a.Surface(kAnyOrOdd)); break;
-    case 1: {
-        TSurfDesc &s = a.Surface(kAnyOrOdd);
-        const CRectangulo r = in.Rect();
-        const float amount = in.Bool() ? float(in.Byte()) / 255.0f : in.Angle();
-        const unsigned char *table = s.bpp == 8 || in.Bool() ? a.Table(256) : nullptr;
-        TranslateRect(s, r, amount, table);
-        break;
-    }
-    case 2: {
-        // Nothing is clipped: the block lies inside both surfaces, which
-        // share a format (or are one surface).
-        TSurfDesc &dst = a.Surface(kAnyOrOdd);
-        const int dw = dst.width, dh = dst.height;
-        TSurfDesc &src = in.Byte() < 64 ? dst : a.Like(FormatOf(dst));
-        const int w = in.Below(1 + (dw < src.width ? dw : src.width));
-        const int h = in.Below(1 + (dh < src.height ? dh : src.height));
-        const int sx = in.Below(1 + src.width - w);
-        const int sy = in.Below(1 + src.height - h);
-        const int dx = in.Below(1 + dw - w);
-        const int dy = in.Below(1 + dh - h);
-        DrawBlock(dst, src, uint16_t(sx), uint16_t(sy), uint16_t(dx), uint16_t(dy), uint16_t(w), uint16_t(h));
-        break;
-    }
-    default: {
-        TSurfDesc &img = a.Surface(kAnyOrOdd);
-        // The caller's zeroed plane, one byte per pixel.
-        TSurfDesc &mask = in.Byte() < 200 ? a.Make(k8, img.width, img.height) : a.Make(k8);
-        memset(mask.bits, 0, size_t(mask.scanWidth) * size_t(mask.height));
-        const int x = in.Coord(), y = in.Coord();
-        const unsigned long tol = in.Bool() ? in.Byte() : in.U32();
-        const unsigned long ref = in.Colour();
-        Rellena(img, mask, x, y, tol, ref, in.Colour());
-        break;
-    }
+        case 0:
+            FlipX(a.Surface(kAnyOrOdd));
+            break;
+        case 1: {
+            TSurfDesc &s = a.Surface(kAnyOrOdd);
+            const CRectangulo r = in.Rect();
+            const float amount = in.Bool() ? float(in.Byte()) / 255.0f : in.Angle();
+            const unsigned char *table = s.bpp == 8 || in.Bool() ? a.Table(256) : nullptr;
+            TranslateRect(s, r, amount, table);
+            break;
+        }
+        case 2: {
+            // Nothing is clipped: the block lies inside both surfaces, which
+            // share a format (or are one surface).
+            TSurfDesc &dst = a.Surface(kAnyOrOdd);
+            const int dw = dst.width, dh = dst.height;
+            TSurfDesc &src = in.Byte() < 64 ? dst : a.Like(FormatOf(dst));
+            const int w = in.Below(1 + (dw < src.width ? dw : src.width));
+            const int h = in.Below(1 + (dh < src.height ? dh : src.height));
+            const int sx = in.Below(1 + src.width - w);
+            const int sy = in.Below(1 + src.height - h);
+            const int dx = in.Below(1 + dw - w);
+            const int dy = in.Below(1 + dh - h);
+            DrawBlock(dst, src, uint16_t(sx), uint16_t(sy), uint16_t(dx), uint16_t(dy), uint16_t(w), uint16_t(h));
+            break;
+        }
+        default: {
+            TSurfDesc &img = a.Surface(kAnyOrOdd);
+            // The caller's zeroed plane, one byte per pixel.
+            TSurfDesc &mask = in.Byte() < 200 ? a.Make(k8, img.width, img.height) : a.Make(k8);
+            memset(mask.bits, 0, size_t(mask.scanWidth) * size_t(mask.height));
+            const int x = in.Coord(), y = in.Coord();
+            const unsigned long tol = in.Bool() ? in.Byte() : in.U32();
+            const unsigned long ref = in.Colour();
+            Rellena(img, mask, x, y, tol, ref, in.Colour());
+            break;
+        }
     }
 }
 
 void Blends(Reader &in, Arena &a) {
     using SourceForm = bool (*)(TSurfDesc &, const CRectangulo &, TSurfDesc &, const CPunto &);
     using ColourForm = bool (*)(TSurfDesc &, const CRectangulo &, unsigned long, TSurfDesc &, const CPunto &);
-    using MaskedForm = bool (*)(TSurfDesc &, const CRectangulo &, TSurfDesc &, const CPunto &, TSurfDesc &,
-                                const CPunto &);
+    using MaskedForm =
+        bool (*)(TSurfDesc &, const CRectangulo &, TSurfDesc &, const CPunto &, TSurfDesc &, const CPunto &);
     static const SourceForm kSource[] = {DoSuma, DoResta, DoMultiplica, DoScreen, DoLighten, DoDarken, DoSuperponer};
     static const ColourForm kColour[] = {DoSuma, DoResta, DoMultiplica, DoScreen, DoLighten, DoDarken, DoSuperponer};
     static const MaskedForm kMasked[] = {DoSuma, DoResta, DoMultiplica, DoScreen, DoLighten, DoDarken, DoSuperponer};
@@ -451,24 +502,24 @@ void Blends(Reader &in, Arena &a) {
     TSurfDesc &dst = a.Surface(kAnyOrOdd);
     const CRectangulo r = in.Rect();
     switch (in.Below(3)) {
-    case 0: {
-        TSurfDesc &src = a.Source(dst, kAny);
-        kSource[mode](dst, r, src, in.Point());
-        break;
-    }
-    case 1: {
-        TSurfDesc &mask = a.Mask();
-        const unsigned long c = in.Colour();
-        kColour[mode](dst, r, c, mask, in.Point());
-        break;
-    }
-    default: {
-        TSurfDesc &src = a.Source(dst, kAny);
-        TSurfDesc &mask = a.Mask();
-        const CPunto p = in.Point();
-        kMasked[mode](dst, r, src, p, mask, in.Point());
-        break;
-    }
+        case 0: {
+            TSurfDesc &src = a.Source(dst, kAny);
+            kSource[mode](dst, r, src, in.Point());
+            break;
+        }
+        case 1: {
+            TSurfDesc &mask = a.Mask();
+            const unsigned long c = in.Colour();
+            kColour[mode](dst, r, c, mask, in.Point());
+            break;
+        }
+        default: {
+            TSurfDesc &src = a.Source(dst, kAny);
+            TSurfDesc &mask = a.Mask();
+            const CPunto p = in.Point();
+            kMasked[mode](dst, r, src, p, mask, in.Point());
+            break;
+        }
     }
 }
 
@@ -478,24 +529,26 @@ void Effects(Reader &in, Arena &a) {
     const CRectangulo r = in.Rect();
     const CPunto at = in.Point();
     switch (in.Below(4)) {
-    case 0: {
-        const int position = in.Coord(), step = in.Coord();
-        OpenFader(dst, r, src, at, position, step, in.Coord());
-        break;
-    }
-    case 1: {
-        const unsigned long c = in.Colour();
-        const int passes = in.Passes();
-        FiltroMotionBlur(dst, src, r, at, c, passes, in.Angle());
-        break;
-    }
-    case 2: {
-        const unsigned long c = in.Colour();
-        const int passes = in.Passes();
-        FiltroBrilloBlur(dst, src, r, at, c, passes, in.Angle());
-        break;
-    }
-    default: FiltroMotionMask(dst, src, r, at, in.Coord()); break;
+        case 0: {
+            const int position = in.Coord(), step = in.Coord();
+            OpenFader(dst, r, src, at, position, step, in.Coord());
+            break;
+        }
+        case 1: {
+            const unsigned long c = in.Colour();
+            const int passes = in.Passes();
+            FiltroMotionBlur(dst, src, r, at, c, passes, in.Angle());
+            break;
+        }
+        case 2: {
+            const unsigned long c = in.Colour();
+            const int passes = in.Passes();
+            FiltroBrilloBlur(dst, src, r, at, c, passes, in.Angle());
+            break;
+        }
+        default:
+            FiltroMotionMask(dst, src, r, at, in.Coord());
+            break;
     }
 }
 
@@ -505,81 +558,95 @@ void Convolutions(Reader &in, Arena &a) {
     TSurfDesc &img = a.Surface(kAnyOrOdd);
     TSurfDesc &scratch = in.Byte() < 48 ? img : a.Scratch(img);
     switch (in.Below(5)) {
-    case 0: {
-        const int count = in.Below(26);
-        int *coefs = reinterpret_cast<int *>(a.Bytes(sizeof(int) * size_t(count)));
-        long *offsets = reinterpret_cast<long *>(a.Bytes(sizeof(long) * size_t(count)));
-        const long bytes = img.bpp >= 8 ? long(img.bpp / 8) : 1;
-        for (int i = 0; i < count; ++i) {
-            coefs[i] = in.Bool() ? in.Below(9) - 4 : int(in.U32());
-            switch (in.Below(4)) {
-            case 0: {
-                const long dx = in.Below(5) - 2;
-                offsets[i] = dx * bytes + (in.Below(5) - 2) * long(img.scanWidth);
-                break;
+        case 0: {
+            const int count = in.Below(26);
+            int *coefs = reinterpret_cast<int *>(a.Bytes(sizeof(int) * size_t(count)));
+            long *offsets = reinterpret_cast<long *>(a.Bytes(sizeof(long) * size_t(count)));
+            const long bytes = img.bpp >= 8 ? long(img.bpp / 8) : 1;
+            for (int i = 0; i < count; ++i) {
+                coefs[i] = in.Bool() ? in.Below(9) - 4 : int(in.U32());
+                switch (in.Below(4)) {
+                    case 0: {
+                        const long dx = in.Below(5) - 2;
+                        offsets[i] = dx * bytes + (in.Below(5) - 2) * long(img.scanWidth);
+                        break;
+                    }
+                    case 1:
+                        offsets[i] = long(in.Coord());
+                        break;
+                    case 2:
+                        offsets[i] = in.Bool() ? LONG_MIN : LONG_MAX;
+                        break;
+                    default: {
+                        const long v = long(int(in.U32()));
+                        offsets[i] = in.Bool() ? v : v * 65536L;
+                        break;
+                    }
+                }
             }
-            case 1: offsets[i] = long(in.Coord()); break;
-            case 2: offsets[i] = in.Bool() ? LONG_MIN : LONG_MAX; break;
-            default: {
-                const long v = long(int(in.U32()));
-                offsets[i] = in.Bool() ? v : v * 65536L;
-                break;
-            }
-            }
+            static const int kDivisors[] = {1, 2, 3, 9, 16, -1, -7, 0, INT_MIN, INT_MAX};
+            const int divisor = in.Bool() ? kDivisors[in.Below(10)] : int(in.U32());
+            DoConvolucion(img, scratch, count, coefs, offsets, divisor, in.Coord());
+            break;
         }
-        static const int kDivisors[] = {1, 2, 3, 9, 16, -1, -7, 0, INT_MIN, INT_MAX};
-        const int divisor = in.Bool() ? kDivisors[in.Below(10)] : int(in.U32());
-        DoConvolucion(img, scratch, count, coefs, offsets, divisor, in.Coord());
-        break;
-    }
-    case 1: DoSuavizado(img, scratch); break;
-    case 2: DoEmboss(img, scratch); break;
-    case 3: DoRealce(img, scratch); break;
-    default: FiltroMask(img, scratch, in.Below(28) - 2); break;
+        case 1:
+            DoSuavizado(img, scratch);
+            break;
+        case 2:
+            DoEmboss(img, scratch);
+            break;
+        case 3:
+            DoRealce(img, scratch);
+            break;
+        default:
+            FiltroMask(img, scratch, in.Below(28) - 2);
+            break;
     }
 }
 
 void Filters(Reader &in, Arena &a) {
     switch (in.Below(7)) {
-    case 0: {
-        TSurfDesc &s = a.Surface(kAnyOrOdd);
-        DoFactor(s, in.Level());
-        break;
-    }
-    case 1: {
-        TSurfDesc &s = a.Surface(kAnyOrOdd);
-        const unsigned long from = in.Colour(), to = in.Colour();
-        DoGradient(s, from, to);
-        break;
-    }
-    case 2:
-    case 3: {
-        TSurfDesc &s = a.Surface(kAnyOrOdd);
-        TSurfDesc &other = a.Surface(kAny);
-        const CRectangulo r = in.Rect();
-        if (in.Bool()) DoAntiAlias(s, r, other, in.U16());
-        else DoAntiAlias2(s, r, other, in.U16());
-        break;
-    }
-    case 4: {
-        TSurfDesc &plane = a.Surface(kOnly8);
-        DoAntiAliasBMP(plane, in.Level());
-        break;
-    }
-    case 5: {
-        // An 8-bit plane of the source's size.
-        TSurfDesc &src = a.Surface(kAnyOrOdd, true);
-        TSurfDesc &mask = a.Make(k8, src.width, src.height);
-        CreateMask(mask, src, in.Level());
-        break;
-    }
-    default: {
-        TSurfDesc &src = a.Surface(kAnyOrOdd, true);
-        TSurfDesc &shadow = in.Bool() ? a.Make(k8) : (in.Bool() ? a.Like(FormatOf(src)) : a.Surface(kAnyOrOdd));
-        const uint8_t decay = in.Byte(), limit = in.Byte();
-        CreateShadow(shadow, src, decay, limit, in.Level());
-        break;
-    }
+        case 0: {
+            TSurfDesc &s = a.Surface(kAnyOrOdd);
+            DoFactor(s, in.Level());
+            break;
+        }
+        case 1: {
+            TSurfDesc &s = a.Surface(kAnyOrOdd);
+            const unsigned long from = in.Colour(), to = in.Colour();
+            DoGradient(s, from, to);
+            break;
+        }
+        case 2:
+        case 3: {
+            TSurfDesc &s = a.Surface(kAnyOrOdd);
+            TSurfDesc &other = a.Surface(kAny);
+            const CRectangulo r = in.Rect();
+            if (in.Bool())
+                DoAntiAlias(s, r, other, in.U16());
+            else
+                DoAntiAlias2(s, r, other, in.U16());
+            break;
+        }
+        case 4: {
+            TSurfDesc &plane = a.Surface(kOnly8);
+            DoAntiAliasBMP(plane, in.Level());
+            break;
+        }
+        case 5: {
+            // An 8-bit plane of the source's size.
+            TSurfDesc &src = a.Surface(kAnyOrOdd, true);
+            TSurfDesc &mask = a.Make(k8, src.width, src.height);
+            CreateMask(mask, src, in.Level());
+            break;
+        }
+        default: {
+            TSurfDesc &src = a.Surface(kAnyOrOdd, true);
+            TSurfDesc &shadow = in.Bool() ? a.Make(k8) : (in.Bool() ? a.Like(FormatOf(src)) : a.Surface(kAnyOrOdd));
+            const uint8_t decay = in.Byte(), limit = in.Byte();
+            CreateShadow(shadow, src, decay, limit, in.Level());
+            break;
+        }
     }
 }
 
@@ -593,46 +660,53 @@ void Conversions(Reader &in, Arena &a) {
         Kind dst, src;
     };
     static const Named kNamed[] = {
-        {Convert32_24_, k24, k32},           {Convert24_32_, k32, k24},
-        {Convert16_565_16_555, k555, k565},  {Convert16_565_16_5551, k1555, k565},
-        {Convert16_565_16_4444, k4444, k565}, {Convert16_555_16_565, k565, k555},
-        {Convert16_5551_16_565, k565, k1555}, {Convert16_555_16_4444, k4444, k555},
-        {Convert16_5551_16_4444, k4444, k1555}, {Convert16_555_16_5551, k1555, k555},
-        {Convert16_5551_16_555, k555, k1555}, {Convert16_4444_16_565, k565, k4444},
-        {Convert16_4444_16_555, k555, k4444}, {Convert16_4444_16_5551, k1555, k4444},
+        {Convert32_24_, k24, k32},
+        {Convert24_32_, k32, k24},
+        {Convert16_565_16_555, k555, k565},
+        {Convert16_565_16_5551, k1555, k565},
+        {Convert16_565_16_4444, k4444, k565},
+        {Convert16_555_16_565, k565, k555},
+        {Convert16_5551_16_565, k565, k1555},
+        {Convert16_555_16_4444, k4444, k555},
+        {Convert16_5551_16_4444, k4444, k1555},
+        {Convert16_555_16_5551, k1555, k555},
+        {Convert16_5551_16_555, k555, k1555},
+        {Convert16_4444_16_565, k565, k4444},
+        {Convert16_4444_16_555, k555, k4444},
+        {Convert16_4444_16_5551, k1555, k4444},
     };
     switch (in.Below(4)) {
-    case 0: {
-        TSurfDesc &src = a.Surface(kAnyOrOdd, true);
-        const int grow = in.Below(4);
-        TSurfDesc &dst = a.Make(Kind(in.Below(kKinds)), src.width + grow, src.height + (grow & 1));
-        static const unsigned long kModes[] = {0, 1, 2, 3, 4, 5, 0xFFFFFFFFul};
-        Convert(dst, src, kModes[in.Below(7)]);
-        break;
-    }
-    case 1: {
-        TSurfDesc &src = a.Surface(kAnyOrOdd);
-        const int grow = in.Below(9);
-        TSurfDesc &dst = a.Like(FormatOf(src), src.width + grow % 3, src.height + grow / 3);
-        CopyImage(dst, src);
-        break;
-    }
-    case 2: {
-        TSurfDesc &src = a.Surface(kOnly8);
-        const int grow = in.Below(9);
-        TSurfDesc &dst = a.Make(k8, src.width + grow % 3, src.height + grow / 3);
-        Convert8_8(dst, src);
-        break;
-    }
-    default: {
-        // Named pairs: the sizes may differ either way.
-        const Named &n = kNamed[in.Below(sizeof kNamed / sizeof kNamed[0])];
-        const int w = in.Side(), h = in.Side();
-        TSurfDesc &src = a.Make(n.src, w, h);
-        TSurfDesc &dst = in.Bool() ? a.Make(n.dst, w, h) : a.Make(n.dst);
-        n.fn(dst, src);
-        break;
-    }
+        case 0: {
+            TSurfDesc &src = a.Surface(kAnyOrOdd, true);
+            const int grow = in.Below(4);
+            TSurfDesc &dst = a.Make(Kind(in.Below(kKinds)), src.width + grow, src.height + (grow & 1));
+            static const unsigned long kModes[] = {0, 1, 2, 3, 4, 5, 0xFFFFFFFFul};
+            Convert(dst, src, kModes[in.Below(7)]);
+            break;
+        }
+        case 1: {
+            TSurfDesc &src = a.Surface(kAnyOrOdd);
+            const int grow = in.Below(9);
+            TSurfDesc &dst = a.Like(FormatOf(src), src.width + grow % 3, src.height + grow / 3);
+            CopyImage(dst, src);
+            break;
+        }
+        case 2: {
+            TSurfDesc &src = a.Surface(kOnly8);
+            const int grow = in.Below(9);
+            TSurfDesc &dst = a.Make(k8, src.width + grow % 3, src.height + grow / 3);
+            Convert8_8(dst, src);
+            break;
+        }
+        default: {
+            // Named pairs: the sizes may differ either way.
+            const Named &n = kNamed[in.Below(sizeof kNamed / sizeof kNamed[0])];
+            const int w = in.Side(), h = in.Side();
+            TSurfDesc &src = a.Make(n.src, w, h);
+            TSurfDesc &dst = in.Bool() ? a.Make(n.dst, w, h) : a.Make(n.dst);
+            n.fn(dst, src);
+            break;
+        }
     }
 }
 
@@ -646,27 +720,43 @@ void Pixels(Reader &in, Arena &a) {
         p = CPunto(int(unsigned(p.x) % unsigned(s.width)), int(unsigned(p.y) % unsigned(s.height)));
     }
     switch (in.Below(5)) {
-    case 0: GetPixel(s, p); break;
-    case 1: GetPixel(s, p.x, p.y); break;
-    case 2: SetPixel(s, p, in.Colour()); break;
-    case 3: SetPixel(s, p.x, p.y, in.Colour()); break;
-    default:
-        Width(s);
-        Height(s);
-        ScanWidth(s);
-        Size(s);
-        Transp(s);
-        break;
+        case 0:
+            GetPixel(s, p);
+            break;
+        case 1:
+            GetPixel(s, p.x, p.y);
+            break;
+        case 2:
+            SetPixel(s, p, in.Colour());
+            break;
+        case 3:
+            SetPixel(s, p.x, p.y, in.Colour());
+            break;
+        default:
+            Width(s);
+            Height(s);
+            ScanWidth(s);
+            Size(s);
+            Transp(s);
+            break;
     }
 }
 
 void Palettes(Reader &in, Arena &a) {
     TRGBA(&pal)[256] = *reinterpret_cast<TRGBA(*)[256]>(a.Palette());
     switch (in.Below(4)) {
-    case 0: CreateModelPal(pal); break;
-    case 1: CreateTruncPal(pal); break;
-    case 2: CreateGreyPal(pal); break;
-    default: InitializeDLL(); break;
+        case 0:
+            CreateModelPal(pal);
+            break;
+        case 1:
+            CreateTruncPal(pal);
+            break;
+        case 2:
+            CreateGreyPal(pal);
+            break;
+        default:
+            InitializeDLL();
+            break;
     }
 }
 
@@ -674,11 +764,11 @@ void Palettes(Reader &in, Arena &a) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     using Case = void (*)(Reader &, Arena &);
-    static const Case kCases[] = {Blits,        Mixes,   Mixes8,  Masks,       Stretches, Rotations, Fills,
-                                  Tools,        Blends,  Effects, Convolutions, Filters,  Conversions, Pixels,
-                                  Palettes};
+    static const Case kCases[] = {Blits,  Mixes,   Mixes8,       Masks,   Stretches,   Rotations, Fills,   Tools,
+                                  Blends, Effects, Convolutions, Filters, Conversions, Pixels,    Palettes};
     Reader in(data, size);
     Arena arena(in);
-    for (int calls = 0; calls < 24 && !in.Empty(); ++calls) kCases[in.Below(sizeof kCases / sizeof kCases[0])](in, arena);
+    for (int calls = 0; calls < 24 && !in.Empty(); ++calls)
+        kCases[in.Below(sizeof kCases / sizeof kCases[0])](in, arena);
     return 0;
 }

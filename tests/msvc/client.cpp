@@ -55,7 +55,8 @@ Surf *Make(unsigned bpp, int w, int h) {
     s->d.scanWidth = w * int(bpp / 8);
     s->d.bits = static_cast<unsigned char *>(malloc(size_t(s->d.scanWidth) * h));
     for (int i = 0; i < s->d.scanWidth * h; ++i) s->d.bits[i] = Next();
-    for (int i = 0; i < 256; ++i) s->pal[i] = TRGBA{(unsigned char)i, (unsigned char)(255 - i), (unsigned char)(i * 7), 0};
+    for (int i = 0; i < 256; ++i)
+        s->pal[i] = TRGBA{(unsigned char)i, (unsigned char)(255 - i), (unsigned char)(i * 7), 0};
     s->d.palette = bpp == 8 ? s->pal : 0;
     return s;
 }
@@ -219,22 +220,22 @@ void Blits(unsigned char (*table)[65536]) {
     Report("IdxFillRect", IdxFillRect(dst->d, CRectangulo(4, 3, 9, 11), 0x00FF8040ul), *dst);
     Report("BltStrech", BltStrech(dst->d, CRectangulo(0, 0, 15, 10), src->d, CRectangulo(2, 1, 9, 7), true), *dst);
     Report("DrawMix", DrawMix(dst->d, CRectangulo(2, 2, 14, 10), (unsigned short)100, src->d, CPunto(1, 3), table),
-         *dst);
+           *dst);
     Report("DrawBlock",
-         DrawBlock(dst->d, src->d, (unsigned short)1, (unsigned short)2, (unsigned short)5, (unsigned short)3,
-                   (unsigned short)7, (unsigned short)6),
-         *dst);
+           DrawBlock(dst->d, src->d, (unsigned short)1, (unsigned short)2, (unsigned short)5, (unsigned short)3,
+                     (unsigned short)7, (unsigned short)6),
+           *dst);
     Report("DrawRectShadow", DrawRectShadow(dst->d, CRectangulo(1, 1, 12, 10), (unsigned char)2, (unsigned char)5),
-         *dst);
+           *dst);
 
     Surf *mask = Make(8, 16, 12);
     lu_gPaleta[255] = TRGBA{10, 200, 30, 0};  // DrawBiMask lightens towards it
     Report("DrawBiMask",
-         DrawBiMask(dst->d, (unsigned short)180, CRectangulo(3, 1, 15, 11), mask->d, CPunto(1, 1), table), *dst);
+           DrawBiMask(dst->d, (unsigned short)180, CRectangulo(3, 1, 15, 11), mask->d, CPunto(1, 1), table), *dst);
 
     Surf *d8 = Make(8, 16, 12), *s8 = Make(8, 16, 12);
-    Report("DrawMix 8-bit table", DrawMix(d8->d, CRectangulo(1, 1, 13, 11), (unsigned short)128, s8->d, CPunto(2, 0), table),
-         *d8);
+    Report("DrawMix 8-bit table",
+           DrawMix(d8->d, CRectangulo(1, 1, 13, 11), (unsigned short)128, s8->d, CPunto(2, 0), table), *d8);
     Drop(d8);
     Drop(s8);
     Drop(mask);
@@ -257,7 +258,7 @@ void Blends() {
 void Filters() {
     Surf *src = Make(32, 16, 12), *dst = Make(32, 16, 12);
     Report("FiltroMotionBlur",
-         FiltroMotionBlur(dst->d, src->d, CRectangulo(1, 1, 15, 11), CPunto(2, 1), 0x00C08040ul, 4, 0.6f), *dst);
+           FiltroMotionBlur(dst->d, src->d, CRectangulo(1, 1, 15, 11), CPunto(2, 1), 0x00C08040ul, 4, 0.6f), *dst);
     unsigned char table[256];
     for (int i = 0; i < 256; ++i) table[i] = (unsigned char)(255 - i);
     Report("TranslateRect", TranslateRect(dst->d, CRectangulo(0, 2, 12, 9), 0.7f, table), *dst);

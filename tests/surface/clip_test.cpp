@@ -48,7 +48,7 @@ TEST(PixelKind, DescribeKindRoundTrips) {
     struct Want {
         int kind, bpp, r, g, b, a;
     };
-    const Want wants[] = {{8, 8, 0, 0, 0, 0},     {16, 16, 5, 6, 5, 0}, {17, 16, 5, 5, 5, 0}, {18, 16, 5, 5, 5, 1},
+    const Want wants[] = {{8, 8, 0, 0, 0, 0},   {16, 16, 5, 6, 5, 0}, {17, 16, 5, 5, 5, 0}, {18, 16, 5, 5, 5, 1},
                           {19, 16, 4, 4, 4, 4}, {24, 24, 0, 0, 0, 0}, {32, 32, 0, 0, 0, 0}};
     for (const Want &w : wants) {
         SCOPED_TRACE(w.kind);

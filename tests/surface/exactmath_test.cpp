@@ -22,7 +22,8 @@ float HardwareQuotient(uint32_t a, uint32_t b) {
 
 TEST(SingleQuotient, MatchesFloatDivision) {
     for (uint32_t a = 1; a <= 80; ++a)
-        for (uint32_t b = 1; b <= 80; ++b) ASSERT_EQ(AsFloat(kv::SingleQuotient(a, b)), HardwareQuotient(a, b)) << a << "/" << b;
+        for (uint32_t b = 1; b <= 80; ++b)
+            ASSERT_EQ(AsFloat(kv::SingleQuotient(a, b)), HardwareQuotient(a, b)) << a << "/" << b;
     kvtest::Rng rng(11);
     for (int i = 0; i < 200000; ++i) {
         // Sizes of every magnitude, beyond 2^24 too where int -> float rounds.

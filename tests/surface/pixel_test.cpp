@@ -95,17 +95,16 @@ TEST_P(PixelAccess, StoresAndReadsBack) {
     EXPECT_TRUE(s.GuardsIntact());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, PixelAccess,
-    ::testing::Values(PixelCase{16, 0x00FFFFFF, {0xFF, 0xFF}, 0x00F8FCF8},
-                      PixelCase{16, 0x00123456, {0xAA, 0x11}, 0x00103450},
-                      PixelCase{17, 0xFFFFFFFF, {0xFF, 0x7F}, 0x00F8F8F8},
-                      PixelCase{18, 0xFFFFFFFF, {0xFF, 0x7F}, 0x00F8F8F8},
-                      PixelCase{19, 0x00123456, {0x35, 0x01}, 0x00103050},
-                      PixelCase{19, 0xFFFFFFFF, {0xFF, 0x0F}, 0x00F0F0F0},
-                      PixelCase{24, 0xAA112233, {0x33, 0x22, 0x11}, 0x00112233},
-                      PixelCase{32, 0x80112233, {0x33, 0x22, 0x11, 0x80}, 0x80112233},
-                      PixelCase{8, 0x1234567A, {0x7A}, 0x7A}));
+INSTANTIATE_TEST_SUITE_P(Kinds, PixelAccess,
+                         ::testing::Values(PixelCase{16, 0x00FFFFFF, {0xFF, 0xFF}, 0x00F8FCF8},
+                                           PixelCase{16, 0x00123456, {0xAA, 0x11}, 0x00103450},
+                                           PixelCase{17, 0xFFFFFFFF, {0xFF, 0x7F}, 0x00F8F8F8},
+                                           PixelCase{18, 0xFFFFFFFF, {0xFF, 0x7F}, 0x00F8F8F8},
+                                           PixelCase{19, 0x00123456, {0x35, 0x01}, 0x00103050},
+                                           PixelCase{19, 0xFFFFFFFF, {0xFF, 0x0F}, 0x00F0F0F0},
+                                           PixelCase{24, 0xAA112233, {0x33, 0x22, 0x11}, 0x00112233},
+                                           PixelCase{32, 0x80112233, {0x33, 0x22, 0x11, 0x80}, 0x80112233},
+                                           PixelCase{8, 0x1234567A, {0x7A}, 0x7A}));
 
 class PixelBounds : public ::testing::TestWithParam<int> {};
 

@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 
 // Every x86-64 processor has MMX; the probe must say so here.
-TEST(Probe, AnswersYesOnThisProcessor)
-{
+TEST(Probe, AnswersYesOnThisProcessor) {
 #if defined(__x86_64__)
     EXPECT_NE(HasMMX(), 0);
 #else

@@ -11,40 +11,38 @@ namespace {
 
 bool g_stopOnWarning = false;
 
-void* RTP_CALL Report(uint32_t message, void* param)
-{
+void *RTP_CALL Report(uint32_t message, void *param) {
     static char go = 0;
-    const char* text = static_cast<const char*>(param);
+    const char *text = static_cast<const char *>(param);
     switch (message) {
-    case kRtpWarning:
-        printf("warning: %s\n", text);
-        return g_stopOnWarning ? nullptr : &go;
-    case kRtpErrorCode:
-        // "\nerror eptNNNN: ": the details follow as message 4.
-        fputs(text + (text[0] == '\n'), stdout);
-        return &go;
-    case kRtpErrorText:
-        printf("%s\n", text);
-        return nullptr;
-    case kRtpFileCount:
-        printf("%u files\n", unsigned(*static_cast<uint32_t*>(param)));
-        return &go;
-    case kRtpFileStart:
-        printf("  %s", text);
-        fflush(stdout);
-        return &go;
-    case kRtpFileEnd:
-        printf("\n");
-        return &go;
-    default:
-        return &go;
+        case kRtpWarning:
+            printf("warning: %s\n", text);
+            return g_stopOnWarning ? nullptr : &go;
+        case kRtpErrorCode:
+            // "\nerror eptNNNN: ": the details follow as message 4.
+            fputs(text + (text[0] == '\n'), stdout);
+            return &go;
+        case kRtpErrorText:
+            printf("%s\n", text);
+            return nullptr;
+        case kRtpFileCount:
+            printf("%u files\n", unsigned(*static_cast<uint32_t *>(param)));
+            return &go;
+        case kRtpFileStart:
+            printf("  %s", text);
+            fflush(stdout);
+            return &go;
+        case kRtpFileEnd:
+            printf("\n");
+            return &go;
+        default:
+            return &go;
     }
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char **argv) {
     int i = 1;
     if (i < argc && strcmp(argv[i], "--stop-on-warning") == 0) {
         g_stopOnWarning = true;
@@ -56,7 +54,6 @@ int main(int argc, char** argv)
     }
     rtp::FileOps ops;
     uint32_t result = rtp::ApplyPatchFile(argv[i], argv[i + 1], &Report, ops);
-    if (result == 0)
-        printf("done\n");
+    if (result == 0) printf("done\n");
     return int(result);
 }

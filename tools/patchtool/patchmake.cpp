@@ -16,19 +16,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool ReadFile(const fs::path& p, rtp::Bytes& out)
-{
+bool ReadFile(const fs::path &p, rtp::Bytes &out) {
     std::ifstream f(p, std::ios::binary);
-    if (!f)
-        return false;
+    if (!f) return false;
     out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
     return !f.bad();
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char **argv) {
     if (argc != 4) {
         fprintf(stderr, "usage: patchmake OLD_FOLDER NEW_FOLDER PATCH_FILE\n");
         return 2;
@@ -41,8 +38,7 @@ int main(int argc, char** argv)
     }
     std::vector<std::string> names;
     for (fs::recursive_directory_iterator it(newRoot, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file())
-            names.push_back(fs::relative(it->path(), newRoot).generic_string());
+        if (it->is_regular_file()) names.push_back(fs::relative(it->path(), newRoot).generic_string());
     if (ec) {
         fprintf(stderr, "patchmake: cannot list %s: %s\n", newRoot.string().c_str(), ec.message().c_str());
         return 1;
@@ -51,7 +47,7 @@ int main(int argc, char** argv)
 
     rtp::Patch patch;
     unsigned changed = 0, added = 0;
-    for (const std::string& name : names) {
+    for (const std::string &name : names) {
         if (!rtp::IsSafeRelativePath(name)) {
             fprintf(stderr, "patchmake: unusable file name '%s'\n", name.c_str());
             return 1;
@@ -71,8 +67,7 @@ int main(int argc, char** argv)
             fprintf(stderr, "patchmake: '%s' is 4 GiB or more\n", name.c_str());
             return 1;
         }
-        if (hasOld && oldData == newData)
-            continue;
+        if (hasOld && oldData == newData) continue;
         patch.files.push_back(rtp::MakeEntry(name, hasOld ? &oldData : nullptr, newData));
         ++(hasOld ? changed : added);
     }
@@ -84,7 +79,7 @@ int main(int argc, char** argv)
     const fs::path tmp = out.string() + ".tmp";
     {
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        f.write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
         f.close();
         if (!f) {
             fprintf(stderr, "patchmake: cannot write %s\n", tmp.string().c_str());

@@ -97,7 +97,9 @@ int RunBlend(const Args &a) {
     } else {
         ok = m.source(base->desc, rect, layer->desc, at);
     }
-    if (!ok) throw Failure(std::string(m.op) + " returned false (a point outside its image, or nothing left after clipping)");
+    if (!ok)
+        throw Failure(std::string(m.op) +
+                      " returned false (a point outside its image, or nothing left after clipping)");
     WritePng(base->desc, a.Pos(colourForm ? 1 : 2, "output PNG file"));
     return 0;
 }
@@ -136,8 +138,7 @@ bool MakeBlend(int kind, std::unique_ptr<Image> &out) {
         }
     const Mode &m = kModes[kMode];
     m.source(out->desc, CRectangulo(0, 0, third, h), layer.desc, CPunto(0, 0));
-    m.masked(out->desc, CRectangulo(third, 0, 2 * third, h), layer.desc, CPunto(third, 0), mask.desc,
-             CPunto(third, 0));
+    m.masked(out->desc, CRectangulo(third, 0, 2 * third, h), layer.desc, CPunto(third, 0), mask.desc, CPunto(third, 0));
     m.colour(out->desc, CRectangulo(2 * third, 0, w, h), 0xFFFF8020ul, mask.desc, CPunto(2 * third, 0));
     return true;
 }

@@ -37,7 +37,8 @@ TSurfDesc BmpInfo(std::vector<unsigned char> &file, const std::string &what, Inf
 }
 
 std::unique_ptr<Image> DecodeBmp(std::vector<unsigned char> &file, int kind, const std::string &what) {
-    const TSurfDesc info = BmpInfo(file, what, [](TSurfDesc &s, unsigned char *d, long n) { return LoadInfoBMP(s, d, n); });
+    const TSurfDesc info =
+        BmpInfo(file, what, [](TSurfDesc &s, unsigned char *d, long n) { return LoadInfoBMP(s, d, n); });
     if (info.bpp != 8 && info.bpp < 17)
         throw Failure(what + ": " + std::to_string(info.bpp) + "-bit BMP files are not decoded");
     if (kind == 8 && info.bpp != 8) throw Failure(what + ": only 8-bit files decode into format 8");
@@ -119,14 +120,13 @@ int RunDrawBitmap(const Args &a) {
     return 0;
 }
 
-const CommandRegistrar draw_cmd(
-    {"drawbitmap", "draw one image onto another with DrawBitmap, key colour honoured",
-     "surftool drawbitmap DST SRC OUT.png [--format 8|565|555|1555|4444|24|32]\n"
-     "                    [--at X,Y] [--from X,Y] [--key 0xRRGGBB]\n"
-     "  DST and SRC are PNG or BMP files, both brought to --format first. The source,\n"
-     "  from its point --from on, lands at --at; with --key its pixels of that colour\n"
-     "  (in 8 bits: index 0) leave the destination as it was.",
-     RunDrawBitmap, 3});
+const CommandRegistrar draw_cmd({"drawbitmap", "draw one image onto another with DrawBitmap, key colour honoured",
+                                 "surftool drawbitmap DST SRC OUT.png [--format 8|565|555|1555|4444|24|32]\n"
+                                 "                    [--at X,Y] [--from X,Y] [--key 0xRRGGBB]\n"
+                                 "  DST and SRC are PNG or BMP files, both brought to --format first. The source,\n"
+                                 "  from its point --from on, lands at --at; with --key its pixels of that colour\n"
+                                 "  (in 8 bits: index 0) leave the destination as it was.",
+                                 RunDrawBitmap, 3});
 
 // Gallery: a keyed sprite over the test card, and a BMP written in memory
 // (RLE8 and 24-bit) decoded into each format.

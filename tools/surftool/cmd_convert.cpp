@@ -11,10 +11,14 @@ namespace {
 void SetPalette(Image &img, const std::string &name) {
     TRGBA(&p)[256] = img.palette;
     memset(p, 0, sizeof p);
-    if (name == "model") CreateModelPal(p);
-    else if (name == "grey") CreateGreyPal(p);
-    else if (name == "trunc") CreateTruncPal(p);
-    else throw Failure("unknown palette '" + name + "' (model, grey or trunc)");
+    if (name == "model")
+        CreateModelPal(p);
+    else if (name == "grey")
+        CreateGreyPal(p);
+    else if (name == "trunc")
+        CreateTruncPal(p);
+    else
+        throw Failure("unknown palette '" + name + "' (model, grey or trunc)");
 }
 
 // The palette an 8-bit result is meant to be read with, by method.

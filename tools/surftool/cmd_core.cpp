@@ -47,10 +47,14 @@ const GalleryRegistrar card_entry({"SetPixel (test card)", "surface", MakeTestCa
 std::string HtmlEscape(const std::string &s) {
     std::string o;
     for (char c : s) {
-        if (c == '<') o += "&lt;";
-        else if (c == '>') o += "&gt;";
-        else if (c == '&') o += "&amp;";
-        else o += c;
+        if (c == '<')
+            o += "&lt;";
+        else if (c == '>')
+            o += "&gt;";
+        else if (c == '&')
+            o += "&amp;";
+        else
+            o += c;
     }
     return o;
 }

@@ -64,8 +64,10 @@ void DrawCard(Image &img) {
     for (int i = 0; i < 4; ++i) {
         const CRectangulo r(4 + i * 30, 44, 28 + i * 30, 66);
         const unsigned short level = uint16_t(64 * i + 63);
-        if (s.bpp == 8) MaskFillRect_8Bits(s, r, 0xFFFFFF, uint16_t(level + 1), MixTables());
-        else MaskFillRect(s, r, 0xFFFFFFFF, level);
+        if (s.bpp == 8)
+            MaskFillRect_8Bits(s, r, 0xFFFFFF, uint16_t(level + 1), MixTables());
+        else
+            MaskFillRect(s, r, 0xFFFFFFFF, level);
     }
     // A fan of lines: thickness 1 to 4, every 15 degrees, hard and soft.
     const int cx = w * 3 / 4, cy = h / 4, rad = (h / 4 < w / 4 ? h / 4 : w / 4) - 4;

@@ -44,19 +44,27 @@ std::unique_ptr<Image> Apply(const std::string &op, std::unique_ptr<Image> img, 
     s.bits = mem.data();
     bool ok = false;
     const CRectangulo all(0, 0, d.width, d.height);
-    if (op == "smooth") ok = DoSuavizado(d, s);
-    else if (op == "emboss") ok = DoEmboss(d, s);
-    else if (op == "sharpen") ok = DoRealce(d, s);
+    if (op == "smooth")
+        ok = DoSuavizado(d, s);
+    else if (op == "emboss")
+        ok = DoEmboss(d, s);
+    else if (op == "sharpen")
+        ok = DoRealce(d, s);
     else if (op.compare(0, 6, "preset") == 0) {
         const std::string n = op.size() > 6 ? op.substr(6) : a.Get("index", "");
         char *end = nullptr;
         const long idx = strtol(n.c_str(), &end, 10);
-        if (n.empty() || *end || idx < 0 || idx > 23) throw Failure("preset wants a number 0 to 23 (preset7 or --index 7)");
+        if (n.empty() || *end || idx < 0 || idx > 23)
+            throw Failure("preset wants a number 0 to 23 (preset7 or --index 7)");
         ok = FiltroMask(d, s, int(idx));
-    } else if (op == "antialias") ok = DoAntiAlias(d, all, scratch.desc, 0);
-    else if (op == "antialias2") ok = DoAntiAlias2(d, all, scratch.desc, 0);
-    else if (op == "antialias-bmp") ok = DoAntiAliasBMP(d, uint16_t(a.Int("level", 256, 0, 65535)));
-    else if (op == "factor") ok = DoFactor(d, uint16_t(a.Int("factor", 160, 0, 65535)));
+    } else if (op == "antialias")
+        ok = DoAntiAlias(d, all, scratch.desc, 0);
+    else if (op == "antialias2")
+        ok = DoAntiAlias2(d, all, scratch.desc, 0);
+    else if (op == "antialias-bmp")
+        ok = DoAntiAliasBMP(d, uint16_t(a.Int("level", 256, 0, 65535)));
+    else if (op == "factor")
+        ok = DoFactor(d, uint16_t(a.Int("factor", 160, 0, 65535)));
     else if (op == "gradient") {
         const unsigned long from = a.Colour("from", 0x000000), to = a.Colour("to", 0xFFFFFF);
         ok = DoGradient(d, from, to);
@@ -132,9 +140,12 @@ bool MakeAntiAlias(int kind, std::unique_ptr<Image> &out) {
     Image other(kind, 1, 1);
     const CRectangulo r;
     bool ok;
-    if (Which == 0) ok = DoAntiAlias(img->desc, r, other.desc, 0);
-    else if (Which == 1) ok = DoAntiAlias2(img->desc, r, other.desc, 0);
-    else ok = kind == 8 && DoAntiAliasBMP(img->desc, 256);
+    if (Which == 0)
+        ok = DoAntiAlias(img->desc, r, other.desc, 0);
+    else if (Which == 1)
+        ok = DoAntiAlias2(img->desc, r, other.desc, 0);
+    else
+        ok = kind == 8 && DoAntiAliasBMP(img->desc, 256);
     if (!ok) return false;
     out = std::move(img);
     return true;
@@ -177,8 +188,8 @@ PRESET(0) PRESET(1) PRESET(2) PRESET(3) PRESET(4) PRESET(5) PRESET(6) PRESET(7) 
 PRESET(11) PRESET(12) PRESET(13) PRESET(14) PRESET(15) PRESET(16) PRESET(17) PRESET(18) PRESET(19) PRESET(20)
 PRESET(21) PRESET(22) PRESET(23)
 #undef PRESET
-// clang-format on
-const GalleryRegistrar g_aa({"DoAntiAlias (white disc on black)", "filters", MakeAntiAlias<0>});
+    // clang-format on
+    const GalleryRegistrar g_aa({"DoAntiAlias (white disc on black)", "filters", MakeAntiAlias<0>});
 const GalleryRegistrar g_aa2({"DoAntiAlias2 (white disc on black)", "filters", MakeAntiAlias<1>});
 const GalleryRegistrar g_aabmp({"DoAntiAliasBMP (coded plane)", "filters", MakeAntiAlias<2>});
 const GalleryRegistrar g_factor({"DoFactor 128", "filters", MakeFactor});

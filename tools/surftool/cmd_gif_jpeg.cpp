@@ -33,7 +33,8 @@ int DecodeGifFrames(std::vector<uint8_t> &file, int kind, bool alpha, F each) {
     if (alpha) GreyPalette(img);
     int frames = 0;
     while (LoadGIFNext(img.desc, file.data(), gif, raw)) {
-        const bool ok = alpha ? LoadGIFAlpha(img.desc, file.data(), gif, raw) : LoadGIF(img.desc, file.data(), gif, raw);
+        const bool ok =
+            alpha ? LoadGIFAlpha(img.desc, file.data(), gif, raw) : LoadGIF(img.desc, file.data(), gif, raw);
         if (!ok) break;
         each(frames++, img);
     }
@@ -99,7 +100,9 @@ bool GifEntry(const char *rel, int frame, int kind, bool alpha, std::unique_ptr<
 }
 
 bool GifStill(int kind, std::unique_ptr<Image> &out) { return GifEntry("gif/still.gif", 0, kind, false, out); }
-bool GifInterlaced(int kind, std::unique_ptr<Image> &out) { return GifEntry("gif/interlaced.gif", 0, kind, false, out); }
+bool GifInterlaced(int kind, std::unique_ptr<Image> &out) {
+    return GifEntry("gif/interlaced.gif", 0, kind, false, out);
+}
 bool GifAnimFrame(int kind, std::unique_ptr<Image> &out) { return GifEntry("gif/anim_local.gif", 2, kind, false, out); }
 bool GifAlpha(int kind, std::unique_ptr<Image> &out) { return kind == 8 && GifEntry("gif/still.gif", 0, 8, true, out); }
 bool Jpeg420(int kind, std::unique_ptr<Image> &out) {

@@ -24,10 +24,9 @@ inline unsigned Key565(uint32_t c) { return ((c >> 8) & 0xF800) | ((c >> 5) & 0x
 // Any image redrawn in the given format; 8 bits through the model palette
 // and the table's dither.
 std::unique_ptr<Image> InFormat(const TSurfDesc &from, int kind) {
-    unsigned char (*table)[65536] = kind == 8 ? ModelTable() : nullptr;
-    return Redrawn(from, kind, [&](uint32_t c, int x, int y) {
-        return table ? uint32_t(table[(x + y) % 2 == 0][Key565(c)]) : c;
-    });
+    unsigned char(*table)[65536] = kind == 8 ? ModelTable() : nullptr;
+    return Redrawn(from, kind,
+                   [&](uint32_t c, int x, int y) { return table ? uint32_t(table[(x + y) % 2 == 0][Key565(c)]) : c; });
 }
 
 // An 8-bit plane from the green channel of an image.
@@ -79,7 +78,8 @@ int RunMix(const Args &a) {
     std::unique_ptr<Image> srcIn = ReadPng(a.Pos(1, "source PNG"));
     const std::string out = a.Pos(2, "output PNG");
     std::unique_ptr<Image> dst = InFormat(dstIn->desc, kind), src = InFormat(srcIn->desc, kind);
-    const CRectangulo r(a.Int("x", 0), a.Int("y", 0), a.Int("x", 0) + src->desc.width, a.Int("y", 0) + src->desc.height);
+    const CRectangulo r(a.Int("x", 0), a.Int("y", 0), a.Int("x", 0) + src->desc.width,
+                        a.Int("y", 0) + src->desc.height);
     const int level = a.Int("level", 128);
     if (level < 0 || level > 65535) throw Failure("--level wants 0 to 65535");
     bool ok;
@@ -100,14 +100,13 @@ int RunMix(const Args &a) {
     return 0;
 }
 
-const CommandRegistrar mix_cmd(
-    {"mix", "mix a source image into a destination at a level or through an alpha map",
-     "surftool mix [--format 8|565|555|1555|4444|24|32] [--level 0-256] [--alpha MAP.png]\n"
-     "             [--x N --y N] DST.png SRC.png OUT.png\n"
-     "  Without --alpha: the level form (default level 128).\n"
-     "  With --alpha (grey levels of MAP.png are the alpha values): the alpha-map form,\n"
-     "  or with --level as well the scaled form (not in format 8).",
-     RunMix, 3});
+const CommandRegistrar mix_cmd({"mix", "mix a source image into a destination at a level or through an alpha map",
+                                "surftool mix [--format 8|565|555|1555|4444|24|32] [--level 0-256] [--alpha MAP.png]\n"
+                                "             [--x N --y N] DST.png SRC.png OUT.png\n"
+                                "  Without --alpha: the level form (default level 128).\n"
+                                "  With --alpha (grey levels of MAP.png are the alpha values): the alpha-map form,\n"
+                                "  or with --level as well the scaled form (not in format 8).",
+                                RunMix, 3});
 
 int RunMask(const Args &a) {
     const int kind = ParseFormat(a.Get("format", "32"));

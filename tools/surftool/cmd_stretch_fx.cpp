@@ -63,12 +63,11 @@ int RunRotate(const Args &a) {
     return 0;
 }
 
-const CommandRegistrar rotate_cmd(
-    {"rotate", "turn an image by quarter or half turns, optionally mirrored",
-     "surftool rotate [--in IN.png] [--format F] [--turn T] OUT.png\n"
-     "T: 0 copy, 1 quarter anticlockwise (default), 2 half, 3 quarter clockwise;\n"
-     "   4 to 7 the same, mirrored left to right. Without --in a test card is turned.",
-     RunRotate, 1});
+const CommandRegistrar rotate_cmd({"rotate", "turn an image by quarter or half turns, optionally mirrored",
+                                   "surftool rotate [--in IN.png] [--format F] [--turn T] OUT.png\n"
+                                   "T: 0 copy, 1 quarter anticlockwise (default), 2 half, 3 quarter clockwise;\n"
+                                   "   4 to 7 the same, mirrored left to right. Without --in a test card is turned.",
+                                   RunRotate, 1});
 
 int RunFader(const Args &a) {
     const int kind = ParseFormat(a.Get("format", "32"));
@@ -101,8 +100,8 @@ bool MakeBox(int kind, std::unique_ptr<Image> &out) {
     if (kind != 24 && kind != 32) return false;
     std::unique_ptr<Image> in = TestCard(kind, 512, 320);
     out.reset(new Image(kind, 128, 80));
-    StretchBitmap(out->desc, CRectangulo(0, 0, 128, 80), in->desc, CRectangulo(0, 0, 512, 320), int(in->desc.bpp),
-                  true, false);
+    StretchBitmap(out->desc, CRectangulo(0, 0, 128, 80), in->desc, CRectangulo(0, 0, 512, 320), int(in->desc.bpp), true,
+                  false);
     return true;
 }
 const GalleryRegistrar g_box({"StretchBitmap reduce", "blit", MakeBox});
@@ -159,9 +158,12 @@ bool MakeBlur(int kind, std::unique_ptr<Image> &out) {
     std::unique_ptr<Image> mask = Blob(256, 160);
     const CRectangulo r(0, 0, 256, 160);
     bool ok;
-    if (Which == 0) ok = FiltroMotionMask(out->desc, mask->desc, r, CPunto(0, 0), 256);
-    else if (Which == 1) ok = FiltroMotionBlur(out->desc, mask->desc, r, CPunto(0, 0), 0x00FFC040, 16, 0.5f);
-    else ok = FiltroBrilloBlur(out->desc, mask->desc, r, CPunto(0, 0), 0x0040C0FF, 12, 0.0f);
+    if (Which == 0)
+        ok = FiltroMotionMask(out->desc, mask->desc, r, CPunto(0, 0), 256);
+    else if (Which == 1)
+        ok = FiltroMotionBlur(out->desc, mask->desc, r, CPunto(0, 0), 0x00FFC040, 16, 0.5f);
+    else
+        ok = FiltroBrilloBlur(out->desc, mask->desc, r, CPunto(0, 0), 0x0040C0FF, 12, 0.0f);
     return ok && kind != 8;
 }
 const GalleryRegistrar g_mask({"FiltroMotionMask", "effects", MakeBlur<0>});

@@ -92,8 +92,8 @@ unsigned long Args::Colour(const std::string &key, unsigned long def) const {
 
 CPunto ParsePoint(const std::string &s, const std::string &what) {
     int x = 0, y = 0, used = 0;
-    if (sscanf(s.c_str(), "%d,%d%n", &x, &y, &used) != 2 || size_t(used) != s.size() ||
-        x < -1000000 || x > 1000000 || y < -1000000 || y > 1000000)
+    if (sscanf(s.c_str(), "%d,%d%n", &x, &y, &used) != 2 || size_t(used) != s.size() || x < -1000000 || x > 1000000 ||
+        y < -1000000 || y > 1000000)
         throw Failure(what + " wants a point X,Y, not '" + s + "'");
     return CPunto(x, y);
 }

@@ -25,7 +25,7 @@ struct UsageError : Failure {
 
 // "--key value" options and plain positional arguments.
 class Args {
-public:
+  public:
     // flags: options that take no value ("[--alpha]" in a usage text), so
     // that the argument after them stays positional.
     Args(int argc, char **argv, int first, const std::vector<std::string> &flags = {});
@@ -46,21 +46,21 @@ public:
     // Refuses positional arguments beyond the first n.
     void AtMost(size_t n) const;
 
-private:
+  private:
     std::map<std::string, std::string> opts_;
     std::vector<std::string> pos_;
 };
 
 // A surface that owns its pixels and palette.
 class Image {
-public:
+  public:
     Image(int kind, int width, int height);
     TSurfDesc desc;
     TRGBA palette[256];
     int kind;
     uint8_t *Row(int y) { return desc.bits + static_cast<ptrdiff_t>(y) * desc.scanWidth; }
 
-private:
+  private:
     std::vector<uint8_t> mem_;
 };
 

@@ -6,15 +6,13 @@
 
 namespace {
 
-std::string Text(HWND h)
-{
+std::string Text(HWND h) {
     char buf[1024] = {};
     GetWindowTextA(h, buf, sizeof buf);
     return buf;
 }
 
-std::string ClassOf(HWND h)
-{
+std::string ClassOf(HWND h) {
     char buf[256] = {};
     GetClassNameA(h, buf, sizeof buf);
     return buf;
@@ -25,36 +23,30 @@ struct Found {
     std::vector<HWND> windows;
 };
 
-BOOL CALLBACK Collect(HWND h, LPARAM lp)
-{
-    Found* f = reinterpret_cast<Found*>(lp);
+BOOL CALLBACK Collect(HWND h, LPARAM lp) {
+    Found *f = reinterpret_cast<Found *>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
-    if (pid == f->pid && IsWindowVisible(h))
-        f->windows.push_back(h);
+    if (pid == f->pid && IsWindowVisible(h)) f->windows.push_back(h);
     return TRUE;
 }
 
-BOOL CALLBACK CollectChildren(HWND h, LPARAM lp)
-{
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+BOOL CALLBACK CollectChildren(HWND h, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND> *>(lp)->push_back(h);
     return TRUE;
 }
 
-std::vector<HWND> Children(HWND h)
-{
+std::vector<HWND> Children(HWND h) {
     std::vector<HWND> v;
     EnumChildWindows(h, CollectChildren, LPARAM(&v));
     return v;
 }
 
-Box ReadBox(HWND h)
-{
+Box ReadBox(HWND h) {
     Box b;
     b.title = Text(h);
     for (HWND c : Children(h)) {
-        if (_stricmp(ClassOf(c).c_str(), "Static") != 0)
-            continue;
+        if (_stricmp(ClassOf(c).c_str(), "Static") != 0) continue;
         LONG style = GetWindowLongA(c, GWL_STYLE);
         if ((style & SS_TYPEMASK) == SS_ICON) {
             b.icon = b.icon || (IsWindowVisible(c) && SendMessageA(c, STM_GETICON, 0, 0) != 0);
@@ -67,8 +59,7 @@ Box ReadBox(HWND h)
     return b;
 }
 
-DialogSeen ReadDialog(HWND h)
-{
+DialogSeen ReadDialog(HWND h) {
     DialogSeen d;
     d.found = true;
     d.title = Text(h);
@@ -83,21 +74,19 @@ DialogSeen ReadDialog(HWND h)
         k.text = Text(c);
         k.style = DWORD(GetWindowLongA(c, GWL_STYLE));
         GetWindowRect(c, &k.rect);
-        MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&k.rect), 2);
+        MapWindowPoints(nullptr, h, reinterpret_cast<POINT *>(&k.rect), 2);
         d.controls.push_back(k);
     }
     return d;
 }
 
-void Click(HWND window, int id)
-{
+void Click(HWND window, int id) {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(window, id)));
 }
 
-} // namespace
+}  // namespace
 
-void RunUpdater(const std::string& exe, const std::string& folder, Session& s)
-{
+void RunUpdater(const std::string &exe, const std::string &folder, Session &s) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -120,19 +109,16 @@ void RunUpdater(const std::string& exe, const std::string& folder, Session& s)
         Found f{pi.dwProcessId, {}};
         EnumWindows(Collect, LPARAM(&f));
         for (HWND h : f.windows) {
-            if (handled.count(h))
-                continue;
+            if (handled.count(h)) continue;
             if (GetDlgItem(h, 1006)) {
                 // Visible from its template on, it is ready once titled.
-                if (Text(h).empty())
-                    continue;
+                if (Text(h).empty()) continue;
                 dialog = h;
                 handled.insert(h);
                 s.dialog = ReadDialog(h);
                 continue;
             }
-            if (ClassOf(h) != "#32770")
-                continue;
+            if (ClassOf(h) != "#32770") continue;
             handled.insert(h);
             s.boxes.push_back(ReadBox(h));
             int answer = IDOK;

@@ -10,8 +10,8 @@
 
 struct Box {
     std::string title, text;
-    bool icon = false;       // a visible icon beside the text
-    bool okCancel = false;   // an OK and a Cancel button
+    bool icon = false;      // a visible icon beside the text
+    bool okCancel = false;  // an OK and a Cancel button
 };
 
 struct Control {
@@ -33,7 +33,7 @@ enum class Press { Nothing, Install, Cancel };
 
 struct Session {
     Press press = Press::Nothing;
-    std::deque<int> answers;   // IDOK / IDCANCEL for the boxes in turn; IDOK after
+    std::deque<int> answers;  // IDOK / IDCANCEL for the boxes in turn; IDOK after
     // Called with the main dialog while the patch runs (the total bar moved).
     void (*duringPatch)(HWND dialog, HANDLE thread) = nullptr;
 
@@ -44,4 +44,4 @@ struct Session {
 };
 
 // Starts exe in folder and plays the session to the program's end.
-void RunUpdater(const std::string& exe, const std::string& folder, Session& s);
+void RunUpdater(const std::string &exe, const std::string &folder, Session &s);

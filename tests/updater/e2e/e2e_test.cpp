@@ -26,8 +26,7 @@ const char kTitle[] = "KORVANTE Aggiornamento";
 const char kPlain[] = "utils.dll: plain build";
 const char kMmx[] = "utilsmmx.dll: MMX build";
 
-int RunCommand(std::string cmd, const std::string& folder = "")
-{
+int RunCommand(std::string cmd, const std::string &folder = "") {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -42,30 +41,25 @@ int RunCommand(std::string cmd, const std::string& folder = "")
     return int(code);
 }
 
-std::string ReadFile(const fs::path& p)
-{
+std::string ReadFile(const fs::path &p) {
     std::ifstream f(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-void WriteFile(const fs::path& p, const std::string& data)
-{
+void WriteFile(const fs::path &p, const std::string &data) {
     fs::create_directories(p.parent_path());
     std::ofstream f(p, std::ios::binary);
     f.write(data.data(), std::streamsize(data.size()));
 }
 
-std::string Random(size_t n, unsigned seed)
-{
+std::string Random(size_t n, unsigned seed) {
     std::mt19937 g(seed);
     std::string s(n, '\0');
-    for (char& c : s)
-        c = char(g());
+    for (char &c : s) c = char(g());
     return s;
 }
 
-std::string SystemCopy()
-{
+std::string SystemCopy() {
     char buf[MAX_PATH];
     GetSystemDirectoryA(buf, MAX_PATH);
     return std::string(buf) + "\\patchw32.dll";
@@ -74,9 +68,8 @@ std::string SystemCopy()
 using Files = std::map<std::string, std::string>;
 
 class E2E : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         root = fs::path(g_work) / ::testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(root);
         kit = root / "kit";
@@ -88,39 +81,33 @@ protected:
                 {"leggimi.txt", "Versione 1.0\r\n"},
                 {"save\\partido.dat", "stale save"},
                 {"save\\altro.sav", "kept"}};
-        for (auto& [name, data] : olds)
-            WriteFile(game / name, data);
+        for (auto &[name, data] : olds) WriteFile(game / name, data);
         SetRegistry(game.string());
     }
 
-    void TearDown() override
-    {
-        if (!HasFailure())
-            fs::remove_all(root);
+    void TearDown() override {
+        if (!HasFailure()) fs::remove_all(root);
     }
 
-    void SetRegistry(const std::string& dir)
-    {
-        ASSERT_EQ(RunCommand("reg.exe add \"HKLM\\SOFTWARE\\BRELLOWAY\\KORVANTE\" /v DIR /t REG_SZ /d \"" + dir + "\" /f"), 0);
+    void SetRegistry(const std::string &dir) {
+        ASSERT_EQ(
+            RunCommand("reg.exe add \"HKLM\\SOFTWARE\\BRELLOWAY\\KORVANTE\" /v DIR /t REG_SZ /d \"" + dir + "\" /f"),
+            0);
     }
     void DeleteRegistry() { RunCommand("reg.exe delete \"HKLM\\SOFTWARE\\BRELLOWAY\" /f"); }
 
     // The kit: updater.exe with a probe, the engine, both utils builds and a
     // patch from the game's current files to news.
-    void MakeKit(const Files& news, const char* probe = "probe1", bool engine = true, bool patch = true)
-    {
+    void MakeKit(const Files &news, const char *probe = "probe1", bool engine = true, bool patch = true) {
         fs::copy_file(fs::path(g_bin) / "updater.exe", kit / "updater.exe");
         fs::copy_file(fs::path(g_bin) / probe / "CPUID.dll", kit / "CPUID.dll");
-        if (engine)
-            fs::copy_file(fs::path(g_bin) / "PATCHW32.DLL", kit / "PATCHW32.DLL");
+        if (engine) fs::copy_file(fs::path(g_bin) / "PATCHW32.DLL", kit / "PATCHW32.DLL");
         WriteFile(kit / "utils.dll", kPlain);
         WriteFile(kit / "utilsmmx.dll", kMmx);
-        if (!patch)
-            return;
-        for (auto& [name, data] : news) {
+        if (!patch) return;
+        for (auto &[name, data] : news) {
             auto it = olds.find(name);
-            if (it != olds.end())
-                WriteFile(root / "old" / name, it->second);
+            if (it != olds.end()) WriteFile(root / "old" / name, it->second);
             WriteFile(root / "new" / name, data);
         }
         fs::create_directories(root / "old");
@@ -129,8 +116,7 @@ protected:
         ASSERT_EQ(RunCommand(cmd), 0) << cmd;
     }
 
-    void Run(Session& s)
-    {
+    void Run(Session &s) {
         RunUpdater((kit / "updater.exe").string(), kit.string(), s);
         EXPECT_FALSE(s.timedOut);
         EXPECT_EQ(s.exitCode, 0u);
@@ -138,8 +124,7 @@ protected:
 
     // A kit of news installed through the dialog: one closing box with this
     // message, and the game holding exactly its old files updated by news.
-    void InstallUpdating(const Files& news, const char* message, Session& s)
-    {
+    void InstallUpdating(const Files &news, const char *message, Session &s) {
         MakeKit(news);
         s.press = Press::Install;
         Run(s);
@@ -149,44 +134,37 @@ protected:
     }
 
     // The game folder holds exactly these files, byte for byte.
-    void ExpectGame(const Files& want)
-    {
+    void ExpectGame(const Files &want) {
         Files have;
-        for (auto& e : fs::recursive_directory_iterator(game))
-            if (e.is_regular_file())
-                have[fs::relative(e.path(), game).string()] = ReadFile(e.path());
+        for (auto &e : fs::recursive_directory_iterator(game))
+            if (e.is_regular_file()) have[fs::relative(e.path(), game).string()] = ReadFile(e.path());
         EXPECT_EQ(have.size(), want.size());
-        for (auto& [name, data] : want) {
+        for (auto &[name, data] : want) {
             auto it = have.find(name);
             if (it == have.end())
                 ADD_FAILURE() << name << " is missing";
             else
                 EXPECT_TRUE(it->second == data) << name << " differs";
         }
-        for (auto& [name, data] : have)
-            if (!want.count(name))
-                ADD_FAILURE() << name << " should not be there";
+        for (auto &[name, data] : have)
+            if (!want.count(name)) ADD_FAILURE() << name << " should not be there";
     }
 
     // What set-up alone leaves: the chosen build copied, the save file gone.
-    Files AfterSetUp(const char* build = kMmx)
-    {
+    Files AfterSetUp(const char *build = kMmx) {
         Files f = olds;
         f.erase("save\\partido.dat");
         f["utils.dll"] = build;
         return f;
     }
 
-    static Files With(Files f, const Files& changes)
-    {
-        for (auto& [name, data] : changes)
-            f[name] = data;
+    static Files With(Files f, const Files &changes) {
+        for (auto &[name, data] : changes) f[name] = data;
         return f;
     }
 
-    static void ExpectBox(const Box& b, const std::string& title, const std::string& text, bool icon,
-                          bool okCancel = false)
-    {
+    static void ExpectBox(const Box &b, const std::string &title, const std::string &text, bool icon,
+                          bool okCancel = false) {
         EXPECT_EQ(b.title, title);
         EXPECT_EQ(b.text, text);
         EXPECT_EQ(b.icon, icon) << text;
@@ -197,15 +175,14 @@ protected:
     Files olds;
 };
 
-TEST_F(E2E, OneFileUpdated)
-{
+TEST_F(E2E, OneFileUpdated) {
     Session s;
-    ASSERT_NO_FATAL_FAILURE(InstallUpdating({{"leggimi.txt", "Versione 1.1\r\n"}}, "1 file aggiornato con successo.", s));
+    ASSERT_NO_FATAL_FAILURE(
+        InstallUpdating({{"leggimi.txt", "Versione 1.1\r\n"}}, "1 file aggiornato con successo.", s));
     EXPECT_EQ(ReadFile(SystemCopy()), ReadFile(kit / "PATCHW32.DLL"));
 }
 
-TEST_F(E2E, SeveralFilesUpdatedThroughTheDialog)
-{
+TEST_F(E2E, SeveralFilesUpdatedThroughTheDialog) {
     std::string map = olds["data\\mappa.dat"];
     map.replace(1000, 5000, Random(7000, 9));
     Files news = {{"korvante.exe", Random(80000, 3)},
@@ -216,11 +193,17 @@ TEST_F(E2E, SeveralFilesUpdatedThroughTheDialog)
     ASSERT_NO_FATAL_FAILURE(InstallUpdating(news, "4 files aggiornati con successo.", s));
 
     // The dialog as it stood before any button was pressed.
-    const DialogSeen& d = s.dialog;
+    const DialogSeen &d = s.dialog;
     ASSERT_TRUE(d.found);
     EXPECT_EQ(d.title, kTitle);
     EXPECT_EQ(d.style & (WS_POPUP | WS_VISIBLE | WS_CAPTION), DWORD(WS_POPUP | WS_VISIBLE));
-    struct Want { int id; const char* cls; const char* text; DWORD style; int x, y, cx, cy; };
+    struct Want {
+        int id;
+        const char *cls;
+        const char *text;
+        DWORD style;
+        int x, y, cx, cy;
+    };
     const Want wants[] = {
         {2, "Button", "Annulla", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 150, 105, 50, 14},
         {1, "Button", "Installare", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 210, 105, 50, 14},
@@ -229,8 +212,8 @@ TEST_F(E2E, SeveralFilesUpdatedThroughTheDialog)
     };
     ASSERT_EQ(d.controls.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
-        const Control& c = d.controls[i];
-        const Want& w = wants[i];
+        const Control &c = d.controls[i];
+        const Want &w = wants[i];
         EXPECT_EQ(c.id, w.id);
         EXPECT_EQ(_stricmp(c.cls.c_str(), w.cls), 0) << c.cls;
         EXPECT_EQ(c.text, w.text);
@@ -248,14 +231,13 @@ TEST_F(E2E, SeveralFilesUpdatedThroughTheDialog)
 }
 
 struct ProbeCase {
-    const char* probe;
-    const char* build;
+    const char *probe;
+    const char *build;
 };
 
 class CancelAtFirstScreen : public E2E, public ::testing::WithParamInterface<ProbeCase> {};
 
-TEST_P(CancelAtFirstScreen, InstallsTheBuildAndDeletesTheSaveButPatchesNothing)
-{
+TEST_P(CancelAtFirstScreen, InstallsTheBuildAndDeletesTheSaveButPatchesNothing) {
     MakeKit({{"leggimi.txt", "Versione 1.1\r\n"}}, GetParam().probe);
     Session s;
     s.press = Press::Cancel;
@@ -266,26 +248,23 @@ TEST_P(CancelAtFirstScreen, InstallsTheBuildAndDeletesTheSaveButPatchesNothing)
 
 INSTANTIATE_TEST_SUITE_P(Probe, CancelAtFirstScreen,
                          ::testing::Values(ProbeCase{"probe0", kPlain}, ProbeCase{"probe1", kMmx}),
-                         [](const ::testing::TestParamInfo<ProbeCase>& i) {
+                         [](const ::testing::TestParamInfo<ProbeCase> &i) {
                              return std::string(i.param.probe[5] == '0' ? "NoMmx" : "Mmx");
                          });
 
 struct SetUpFailure {
-    const char* name;
+    const char *name;
     bool registry, engine, entryPoint, patch;
-    const char* text;
+    const char *text;
 };
 
 class SetUpFails : public E2E, public ::testing::WithParamInterface<SetUpFailure> {};
 
-TEST_P(SetUpFails, ShowsItsMessageAndLeavesTheGameAlone)
-{
-    const SetUpFailure& c = GetParam();
-    if (!c.registry)
-        DeleteRegistry();
+TEST_P(SetUpFails, ShowsItsMessageAndLeavesTheGameAlone) {
+    const SetUpFailure &c = GetParam();
+    if (!c.registry) DeleteRegistry();
     MakeKit({{"leggimi.txt", "Versione 1.1\r\n"}}, "probe1", c.engine, c.patch);
-    if (!c.entryPoint)
-        fs::copy_file(fs::path(g_bin) / "CPUID.dll", kit / "PATCHW32.DLL");
+    if (!c.entryPoint) fs::copy_file(fs::path(g_bin) / "CPUID.dll", kit / "PATCHW32.DLL");
     Session s;
     Run(s);
     ASSERT_EQ(s.boxes.size(), 1u);
@@ -293,17 +272,18 @@ TEST_P(SetUpFails, ShowsItsMessageAndLeavesTheGameAlone)
     ExpectGame(olds);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SetUpFails, ::testing::Values(
-    SetUpFailure{"NoRegistryKey", false, true, true, true, "E' necessario avere installato KORVANTE."},
-    SetUpFailure{"NoPatchFile", true, true, true, false, "Manca il file: 'QMBPATCH36.RTP'"},
-    SetUpFailure{"NoEngine", true, false, true, true,
-                 "Non \xE8 stata trovata la DLL necessaria per eseguire il programma."},
-    SetUpFailure{"EngineWithoutEntryPoint", true, false, false, true,
-                 "Non \xE8 stata trovata la DLL necessaria per eseguire il programma."}),
-    [](const ::testing::TestParamInfo<SetUpFailure>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Table, SetUpFails,
+    ::testing::Values(SetUpFailure{"NoRegistryKey", false, true, true, true,
+                                   "E' necessario avere installato KORVANTE."},
+                      SetUpFailure{"NoPatchFile", true, true, true, false, "Manca il file: 'QMBPATCH36.RTP'"},
+                      SetUpFailure{"NoEngine", true, false, true, true,
+                                   "Non \xE8 stata trovata la DLL necessaria per eseguire il programma."},
+                      SetUpFailure{"EngineWithoutEntryPoint", true, false, false, true,
+                                   "Non \xE8 stata trovata la DLL necessaria per eseguire il programma."}),
+    [](const ::testing::TestParamInfo<SetUpFailure> &i) { return std::string(i.param.name); });
 
-TEST_F(E2E, MissingGameFileIsNamedAndNothingIsPatched)
-{
+TEST_F(E2E, MissingGameFileIsNamedAndNothingIsPatched) {
     Files news = {{"korvante.exe", Random(80000, 3)}, {"leggimi.txt", "Versione 1.1\r\n"}};
     MakeKit(news);
     fs::remove(game / "leggimi.txt");
@@ -318,20 +298,19 @@ TEST_F(E2E, MissingGameFileIsNamedAndNothingIsPatched)
 }
 
 struct WarningCase {
-    const char* name;
+    const char *name;
     int answer;
     int updatedFiles;
-    const char* report;
+    const char *report;
 };
 
 class Warning : public E2E, public ::testing::WithParamInterface<WarningCase> {};
 
 // leggimi.txt is already the new version: the engine warns about it.
-TEST_P(Warning, AnsweredByTheUser)
-{
-    const WarningCase& c = GetParam();
-    Files news = {{"korvante.exe", Random(80000, 3)}, {"leggimi.txt", "Versione 1.1\r\n"},
-                  {"save\\altro.sav", "converted"}};
+TEST_P(Warning, AnsweredByTheUser) {
+    const WarningCase &c = GetParam();
+    Files news = {
+        {"korvante.exe", Random(80000, 3)}, {"leggimi.txt", "Versione 1.1\r\n"}, {"save\\altro.sav", "converted"}};
     MakeKit(news);
     WriteFile(game / "leggimi.txt", news["leggimi.txt"]);
     olds["leggimi.txt"] = news["leggimi.txt"];
@@ -344,18 +323,16 @@ TEST_P(Warning, AnsweredByTheUser)
               true);
     ExpectBox(s.boxes[1], kTitle, c.report, c.updatedFiles == 0);
     Files want = With(AfterSetUp(), {{"korvante.exe", news["korvante.exe"]}});
-    if (c.answer == IDOK)
-        want["save\\altro.sav"] = "converted";
+    if (c.answer == IDOK) want["save\\altro.sav"] = "converted";
     ExpectGame(want);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answer, Warning, ::testing::Values(
-    WarningCase{"Cancel", IDCANCEL, 1, "1 file aggiornato con successo."},
-    WarningCase{"Ok", IDOK, 2, "2 files aggiornati con successo."}),
-    [](const ::testing::TestParamInfo<WarningCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Answer, Warning,
+                         ::testing::Values(WarningCase{"Cancel", IDCANCEL, 1, "1 file aggiornato con successo."},
+                                           WarningCase{"Ok", IDOK, 2, "2 files aggiornati con successo."}),
+                         [](const ::testing::TestParamInfo<WarningCase> &i) { return std::string(i.param.name); });
 
-TEST_F(E2E, NothingToDoStopsQuietly)
-{
+TEST_F(E2E, NothingToDoStopsQuietly) {
     Files news = {{"leggimi.txt", "Versione 1.1\r\n"}};
     MakeKit(news);
     WriteFile(game / "leggimi.txt", news["leggimi.txt"]);
@@ -369,30 +346,37 @@ TEST_F(E2E, NothingToDoStopsQuietly)
 }
 
 // The resources as compiled into updater.exe, in Italian.
-TEST(Resources, DialogBitmapAndIcon)
-{
+TEST(Resources, DialogBitmapAndIcon) {
     HMODULE m = LoadLibraryExA((g_bin + "\\updater.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(m, nullptr);
     const WORD italian = MAKELANGID(LANG_ITALIAN, SUBLANG_ITALIAN);
-    auto load = [&](LPCSTR type, int id) -> const BYTE* {
+    auto load = [&](LPCSTR type, int id) -> const BYTE * {
         HRSRC r = FindResourceExA(m, type, MAKEINTRESOURCEA(id), italian);
-        return r ? static_cast<const BYTE*>(LockResource(LoadResource(m, r))) : nullptr;
+        return r ? static_cast<const BYTE *>(LockResource(LoadResource(m, r))) : nullptr;
     };
 
-    const BYTE* p = load(RT_DIALOG, 101);
+    const BYTE *p = load(RT_DIALOG, 101);
     ASSERT_NE(p, nullptr);
-    auto word = [&p]() { WORD w; memcpy(&w, p, 2); p += 2; return w; };
-    auto dword = [&p]() { DWORD d; memcpy(&d, p, 4); p += 4; return d; };
+    auto word = [&p]() {
+        WORD w;
+        memcpy(&w, p, 2);
+        p += 2;
+        return w;
+    };
+    auto dword = [&p]() {
+        DWORD d;
+        memcpy(&d, p, 4);
+        p += 4;
+        return d;
+    };
     auto text = [&]() {  // a name or an ordinal, as "#n"
         std::string s;
         WORD w = word();
-        if (w == 0xFFFF)
-            return "#" + std::to_string(word());
-        for (; w; w = word())
-            s += char(w);
+        if (w == 0xFFFF) return "#" + std::to_string(word());
+        for (; w; w = word()) s += char(w);
         return s;
     };
-    const BYTE* start = p;
+    const BYTE *start = p;
     EXPECT_EQ(dword(), 0x90000BD4u);
     EXPECT_EQ(dword(), 0u);
     WORD count = word();
@@ -406,7 +390,12 @@ TEST(Resources, DialogBitmapAndIcon)
     EXPECT_EQ(text(), "");  // title
     EXPECT_EQ(word(), 8);
     EXPECT_EQ(text(), "MS Sans Serif");
-    struct Item { DWORD style; int x, y, cx, cy, id; const char* cls; const char* text; };
+    struct Item {
+        DWORD style;
+        int x, y, cx, cy, id;
+        const char *cls;
+        const char *text;
+    };
     const Item items[] = {
         {WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 150, 105, 50, 14, 2, "#128", "Annulla"},
         {WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 210, 105, 50, 14, 1, "#128", "Installare"},
@@ -415,7 +404,7 @@ TEST(Resources, DialogBitmapAndIcon)
     };
     for (int i = 0; i < count && i < 4; ++i) {
         p = start + ((p - start + 3) & ~3);
-        const Item& it = items[i];
+        const Item &it = items[i];
         EXPECT_EQ(dword(), it.style) << it.text;
         EXPECT_EQ(dword(), 0u);
         EXPECT_EQ(short(word()), it.x);
@@ -426,12 +415,13 @@ TEST(Resources, DialogBitmapAndIcon)
         std::string cls = text();
         // windres writes class names in capitals; they match regardless of case.
         EXPECT_TRUE(_stricmp(cls.c_str(), it.cls) == 0 ||
-                    (std::string(it.cls) == "#128" && _stricmp(cls.c_str(), "Button") == 0)) << cls;
+                    (std::string(it.cls) == "#128" && _stricmp(cls.c_str(), "Button") == 0))
+            << cls;
         EXPECT_EQ(text(), it.text);
         EXPECT_EQ(word(), 0);
     }
 
-    const BYTE* bmp = load(RT_BITMAP, 103);
+    const BYTE *bmp = load(RT_BITMAP, 103);
     ASSERT_NE(bmp, nullptr);
     BITMAPINFOHEADER bi;
     memcpy(&bi, bmp, sizeof bi);
@@ -439,13 +429,13 @@ TEST(Resources, DialogBitmapAndIcon)
     EXPECT_EQ(bi.biHeight, 220);
     EXPECT_EQ(bi.biBitCount, 8);
 
-    const BYTE* group = load(RT_GROUP_ICON, 104);
+    const BYTE *group = load(RT_GROUP_ICON, 104);
     ASSERT_NE(group, nullptr);
     WORD n;
     memcpy(&n, group + 4, 2);
     std::set<std::pair<int, int>> kinds;  // size, bits per pixel
     for (int i = 0; i < n; ++i) {
-        const BYTE* e = group + 6 + 14 * i;
+        const BYTE *e = group + 6 + 14 * i;
         WORD bits;
         memcpy(&bits, e + 6, 2);
         kinds.insert({e[0], bits});
@@ -458,8 +448,7 @@ std::string g_shot;
 
 // Copies the screen from (x, y) into pixels, laid out as bi says: its width,
 // height (negative: top-down) and bits per pixel; the rest is filled in here.
-void GrabScreen(int x, int y, BITMAPINFOHEADER& bi, void* pixels)
-{
+void GrabScreen(int x, int y, BITMAPINFOHEADER &bi, void *pixels) {
     const int w = bi.biWidth, h = bi.biHeight < 0 ? -bi.biHeight : bi.biHeight;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
@@ -469,14 +458,13 @@ void GrabScreen(int x, int y, BITMAPINFOHEADER& bi, void* pixels)
     SelectObject(mem, old);
     bi.biSize = sizeof bi;
     bi.biPlanes = 1;
-    GetDIBits(mem, bmp, 0, UINT(h), pixels, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    GetDIBits(mem, bmp, 0, UINT(h), pixels, reinterpret_cast<BITMAPINFO *>(&bi), DIB_RGB_COLORS);
     DeleteObject(bmp);
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
 }
 
-void SaveScreenArea(HWND window, const std::string& path)
-{
+void SaveScreenArea(HWND window, const std::string &path) {
     RECT r;
     GetWindowRect(window, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
@@ -492,8 +480,8 @@ void SaveScreenArea(HWND window, const std::string& path)
     fh.bfOffBits = sizeof fh + sizeof bi;
     fh.bfSize = fh.bfOffBits + DWORD(pixels.size());
     std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
-    f.write(reinterpret_cast<const char*>(&bi), sizeof bi);
+    f.write(reinterpret_cast<const char *>(&fh), sizeof fh);
+    f.write(reinterpret_cast<const char *>(&bi), sizeof bi);
     f.write(pixels.data(), std::streamsize(pixels.size()));
 }
 
@@ -501,8 +489,7 @@ void SaveScreenArea(HWND window, const std::string& path)
 // label rectangles of the client area; the background has none there.
 int g_labelPixels[2] = {-1, -1};
 
-void CountLabelPixels(HWND dialog)
-{
+void CountLabelPixels(HWND dialog) {
     const RECT labels[2] = {{39, 128, 239, 148}, {225, 128, 425, 148}};
     POINT origin = {0, 0};
     ClientToScreen(dialog, &origin);
@@ -520,7 +507,8 @@ void CountLabelPixels(HWND dialog)
         for (int y = labels[i].top; y < labels[i].bottom; ++y)
             for (int x = labels[i].left; x < labels[i].right && x < w; ++x) {
                 const uint32_t p = px[size_t(y) * w + x];
-                n += within(int(p >> 16 & 0xFF), 0xFF) && within(int(p >> 8 & 0xFF), 0xEF) && within(int(p & 0xFF), 0x9C);
+                n += within(int(p >> 16 & 0xFF), 0xFF) && within(int(p >> 8 & 0xFF), 0xEF) &&
+                     within(int(p & 0xFF), 0x9C);
             }
         g_labelPixels[i] = n;
     }
@@ -528,12 +516,10 @@ void CountLabelPixels(HWND dialog)
 
 // Half way through a big file, the program held still meanwhile, both labels
 // must show. With UPDATER_SCREENSHOT=file.bmp it also photographs the dialog.
-TEST_F(E2E, Screenshot)
-{
+TEST_F(E2E, Screenshot) {
     char path[MAX_PATH] = {};
     g_shot.clear();
-    if (GetEnvironmentVariableA("UPDATER_SCREENSHOT", path, MAX_PATH))
-        g_shot = path;
+    if (GetEnvironmentVariableA("UPDATER_SCREENSHOT", path, MAX_PATH)) g_shot = path;
     std::string map = olds["data\\mappa.dat"];
     map[10] ^= 1;
     Files news = {{"data\\mappa.dat", map}, {"korvante.exe", Random(48 << 20, 7)}, {"leggimi.txt", "1.1"}};
@@ -544,8 +530,7 @@ TEST_F(E2E, Screenshot)
         SuspendThread(thread);
         Sleep(300);
         CountLabelPixels(dialog);
-        if (!g_shot.empty())
-            SaveScreenArea(dialog, g_shot);
+        if (!g_shot.empty()) SaveScreenArea(dialog, g_shot);
         ResumeThread(thread);
     };
     Run(s);
@@ -559,10 +544,9 @@ TEST_F(E2E, Screenshot)
     }
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char **argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc != 3) {
         fprintf(stderr, "usage: updater_e2e BIN_FOLDER WORK_FOLDER\n");
