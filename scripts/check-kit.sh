@@ -17,8 +17,12 @@ system_dlls='^(KERNEL32|USER32|GDI32|ADVAPI32|COMCTL32|COMDLG32|SHELL32|OLE32|ms
 exports_of_dll() { $objdump -p "$1" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[ \t]*\[/{print $NF} t&&/^$/{t=0}' | sort -u; }
 imports_of() { $objdump -p "$1" | awk '/DLL Name:/{print $3}' | sort -u; }
 
-# The native library's exported symbols from our own header: C++ names and lu_gPaleta.
-nm -D --defined-only "$native/libutils.so" | awk '{print $3}' | grep -E '^(_Z|lu_gPaleta)' | sort -u > /tmp/kit-native-exports.txt
+# The native library's exported symbols from our own header: C++ names and
+# lu_gPaleta. Instantiations of the standard library's templates (std::vector
+# members) are exported by the ELF build as libstdc++ marks them, but are not
+# ours to export from the DLLs.
+nm -D --defined-only "$native/libutils.so" | awk '{print $3}' | grep -E '^(_Z|lu_gPaleta)' |
+  grep -v -E '^_Z(N[KV]*)?St' | sort -u > /tmp/kit-native-exports.txt
 echo "native exports: $(wc -l < /tmp/kit-native-exports.txt)"
 
 for dll in utils.dll utilsmmx.dll; do
