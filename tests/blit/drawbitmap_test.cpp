@@ -5,6 +5,7 @@
 
 #include "tests/common/testsurf.h"
 
+using kvtest::NarrowRGB;
 using kvtest::Rng;
 using kvtest::TestSurface;
 
@@ -19,19 +20,8 @@ void SetPx(TestSurface &s, int x, int y, uint32_t v) { memcpy(s.Row(y) + x * int
 
 // A palette entry as each destination kind stores it.
 uint32_t Expanded(int kind, const TRGBA &e) {
-    switch (kind) {
-        case 16:
-            return ((e.r >> 3) << 11) | ((e.g >> 2) << 5) | (e.b >> 3);
-        case 17:
-        case 18:
-            return ((e.r >> 3) << 10) | ((e.g >> 3) << 5) | (e.b >> 3);
-        case 19:
-            return ((e.r >> 4) << 8) | ((e.g >> 4) << 4) | (e.b >> 4);
-        case 24:
-            return (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
-        default:
-            return (uint32_t(e.a) << 24) | (uint32_t(e.r) << 16) | (uint32_t(e.g) << 8) | e.b;
-    }
+    const uint32_t c = NarrowRGB(kind, e.r, e.g, e.b);
+    return kind == 32 ? (uint32_t(e.a) << 24) | c : c;
 }
 
 bool Transparent(const TestSurface &src, uint32_t v) {

@@ -87,6 +87,21 @@ inline void PutWord(TestSurface &s, int x, int y, uint32_t v) {
     uint8_t *p = s.Row(y) + x * 2;
     p[0] = uint8_t(v), p[1] = uint8_t(v >> 8);
 }
+// 8-bit channels as a kind stores them: the 16-bit kinds keep each channel's
+// top bits with their alpha bits 0; 24 and 32 bits hold them whole, alpha 0.
+inline uint32_t NarrowRGB(int kind, uint32_t r, uint32_t g, uint32_t b) {
+    switch (kind) {
+        case 16:
+            return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+        case 17:
+        case 18:
+            return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+        case 19:
+            return ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
+        default:
+            return (r << 16) | (g << 8) | b;
+    }
+}
 // A rectangle that may reach past any edge of a w x h area, or be empty.
 CRectangulo RandomRect(Rng &rng, int w, int h);
 

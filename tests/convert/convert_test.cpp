@@ -11,6 +11,7 @@
 
 using kvtest::AllKinds;
 using kvtest::KindName;
+using kvtest::NarrowRGB;
 using kvtest::Rng;
 using kvtest::TestSurface;
 
@@ -74,18 +75,17 @@ int AlphaBits(int dk, int sk, const Colour &c, bool grey) {
 }
 
 uint32_t Encode(int dk, const Colour &c, int alpha) {
+    const uint32_t v = NarrowRGB(dk, uint32_t(c.r), uint32_t(c.g), uint32_t(c.b));
     switch (dk) {
-        case 16:
-            return uint32_t(((c.r >> 3) << 11) | ((c.g >> 2) << 5) | (c.b >> 3));
         case 17:
         case 18:
-            return uint32_t((alpha << 15) | ((c.r >> 3) << 10) | ((c.g >> 3) << 5) | (c.b >> 3));
+            return uint32_t(alpha << 15) | v;
         case 19:
-            return uint32_t((alpha << 12) | ((c.r >> 4) << 8) | ((c.g >> 4) << 4) | (c.b >> 4));
-        case 24:
-            return uint32_t((c.r << 16) | (c.g << 8) | c.b);
+            return uint32_t(alpha << 12) | v;
+        case 32:
+            return (uint32_t(alpha) << 24) | v;
         default:
-            return (uint32_t(alpha) << 24) | uint32_t((c.r << 16) | (c.g << 8) | c.b);
+            return v;
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include "tests/common/testsurf.h"
 
+using kvtest::NarrowRGB;
 using kvtest::Rng;
 using kvtest::TestSurface;
 
@@ -109,19 +110,8 @@ bool Is8(const Bytes &f) { return f[28] == 8; }
 // What each kind stores for an (r, g, b) that the file gave, with the
 // alpha that the decoder writes (none from the file: 0; RLE8 into 32: 255).
 uint32_t Stored(int kind, uint32_t r, uint32_t g, uint32_t b, bool rle, uint32_t old4th) {
-    switch (kind) {
-        case 16:
-            return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-        case 17:
-        case 18:
-            return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-        case 19:
-            return ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-        case 24:
-            return (r << 16) | (g << 8) | b;
-        default:
-            return (rle ? 0xFF000000u : old4th) | (r << 16) | (g << 8) | b;
-    }
+    const uint32_t c = NarrowRGB(kind, r, g, b);
+    return kind == 32 ? (rle ? 0xFF000000u : old4th) | c : c;
 }
 
 struct FixtureCase {

@@ -10,6 +10,7 @@
 #include "surface/surface.h"
 #include "tests/common/testsurf.h"
 
+using kvtest::NarrowRGB;
 using kvtest::Rng;
 using kvtest::TestSurface;
 
@@ -110,20 +111,8 @@ uint32_t ModelPixel(Mode m, int kind, uint32_t d, uint32_t s, int a) {
 }
 
 uint32_t ModelColour(int kind, unsigned long c) {
-    const uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
-    switch (kind) {
-        case 16:
-            return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-        case 17:
-        case 18:
-            return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-        case 19:
-            return ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-        case 24:
-            return uint32_t(c) & 0xFFFFFF;
-        default:
-            return uint32_t(c);
-    }
+    if (kind == 32) return uint32_t(c);
+    return NarrowRGB(kind, (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
 }
 
 bool ModelIsKey(int kind, uint32_t s, uint32_t transColor) {
