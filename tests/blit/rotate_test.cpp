@@ -29,46 +29,31 @@ TEST_P(Rotate, QuarterTurnsOfATwoPixelRow) {
     EXPECT_TRUE(d.GuardsIntact());
 }
 
+// A 5 x 3 source marked as above (rows 1-5, 17-21, 33-37), turned by each
+// code: the destination's marks row by row.
+struct Turned {
+    int code, w, h;
+    int marks[15];
+};
+const Turned kTurned[] = {
+    {1, 3, 5, {5, 21, 37, 4, 20, 36, 3, 19, 35, 2, 18, 34, 1, 17, 33}},
+    {2, 5, 3, {37, 36, 35, 34, 33, 21, 20, 19, 18, 17, 5, 4, 3, 2, 1}},
+    {3, 3, 5, {33, 17, 1, 34, 18, 2, 35, 19, 3, 36, 20, 4, 37, 21, 5}},
+    {5, 3, 5, {1, 17, 33, 2, 18, 34, 3, 19, 35, 4, 20, 36, 5, 21, 37}},
+    {6, 5, 3, {33, 34, 35, 36, 37, 17, 18, 19, 20, 21, 1, 2, 3, 4, 5}},  // half turn, then mirrored
+    {7, 3, 5, {37, 21, 5, 36, 20, 4, 35, 19, 3, 34, 18, 2, 33, 17, 1}},
+};
+
 TEST_P(Rotate, EveryCodeMapsPixelsAsTabled) {
     const int kind = GetParam();
-    const int W = 5, H = 3;
-    TestSurface s(kind, W, H, 2);
+    TestSurface s(kind, 5, 3, 2);
     Mark(s);
-    for (int code : {1, 2, 3, 5, 6, 7}) {
-        const bool quarter = code != 2 && code != 6;
-        TestSurface d(kind, quarter ? H : W, quarter ? W : H, 1);
-        ASSERT_TRUE(CreateRotated(*d, *s, code + 8)) << code;  // bits above the three are ignored
-        for (int y = 0; y < d.desc.height; ++y)
-            for (int x = 0; x < d.desc.width; ++x) {
-                int sx, sy;
-                switch (code) {
-                    case 1:
-                        sx = W - 1 - y;
-                        sy = x;
-                        break;
-                    case 2:
-                        sx = W - 1 - x;
-                        sy = H - 1 - y;
-                        break;
-                    case 3:
-                        sx = y;
-                        sy = H - 1 - x;
-                        break;
-                    case 5:
-                        sx = y;
-                        sy = x;
-                        break;
-                    case 6:
-                        sx = x;
-                        sy = H - 1 - y;
-                        break;  // half turn, then mirrored
-                    default:
-                        sx = W - 1 - y;
-                        sy = H - 1 - x;
-                        break;
-                }
-                EXPECT_EQ(At(d, x, y), 16 * sy + sx + 1) << "code " << code << " at " << x << "," << y;
-            }
+    for (const Turned &t : kTurned) {
+        TestSurface d(kind, t.w, t.h, 1);
+        ASSERT_TRUE(CreateRotated(*d, *s, t.code + 8)) << t.code;  // bits above the three are ignored
+        for (int y = 0; y < t.h; ++y)
+            for (int x = 0; x < t.w; ++x)
+                EXPECT_EQ(At(d, x, y), t.marks[y * t.w + x]) << "code " << t.code << " at " << x << "," << y;
         EXPECT_TRUE(d.GuardsIntact());
     }
 }
