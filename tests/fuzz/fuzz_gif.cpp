@@ -3,11 +3,6 @@
 #include "tests/fuzz/fuzz_util.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    kvfuzz::GifCase(
-        data, size, 0xFF,
-        [](TSurfDesc &i, uint8_t *f, long n, CKVGIF &g, RAW &r) { return LoadInfoGIF(i, f, n, g, r); },
-        [](TSurfDesc &s, uint8_t *f, CKVGIF &g, RAW &r) { return LoadGIFNext(s, f, g, r); },
-        [](TSurfDesc &s, uint8_t *f, CKVGIF &g, RAW &r) { return LoadGIF(s, f, g, r); },
-        [](TSurfDesc &s, uint8_t *f, CKVGIF &g, RAW &r) { return LoadGIFEnd(s, f, g, r); });
+    kvfuzz::GifCase(data, size, 0xFF, LoadInfoGIF, LoadGIFNext, LoadGIF, LoadGIFEnd);
     return 0;
 }

@@ -43,8 +43,11 @@ struct Surface {
 // A GIF stream through its length-aware open and the frame loop (at most 64
 // frames), on a surface the size the stream reports; the selector byte is
 // masked by kindMask.
-template <class Open, class Next, class Load, class End>
-void GifCase(const uint8_t *data, size_t size, uint8_t kindMask, Open open, Next next, Load load, End end) {
+// The typed pointers pick the length-aware overload of open by themselves.
+using GifOpen = bool (*)(TSurfDesc &, unsigned char *, long, CKVGIF &, RAW &);
+using GifFrame = bool (*)(TSurfDesc &, unsigned char *, CKVGIF &, RAW &);
+inline void GifCase(const uint8_t *data, size_t size, uint8_t kindMask, GifOpen open, GifFrame next, GifFrame load,
+                    GifFrame end) {
     if (size < 1) return;
     const uint8_t selector = uint8_t(data[0] & kindMask);
     std::vector<uint8_t> file(data + 1, data + size);
