@@ -169,14 +169,8 @@ bool DrawBitmap_8Bits(TSurfDesc &dst, CRectangulo r, TSurfDesc &src, CPunto p) {
 }  // namespace
 
 bool DrawBitmap(TSurfDesc &dst, CRectangulo r, TSurfDesc &src, CPunto p) {
-    if (dst.bpp == 32) return DrawBitmap_32(dst, r, src, p);
-    if (dst.bpp == 24) return DrawBitmap_24(dst, r, src, p);
-    const int kind = PixelKind(dst);
-    if (kind == kKind565) return DrawBitmap_565(dst, r, src, p);
-    if (kind == kKind555 || kind == kKind1555) return DrawBitmap_555(dst, r, src, p);
-    if (kind == kKind4444) return DrawBitmap_4444(dst, r, src, p);
-    if (kind == kKind8) return DrawBitmap_8Bits(dst, r, src, p);
-    return false;
+    return ByKind<DrawBitmap_32, DrawBitmap_24, DrawBitmap_565, DrawBitmap_555, DrawBitmap_4444, DrawBitmap_8Bits>(
+        dst, dst, r, src, p);
 }
 
 bool DrawBitmap(TSurfDesc &dst, TSurfDesc &src) {

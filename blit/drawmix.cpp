@@ -303,14 +303,9 @@ bool DrawMix_4444(TSurfDesc &d, const CRectangulo &r, unsigned lv, TSurfDesc &s,
 
 bool DrawMixAlpha(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &alpha, const CPunto &ap, TSurfDesc &src,
                   const CPunto &sp, int scale) {
-    if (dst.bpp == 32) return DrawMixAlphaBytes<Fmt32, AlphaRow_32>(dst, r, alpha, ap, src, sp, scale);
-    if (dst.bpp == 24) return DrawMixAlphaBytes<Fmt24, AlphaRow_24>(dst, r, alpha, ap, src, sp, scale);
-    const int kind = PixelKind(dst);
-    if (kind == kKind565) return DrawMixAlpha16<Fmt565, AlphaRow_565>(dst, r, alpha, ap, src, sp, scale);
-    if (kind == kKind555 || kind == kKind1555)
-        return DrawMixAlpha16<Fmt555, AlphaRow_555>(dst, r, alpha, ap, src, sp, scale);
-    if (kind == kKind4444) return DrawMixAlpha16<Fmt4444, AlphaRow_4444>(dst, r, alpha, ap, src, sp, scale);
-    return false;
+    return ByKind<DrawMixAlphaBytes<Fmt32, AlphaRow_32>, DrawMixAlphaBytes<Fmt24, AlphaRow_24>,
+                  DrawMixAlpha16<Fmt565, AlphaRow_565>, DrawMixAlpha16<Fmt555, AlphaRow_555>,
+                  DrawMixAlpha16<Fmt4444, AlphaRow_4444>, nullptr>(dst, dst, r, alpha, ap, src, sp, scale);
 }
 
 }  // namespace

@@ -452,14 +452,7 @@ bool Load(TSurfDesc &s, Reader &rd) {
     BmpHeader h;
     if (!ParseHeader(rd, h)) return false;
     if (rd.Bounded() && !RowsFit(h, rd.Size(), s.width, s.height)) return false;
-    if (s.bpp == 32) return LoadBMP_32(s, rd, h);
-    if (s.bpp == 24) return LoadBMP_24(s, rd, h);
-    if (s.bpp == 8) return LoadBMP_8Bits(s, rd, h);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return LoadBMP_565(s, rd, h);
-    if (kind == kKind555 || kind == kKind1555) return LoadBMP_555(s, rd, h);
-    if (kind == kKind4444) return LoadBMP_4444(s, rd, h);
-    return false;
+    return ByKind<LoadBMP_32, LoadBMP_24, LoadBMP_565, LoadBMP_555, LoadBMP_4444, LoadBMP_8Bits>(s, s, rd, h);
 }
 
 // alpha: the depth is read as 8 bits, which is the bpp reported.

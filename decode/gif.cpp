@@ -93,14 +93,7 @@ bool LoadGIF_8Bits(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
 }
 
 bool LoadGIFKind(TSurfDesc &s, CKVGIF &gif, RAW &raw) {
-    if (s.bpp == 32) return LoadGIF_32(s, gif, raw);
-    if (s.bpp == 24) return LoadGIF_24(s, gif, raw);
-    const int kind = PixelKind(s);
-    if (kind == kKind8) return LoadGIF_8Bits(s, gif, raw);
-    if (kind == kKind565) return LoadGIF_565(s, gif, raw);
-    if (kind == kKind555 || kind == kKind1555) return LoadGIF_555(s, gif, raw);
-    if (kind == kKind4444) return LoadGIF_4444(s, gif, raw);
-    return false;
+    return ByKind<LoadGIF_32, LoadGIF_24, LoadGIF_565, LoadGIF_555, LoadGIF_4444, LoadGIF_8Bits>(s, s, gif, raw);
 }
 
 bool InfoGIF(TSurfDesc &s, unsigned char *data, long length, bool unbounded, CKVGIF &gif, RAW &raw, int readColours) {

@@ -156,12 +156,5 @@ bool LoadInfoJPG(TSurfDesc &s, unsigned char *data, long length) {
 }
 
 bool LoadJPG(TSurfDesc &s, unsigned char *data, long length) {
-    if (s.bpp == 32) return LoadJPG_32(s, data, length);
-    if (s.bpp == 24) return LoadJPG_24(s, data, length);
-    const int kind = PixelKind(s);
-    if (kind == kKind8) return LoadJPG_8Bits(s, data, length);
-    if (kind == kKind565) return LoadJPG_565(s, data, length);
-    if (kind == kKind555 || kind == kKind1555) return LoadJPG_555(s, data, length);
-    if (kind == kKind4444) return LoadJPG_4444(s, data, length);
-    return false;
+    return ByKind<LoadJPG_32, LoadJPG_24, LoadJPG_565, LoadJPG_555, LoadJPG_4444, LoadJPG_8Bits>(s, s, data, length);
 }

@@ -18,12 +18,5 @@ bool LoadPGF_4444(TSurfDesc &, unsigned char *) { return false; }
 bool LoadInfoPGF(TSurfDesc &, unsigned char *) { return false; }
 
 bool LoadPGF(TSurfDesc &s, unsigned char *data) {
-    if (s.bpp == 32) return LoadPGF_32(s, data);
-    if (s.bpp == 24) return LoadPGF_24(s, data);
-    const int kind = PixelKind(s);
-    if (kind == kKind8) return LoadPGF_8Bits(s, data);
-    if (kind == kKind565) return LoadPGF_565(s, data);
-    if (kind == kKind555 || kind == kKind1555) return LoadPGF_555(s, data);
-    if (kind == kKind4444) return LoadPGF_4444(s, data);
-    return false;
+    return ByKind<LoadPGF_32, LoadPGF_24, LoadPGF_565, LoadPGF_555, LoadPGF_4444, LoadPGF_8Bits>(s, s, data);
 }

@@ -145,14 +145,8 @@ bool MaskFillRect_4444(const TSurfDesc &s, CRectangulo r, unsigned long k, unsig
 }  // namespace
 
 bool IdxFillRect(TSurfDesc &s, CRectangulo r, unsigned long color) {
-    if (s.bpp == 32) return IdxFillRect_32(s, r, color);
-    if (s.bpp == 24) return IdxFillRect_24(s, r, color);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return IdxFillRect_565(s, r, color);
-    if (kind == kKind555 || kind == kKind1555) return IdxFillRect_555(s, r, color);
-    if (kind == kKind4444) return IdxFillRect_4444(s, r, color);
-    if (kind == kKind8) return IdxFillRect_8Bits(s, r, color);
-    return false;
+    return ByKind<IdxFillRect_32, IdxFillRect_24, IdxFillRect_565, IdxFillRect_555, IdxFillRect_4444,
+                  IdxFillRect_8Bits>(s, s, r, color);
 }
 
 // 64-bit ends, saturated: a run near the edge of the int range stays a run.
@@ -189,13 +183,8 @@ bool DrawRectShadow(TSurfDesc &s, CRectangulo r, unsigned char step, unsigned ch
 }
 
 bool MaskFillRect(TSurfDesc &s, const CRectangulo &r, unsigned long color, unsigned short level) {
-    if (s.bpp == 32) return MaskFillRect_32(s, r, color, level);
-    if (s.bpp == 24) return MaskFillRect_24(s, r, color, level);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return MaskFillRect_565(s, r, color, level);
-    if (kind == kKind555 || kind == kKind1555) return MaskFillRect_555(s, r, color, level);
-    if (kind == kKind4444) return MaskFillRect_4444(s, r, color, level);
-    return false;
+    return ByKind<MaskFillRect_32, MaskFillRect_24, MaskFillRect_565, MaskFillRect_555, MaskFillRect_4444, nullptr>(
+        s, s, r, color, level);
 }
 
 bool MaskFillRect_8Bits(TSurfDesc &s, const CRectangulo &r, unsigned long color, unsigned short level,

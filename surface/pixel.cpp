@@ -57,26 +57,13 @@ void SetPixel_8Bits(const TSurfDesc &s, const CPunto &p, unsigned long c) {
 }  // namespace
 
 unsigned long GetPixel(TSurfDesc &s, CPunto p) {
-    if (s.bpp == 32) return GetPixel_32(s, p);
-    if (s.bpp == 24) return GetPixel_24(s, p);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return GetPixel_565(s, p);
-    if (kind == kKind555 || kind == kKind1555) return GetPixel_555(s, p);
-    if (kind == kKind4444) return GetPixel_4444(s, p);
-    if (kind == kKind8) return GetPixel_8Bits(s, p);
-    return 0;
+    return ByKind<GetPixel_32, GetPixel_24, GetPixel_565, GetPixel_555, GetPixel_4444, GetPixel_8Bits>(s, s, p);
 }
 
 unsigned long GetPixel(TSurfDesc &s, int x, int y) { return GetPixel(s, CPunto(x, y)); }
 
 void SetPixel(TSurfDesc &s, CPunto p, unsigned long c) {
-    if (s.bpp == 32) return SetPixel_32(s, p, c);
-    if (s.bpp == 24) return SetPixel_24(s, p, c);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return SetPixel_565(s, p, c);
-    if (kind == kKind555 || kind == kKind1555) return SetPixel_555(s, p, c);
-    if (kind == kKind4444) return SetPixel_4444(s, p, c);
-    if (kind == kKind8) return SetPixel_8Bits(s, p, c);
+    return ByKind<SetPixel_32, SetPixel_24, SetPixel_565, SetPixel_555, SetPixel_4444, SetPixel_8Bits>(s, s, p, c);
 }
 
 void SetPixel(TSurfDesc &s, int x, int y, unsigned long c) { SetPixel(s, CPunto(x, y), c); }

@@ -7,6 +7,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include <type_traits>
+
 // 1 in the SIMD build (utilsmmx), 0 in the plain one. Dispatchers pick a
 // SIMD kernel with `#if UTILS_SIMD`; SIMD sources end in _mmx.cpp.
 #ifndef UTILS_SIMD
@@ -40,6 +42,36 @@ inline int PixelKind(const TSurfDesc &s) {
     if (s.rMask == 0x7C00u) return s.aMask == 0 ? kKind555 : kKind1555;
     if (s.rMask == 0x0F00u) return kKind4444;
     return kKind565;
+}
+
+// An export's kernel for the surface's kind, picked by the one chain of
+// tests every export shares: K555 serves kinds 17 and 18; nullptr where the
+// operation has no kernel for a kind, which then returns R{} (false, 0).
+template <auto K, class R, class... A>
+inline R CallKernel(A &&...a) {
+    if constexpr (std::is_same_v<decltype(K), std::nullptr_t>)
+        return R();
+    else
+        return K(static_cast<A &&>(a)...);
+}
+template <auto K32, auto K24, auto K565, auto K555, auto K4444, auto K8, class... A>
+inline auto ByKind(const TSurfDesc &s, A &&...a) {
+    using R = decltype(K32(static_cast<A &&>(a)...));
+    if (s.bpp == 32) return K32(static_cast<A &&>(a)...);
+    if (s.bpp == 24) return CallKernel<K24, R>(static_cast<A &&>(a)...);
+    switch (PixelKind(s)) {
+        case kKind565:
+            return CallKernel<K565, R>(static_cast<A &&>(a)...);
+        case kKind555:
+        case kKind1555:
+            return CallKernel<K555, R>(static_cast<A &&>(a)...);
+        case kKind4444:
+            return CallKernel<K4444, R>(static_cast<A &&>(a)...);
+        case kKind8:
+            return CallKernel<K8, R>(static_cast<A &&>(a)...);
+        default:
+            return R();
+    }
 }
 
 // The inverse: the fields that make a surface of `kind`, bpp and the four
