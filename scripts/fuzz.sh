@@ -7,7 +7,8 @@
 # FUZZ_CORPUS=DIR keeps the growing corpora there (default build/fuzz/corpus);
 # FUZZ_RUNS=N stops each harness after N executions if that comes first.
 # FUZZ_WORKERS=N runs N jobs of each harness side by side.
-# FUZZ_MAX_LEN=N caps the input size (default 16384).
+# FUZZ_MAX_LEN=N caps the input size (default 16384); FUZZ_TIMEOUT=S the
+# seconds one input may take (default 10; longer on a loaded machine).
 # FUZZ_SIMD=1 fuzzes the SIMD build of the library instead (the *_mmx.cpp
 # kernels, UTILS_SIMD=1), built in build/fuzz-simd.
 # Usage: fuzz.sh [SECONDS] [HARNESS...]
@@ -45,7 +46,7 @@ for h in "${harnesses[@]}"; do
     "$bin" "$reg"/* >/dev/null 2>&1 || { echo "$h fails on a kept regression input"; "$bin" "$reg"/* 2>&1 | tail -30; fail=1; continue; }
   fi
   echo "== $h: fuzzing ${secs}s"
-  opts=(-max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 -max_len="${FUZZ_MAX_LEN:-16384}" -print_final_stats=1
+  opts=(-max_total_time="$secs" -timeout="${FUZZ_TIMEOUT:-10}" -rss_limit_mb=2048 -max_len="${FUZZ_MAX_LEN:-16384}" -print_final_stats=1
         -artifact_prefix="$out/artifacts/$h/")
   workers=${FUZZ_WORKERS:-1}
   if [ "$workers" -le 1 ]; then
