@@ -16,11 +16,24 @@ namespace {
         for (ptrdiff_t i = 0; i < n; ++i) p[i] = uint8_t((p[i] * f) >> 8);
 }
 
-// The byte scaling, MMX where the build has it: picked here, once.
+// 16-bit kinds: every colour field of the first w pixels of each row.
+template <class F>
+[[maybe_unused]] void ScaleRows16(uint8_t *p, int w, int rows, ptrdiff_t pitch, unsigned f) {
+    for (int y = 0; y < rows; ++y, p += pitch)
+        for (int x = 0; x < w; ++x) Store16(p + 2 * x, ScaleFields<F>(Load16(p + 2 * x), f));
+}
+
+// The scaling rows, MMX where the build has them: picked here, once.
 #if UTILS_SIMD
 constexpr auto ScaleRowsOf = ScaleRows_bytes_mmx;
+constexpr auto ScaleRowsOf_565 = ScaleRows_565_mmx;
+constexpr auto ScaleRowsOf_555 = ScaleRows_555_mmx;
+constexpr auto ScaleRowsOf_4444 = ScaleRows_4444_mmx;
 #else
 constexpr auto ScaleRowsOf = ScaleRows_bytes;
+constexpr auto ScaleRowsOf_565 = ScaleRows16<Fmt565>;
+constexpr auto ScaleRowsOf_555 = ScaleRows16<Fmt555>;
+constexpr auto ScaleRowsOf_4444 = ScaleRows16<Fmt4444>;
 #endif
 
 }  // namespace
@@ -44,21 +57,19 @@ bool FactorRows(TSurfDesc &s, unsigned f) {
 
 // 16-bit kinds: the alpha bits come out 0, except that 255 leaves the image
 // exactly as it is.
-template <class F>
+using Rows16Fn = void (*)(uint8_t *p, int w, int rows, ptrdiff_t pitch, unsigned f);
+template <Rows16Fn Rows>
 bool Factor16(TSurfDesc &s, unsigned f) {
     if (f == 255 || Nothing(s)) return true;
-    for (int y = 0; y < s.height; ++y) {
-        uint8_t *p = Row(s, y);
-        for (int x = 0; x < s.width; ++x, p += 2) Store16(p, ScaleFields<F>(Load16(p), f));
-    }
+    Rows(Row(s, 0), s.width, s.height, s.scanWidth, f);
     return true;
 }
 
 bool DoFactor_32(TSurfDesc &s, unsigned f) { return FactorRows(s, f); }
 bool DoFactor_24(TSurfDesc &s, unsigned f) { return FactorRows(s, f); }
-bool DoFactor_565(TSurfDesc &s, unsigned f) { return Factor16<Fmt565>(s, f); }
-bool DoFactor_555(TSurfDesc &s, unsigned f) { return Factor16<Fmt555>(s, f); }
-bool DoFactor_4444(TSurfDesc &s, unsigned f) { return Factor16<Fmt4444>(s, f); }
+bool DoFactor_565(TSurfDesc &s, unsigned f) { return Factor16<ScaleRowsOf_565>(s, f); }
+bool DoFactor_555(TSurfDesc &s, unsigned f) { return Factor16<ScaleRowsOf_555>(s, f); }
+bool DoFactor_4444(TSurfDesc &s, unsigned f) { return Factor16<ScaleRowsOf_4444>(s, f); }
 // The whole plane, row padding included.
 bool DoFactor_8Bits(TSurfDesc &s, unsigned f) {
     if (s.height > 0 && s.scanWidth > 0) ScaleBytes(s.bits, ptrdiff_t(s.height) * s.scanWidth, f);

@@ -1,7 +1,7 @@
 // MMX kernels of the filters family (utilsmmx only). Every kernel walks a
 // whole block of rows and is named <Op>Rows_<fmt>_mmx; each gives the same
 // bytes as the plain rows it stands in for and handles every input those
-// take. convolution.cpp and factor_gradient.cpp pick them, each in one block.
+// take. convolution.cpp, factor_gradient.cpp and shadow_mask.cpp pick them, each in one block.
 #ifndef KORVANTE_FILTERS_SIMD_H
 #define KORVANTE_FILTERS_SIMD_H
 
@@ -21,6 +21,11 @@ void ConvolveRows_24_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitc
 // The first n bytes of each of `rows` rows pitch apart: byte x f >> 8 (f
 // below 256).
 void ScaleRows_bytes_mmx(uint8_t *p, ptrdiff_t n, int rows, ptrdiff_t pitch, unsigned f);
+// The first w pixels of each of `rows` 16-bit rows pitch apart: every
+// colour field x f >> 8 (f below 256), the alpha bits 0.
+void ScaleRows_565_mmx(uint8_t *p, int w, int rows, ptrdiff_t pitch, unsigned f);
+void ScaleRows_555_mmx(uint8_t *p, int w, int rows, ptrdiff_t pitch, unsigned f);
+void ScaleRows_4444_mmx(uint8_t *p, int w, int rows, ptrdiff_t pitch, unsigned f);
 #endif
 
 }  // namespace kv

@@ -24,6 +24,13 @@ Layout LayoutOf(int kind) {
 
 // ---- DoFactor
 
+// A 16-bit pixel as DoFactor leaves it: each field x f >> 8, alpha bits 0.
+uint32_t FactorWord(int kind, uint32_t v, int f) {
+    const Layout l = LayoutOf(kind);
+    auto ch = [&](int sh, int bits) { return (((v >> sh) & ((1u << bits) - 1)) * f >> 8) << sh; };
+    return ch(l.rs, l.rb) | ch(l.gs, l.gb) | ch(l.bs, l.bb);
+}
+
 class Factor : public ::testing::TestWithParam<int> {};
 
 TEST_P(Factor, ScalesEveryPixelOfEveryRowAndNothingElse) {
@@ -37,11 +44,8 @@ TEST_P(Factor, ScalesEveryPixelOfEveryRowAndNothingElse) {
         if (B != 2) {
             for (uint8_t &b : want) b = uint8_t(b * f >> 8);
         } else if (f != 255) {
-            const Layout l = LayoutOf(kind);
             for (size_t i = 0; i < want.size(); i += 2) {
-                const uint32_t v = want[i] | want[i + 1] << 8;
-                auto ch = [&](int sh, int bits) { return (((v >> sh) & ((1u << bits) - 1)) * f >> 8) << sh; };
-                const uint32_t o = ch(l.rs, l.rb) | ch(l.gs, l.gb) | ch(l.bs, l.bb);
+                const uint32_t o = FactorWord(kind, want[i] | want[i + 1] << 8, f);
                 want[i] = uint8_t(o), want[i + 1] = uint8_t(o >> 8);
             }
         }
@@ -61,6 +65,40 @@ TEST_P(Factor, ScalesEveryPixelOfEveryRowAndNothingElse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Factor, ::testing::ValuesIn(kvtest::AllKinds()),
+                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
+
+// The 16-bit rows in groups of four and eight with a pixel-wise tail: every
+// width up to two groups and past them, from every start column, must scale
+// exactly the block's pixels.
+class Factor16Widths : public ::testing::TestWithParam<int> {};
+
+TEST_P(Factor16Widths, EveryWidthAndStartColumn) {
+    const int kind = GetParam();
+    Rng rng(kind * 7 + 1);
+    for (int w : {1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 15, 16, 17, 33}) {
+        for (int x0 = 0; x0 < 4; ++x0) {
+            const int f = rng.Range(0, 254);
+            TestSurface s(kind, w + 4, 3, 2);
+            s.Randomize(rng);
+            std::vector<uint8_t> want = s.Pixels();
+            const size_t rowBytes = size_t(w + 4) * 2;
+            for (size_t y = 0; y < 3; ++y)
+                for (int x = x0; x < x0 + w; ++x) {
+                    const size_t i = y * rowBytes + size_t(x) * 2;
+                    const uint32_t o = FactorWord(kind, want[i] | want[i + 1] << 8, f);
+                    want[i] = uint8_t(o), want[i + 1] = uint8_t(o >> 8);
+                }
+            TSurfDesc view = s.desc;
+            view.bits += 2 * x0;
+            view.width = w;
+            ASSERT_TRUE(DoFactor(view, uint16_t(f)));
+            ASSERT_EQ(s.Pixels(), want) << "width " << w << " from " << x0 << " factor " << f;
+            ASSERT_TRUE(s.GuardsIntact());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Factor16Widths, ::testing::Values(16, 17, 18, 19),
                          [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
 
 TEST(FactorCases, HalfOfAPixelAndTheUnhandledKinds) {
