@@ -1,12 +1,60 @@
 // DrawMask: a solid colour laid on through a coverage mask. DrawBiMask: a
 // two-way mask that darkens below its midpoint and lightens above it.
 #include "blit/mix.h"
+#include "blit/simd.h"
 
 using namespace kv;
 
 namespace {
 
+// One pixel at a time, the mask's values kStep bytes apart: 0 keeps, any
+// other value m mixes at m/256, except that with a 16-bit mask a full value
+// writes the colour outright.
+template <class F, int kStep>
+[[maybe_unused]] void MaskPixels16(uint8_t *d, const uint8_t *m, int n, uint32_t c) {
+    for (int x = 0; x < n; ++x) {
+        const uint32_t v = m[kStep * x];
+        if (v == 0) continue;
+        F::Store(d + 2 * x, (kStep == 2 && v == 255) ? c : F::MixFields(c, F::Load(d + 2 * x), v));
+    }
+}
+
+// 8-bit mask, n a multiple of 4: a fully covered group of four is the
+// colour; otherwise each value mixes at m/256 (0 keeps).
 template <class F>
+[[maybe_unused]] void MaskGroups16(uint8_t *d, const uint8_t *m, int n, uint32_t c) {
+    for (int x = 0; x < n; x += 4) {
+        if ((m[x] & m[x + 1] & m[x + 2] & m[x + 3]) == 255) {
+            for (int i = 0; i < 4; ++i) F::Store(d + 2 * (x + i), c);
+            continue;
+        }
+        MaskPixels16<F, 1>(d + 2 * x, m + x, 4, c);
+    }
+}
+
+// The 16-bit rows in groups of four, MMX where the build has them: picked
+// here, once.
+#if UTILS_SIMD
+constexpr auto MaskRow_565 = MaskRow_565_mmx;
+constexpr auto MaskRow_555 = MaskRow_555_mmx;
+constexpr auto MaskRow_4444 = MaskRow_4444_mmx;
+constexpr auto WordMaskRow_565 = WordMaskRow_565_mmx;
+constexpr auto WordMaskRow_555 = WordMaskRow_555_mmx;
+constexpr auto WordMaskRow_4444 = WordMaskRow_4444_mmx;
+#else
+constexpr auto MaskRow_565 = MaskGroups16<Fmt565>;
+constexpr auto MaskRow_555 = MaskGroups16<Fmt555>;
+constexpr auto MaskRow_4444 = MaskGroups16<Fmt4444>;
+constexpr auto WordMaskRow_565 = MaskPixels16<Fmt565, 2>;
+constexpr auto WordMaskRow_555 = MaskPixels16<Fmt555, 2>;
+constexpr auto WordMaskRow_4444 = MaskPixels16<Fmt4444, 2>;
+#endif
+
+using MaskRowFn = void (*)(uint8_t *d, const uint8_t *m, int n, uint32_t c);
+
+// Groups of four through the row kernels, the row's last pixels one by one
+// (only an 8-bit mask's groups treat a full group apart).
+template <class F, MaskRowFn Groups, MaskRowFn WordGroups>
 bool DrawMask16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &mask, const CPunto &maskPt,
                 unsigned long color) {
     if (mask.bpp != 8 && mask.bpp != dst.bpp) return false;
@@ -15,27 +63,16 @@ bool DrawMask16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &
     MixBlock b;
     if (!ClipFeeds(dst, rect, b, cover)) return true;
     const uint32_t c = F::Pack(ColorRGB(color));
-    const int groups = mStep == 1 ? (b.w & ~3) : 0;
-
+    const int groups = b.w & ~3;
     for (int y = 0; y < b.h; ++y) {
         uint8_t *d = b.Row(y);
         const uint8_t *m = cover.Row(y);
-        int x = 0;
-        // Groups of four: fully covered means the colour; otherwise, and in
-        // the row's last pixels, each value mixes at m/256 (0 keeps).
-        for (; x < groups; x += 4) {
-            if ((m[x] & m[x + 1] & m[x + 2] & m[x + 3]) == 255) {
-                for (int i = 0; i < 4; ++i) F::Store(d + 2 * (x + i), c);
-                continue;
-            }
-            for (int i = 0; i < 4; ++i)
-                if (m[x + i] != 0) F::Store(d + 2 * (x + i), F::MixFields(c, F::Load(d + 2 * (x + i)), m[x + i]));
-        }
-        for (; x < b.w; ++x) {
-            const uint32_t v = m[mStep * x];
-            if (v == 0) continue;
-            // With a 16-bit mask a full value writes the colour outright.
-            F::Store(d + 2 * x, (mStep == 2 && v == 255) ? c : F::MixFields(c, F::Load(d + 2 * x), v));
+        if (mStep == 1) {
+            Groups(d, m, groups, c);
+            MaskPixels16<F, 1>(d + 2 * groups, m + groups, b.w - groups, c);
+        } else {
+            WordGroups(d, m, groups, c);
+            MaskPixels16<F, 2>(d + 2 * groups, m + 2 * groups, b.w - groups, c);
         }
     }
     return true;
@@ -134,9 +171,10 @@ bool DrawMask(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CP
     if (dst.bpp == 32) return DrawMaskBytes<Fmt32>(dst, rect, mask, maskPt, color);
     if (dst.bpp == 24) return DrawMaskBytes<Fmt24>(dst, rect, mask, maskPt, color);
     const int kind = PixelKind(dst);
-    if (kind == kKind565) return DrawMask16<Fmt565>(dst, rect, mask, maskPt, color);
-    if (kind == kKind555 || kind == kKind1555) return DrawMask16<Fmt555>(dst, rect, mask, maskPt, color);
-    if (kind == kKind4444) return DrawMask16<Fmt4444>(dst, rect, mask, maskPt, color);
+    if (kind == kKind565) return DrawMask16<Fmt565, MaskRow_565, WordMaskRow_565>(dst, rect, mask, maskPt, color);
+    if (kind == kKind555 || kind == kKind1555)
+        return DrawMask16<Fmt555, MaskRow_555, WordMaskRow_555>(dst, rect, mask, maskPt, color);
+    if (kind == kKind4444) return DrawMask16<Fmt4444, MaskRow_4444, WordMaskRow_4444>(dst, rect, mask, maskPt, color);
     if (kind == kKind8) return DrawMask_8Bits(dst, rect, mask, maskPt, color, mixTable);
     return false;
 }

@@ -39,6 +39,18 @@ void AlphaRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int
 // m = 255 copies, else weight m + 1; scaled: m' = (m * scale) >> 8, weight m'.
 void AlphaRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale);
 void AlphaRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale);
+
+// DrawMask, picked in drawmask.cpp: the colour c (a packed pixel, alpha
+// bits 0) through the mask on n 16-bit pixels, n a multiple of 4; value 0
+// keeps. From an 8-bit mask a group of four at 255 takes the colour and any
+// other value m mixes at m/256; from a 16-bit mask (its low byte the value)
+// 255 takes the colour.
+void MaskRow_565_mmx(uint8_t *d, const uint8_t *m, int n, uint32_t c);
+void MaskRow_555_mmx(uint8_t *d, const uint8_t *m, int n, uint32_t c);
+void MaskRow_4444_mmx(uint8_t *d, const uint8_t *m, int n, uint32_t c);
+void WordMaskRow_565_mmx(uint8_t *d, const uint8_t *m, int n, uint32_t c);
+void WordMaskRow_555_mmx(uint8_t *d, const uint8_t *m, int n, uint32_t c);
+void WordMaskRow_4444_mmx(uint8_t *d, const uint8_t *m, int n, uint32_t c);
 #endif
 
 }  // namespace kv

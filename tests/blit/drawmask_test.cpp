@@ -20,6 +20,20 @@ struct MaskCase {
     int maskKind;
 };
 
+// What DrawMask leaves at block column i of w, d the pixel before and mr
+// the mask row from the block's first column, values mStep bytes apart.
+uint32_t MaskedPixel(const MaskCase &c, const uint8_t *mr, int mStep, int i, int w, uint32_t col, uint32_t d) {
+    const bool is16 = c.kind < 24;
+    const uint32_t m = mr[i * mStep];
+    if (is16 && c.maskKind == 8) {
+        const int g = i & ~3;
+        const bool full = i < (w & ~3) && (mr[g] & mr[g + 1] & mr[g + 2] & mr[g + 3]) == 255;
+        return full ? col : m == 0 ? d : Mix(c.kind, col, d, m);
+    }
+    if (m == 255) return col;
+    return m == 0 ? d : Mix(c.kind, col, d, is16 ? m : m + 1);
+}
+
 class DrawMaskExact : public testing::TestWithParam<MaskCase> {};
 
 TEST_P(DrawMaskExact, EveryPixel) {
@@ -27,7 +41,6 @@ TEST_P(DrawMaskExact, EveryPixel) {
     const int bytes = Bytes(c.kind);
     const bool is16 = c.kind < 24;
     const int mStep = (is16 ? c.maskKind != 8 : c.maskKind == c.kind) ? Bytes(c.maskKind) : 1;
-    const bool grouped = is16 && c.maskKind == 8;
     Rng rng(c.kind * 3 + c.maskKind);
     const int W = 11, H = 4;
     TestSurface dst(c.kind, W, H, 2), mask(c.maskKind, W + 1, H, 1);
@@ -47,20 +60,7 @@ TEST_P(DrawMaskExact, EveryPixel) {
         for (int x = 0; x < W; ++x) {
             const uint32_t d = Get(before, x, y, bytes);
             uint32_t want = d;
-            if (x >= 1 && x < 10) {
-                const int i = x - 1;
-                const uint8_t *mr = mask.Row(y) + 2 * mStep;
-                const uint32_t m = mr[i * mStep];
-                if (grouped) {
-                    const int g = i & ~3;
-                    const bool full = i < 8 && (mr[g] & mr[g + 1] & mr[g + 2] & mr[g + 3]) == 255;
-                    want = full ? col : m == 0 ? d : Mix(c.kind, col, d, m);
-                } else if (m == 255) {
-                    want = col;
-                } else if (m != 0) {
-                    want = Mix(c.kind, col, d, is16 ? m : m + 1);
-                }
-            }
+            if (x >= 1 && x < 10) want = MaskedPixel(c, mask.Row(y) + 2 * mStep, mStep, x - 1, 9, col, d);
             ASSERT_EQ(Get(dst, x, y, bytes), want) << "x " << x << " y " << y;
         }
     EXPECT_TRUE(dst.GuardsIntact());
@@ -71,6 +71,56 @@ INSTANTIATE_TEST_SUITE_P(Kinds, DrawMaskExact,
                                          MaskCase{18, 8}, MaskCase{18, 18}, MaskCase{19, 8}, MaskCase{19, 19},
                                          MaskCase{24, 8}, MaskCase{24, 24}, MaskCase{24, 32}, MaskCase{32, 8},
                                          MaskCase{32, 32}, MaskCase{32, 16}),
+                         [](const auto &i) {
+                             return kvtest::KindName(i.param.kind) + "_mask" + kvtest::KindName(i.param.maskKind);
+                         });
+
+// The 16-bit rows go in groups of four with a pixel-wise tail: every width
+// up to two groups and past them, from every destination and mask column
+// modulo four, with masks mixing full groups, clear groups and single values.
+class DrawMask16Widths : public testing::TestWithParam<MaskCase> {};
+
+TEST_P(DrawMask16Widths, EveryWidthAndStart) {
+    const MaskCase c = GetParam();
+    const int mStep = c.maskKind == 8 ? 1 : 2;
+    Rng rng(c.kind * 5 + c.maskKind);
+    const int H = 3;
+    for (int w : {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 17, 30}) {
+        for (int x0 = 0; x0 < 4; ++x0) {
+            const int mx = (x0 + 1 + w) & 3;
+            TestSurface dst(c.kind, w + 5, H, 1), mask(c.maskKind, w + 4, H, 3);
+            dst.Randomize(rng);
+            mask.Randomize(rng);
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < w + 4; x += 4) {
+                    const int pick = rng.Range(0, 3);  // full, clear, one value set, random
+                    for (int k = x; k < x + 4 && k < w + 4; ++k) {
+                        uint8_t &v = mask.Row(y)[k * mStep];
+                        if (pick == 0) v = 255;
+                        if (pick == 1) v = 0;
+                        if (pick == 2) v = k == x + 1 ? uint8_t(rng.Range(1, 255)) : 0;
+                    }
+                }
+            const unsigned long color = rng.U32();
+            TestSurface before(c.kind, w + 5, H, 1);
+            before.SetPixels(dst.Pixels());
+            ASSERT_TRUE(DrawMask(*dst, CRectangulo(x0, 0, x0 + w, H), *mask, CPunto(mx, 0), color, kNoTable));
+            const uint32_t col = FromColor(c.kind, color);
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < w + 5; ++x) {
+                    const uint32_t d = Get(before, x, y, 2);
+                    const bool in = x >= x0 && x < x0 + w;
+                    const uint32_t want = in ? MaskedPixel(c, mask.Row(y) + mx * mStep, mStep, x - x0, w, col, d) : d;
+                    ASSERT_EQ(Get(dst, x, y, 2), want) << "w " << w << " x0 " << x0 << " x " << x << " y " << y;
+                }
+            ASSERT_TRUE(dst.GuardsIntact());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DrawMask16Widths,
+                         testing::Values(MaskCase{16, 8}, MaskCase{16, 16}, MaskCase{17, 8}, MaskCase{17, 17},
+                                         MaskCase{18, 8}, MaskCase{18, 18}, MaskCase{19, 8}, MaskCase{19, 19}),
                          [](const auto &i) {
                              return kvtest::KindName(i.param.kind) + "_mask" + kvtest::KindName(i.param.maskKind);
                          });
