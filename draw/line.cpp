@@ -357,7 +357,9 @@ bool Line_4444(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned 
     Draw16<Fmt4444>(s, p1, p2, FillColor4444(c), level, soft, th);
     return false;
 }
-bool Line_8Bits(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, bool soft, int th) {
+// Indices have no level: the colour is drawn as it is.
+bool Line_8Bits(const TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long c, int /*level*/, bool soft,
+                int th) {
     Draw(s, p1, p2, Plot8(c), soft, th, true);
     return false;
 }
@@ -369,12 +371,6 @@ bool Line(TSurfDesc &s, const CPunto &p1, const CPunto &p2, unsigned long color,
     // Edges are float arithmetic: the caller's rounding mode must not move them.
     [[maybe_unused]] X87Defaults fpu;
     const int lev = level > 255 ? 255 : level;
-    if (s.bpp == 32) return Line_32(s, p1, p2, color, lev, soft, thickness);
-    if (s.bpp == 24) return Line_24(s, p1, p2, color, lev, soft, thickness);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return Line_565(s, p1, p2, color, lev, soft, thickness);
-    if (kind == kKind555 || kind == kKind1555) return Line_555(s, p1, p2, color, lev, soft, thickness);
-    if (kind == kKind4444) return Line_4444(s, p1, p2, color, lev, soft, thickness);
-    if (kind == kKind8) return Line_8Bits(s, p1, p2, color, soft, thickness);
-    return false;
+    return ByKind<Line_32, Line_24, Line_565, Line_555, Line_4444, Line_8Bits>(s, s, p1, p2, color, lev, soft,
+                                                                               thickness);
 }
