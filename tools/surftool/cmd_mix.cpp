@@ -161,23 +161,19 @@ bool MakeLevels(int kind, std::unique_ptr<Image> &out) {
 }
 const GalleryRegistrar levels_entry({"DrawMix at levels 0, 64, 100, 128, 192, 255", "blit", MakeLevels});
 
+// The stripes through the spot's alpha map, whole or (Scaled) at level 128.
+template <bool Scaled>
 bool MakeAlpha(int kind, std::unique_ptr<Image> &out) {
     out = TestCard(kind, kW, kH);
     Image src(kind, kW, kH);
     DrawStripes(src);
     std::unique_ptr<Image> spot = Spot(kW, kH);
-    return DrawMix(out->desc, CRectangulo(0, 0, kW, kH), spot->desc, CPunto(), src.desc, CPunto(), ModelTable());
+    const CRectangulo all(0, 0, kW, kH);
+    if (Scaled) return DrawMix(out->desc, all, spot->desc, CPunto(), src.desc, CPunto(), (unsigned short)128);
+    return DrawMix(out->desc, all, spot->desc, CPunto(), src.desc, CPunto(), ModelTable());
 }
-const GalleryRegistrar alpha_entry({"DrawMix through an alpha map", "blit", MakeAlpha});
-
-bool MakeScaled(int kind, std::unique_ptr<Image> &out) {
-    out = TestCard(kind, kW, kH);
-    Image src(kind, kW, kH);
-    DrawStripes(src);
-    std::unique_ptr<Image> spot = Spot(kW, kH);
-    return DrawMix(out->desc, CRectangulo(0, 0, kW, kH), spot->desc, CPunto(), src.desc, CPunto(), (unsigned short)128);
-}
-const GalleryRegistrar scaled_entry({"DrawMix through an alpha map at level 128", "blit", MakeScaled});
+const GalleryRegistrar alpha_entry({"DrawMix through an alpha map", "blit", MakeAlpha<false>});
+const GalleryRegistrar scaled_entry({"DrawMix through an alpha map at level 128", "blit", MakeAlpha<true>});
 
 bool MakeMask(int kind, std::unique_ptr<Image> &out) {
     out = TestCard(kind, kW, kH);
