@@ -3,6 +3,7 @@
 #include <mmintrin.h>
 
 #include "filters/filters.h"
+#include "filters/scale_mmx.h"
 #include "filters/simd.h"
 #include "surface/mmx.h"
 
@@ -40,29 +41,19 @@ void ScaleRows_bytes_mmx(uint8_t *p, ptrdiff_t n, int rows, ptrdiff_t pitch, uns
 
 namespace {
 
-// Four pixels: a field of at most 6 bits x f stays within 16 bits.
-template <class F>
-inline __m64 ScaleFields4(__m64 v, __m64 k) {
-    mmx::Fields<F> c = mmx::Split16<F>(v);
-    c.r = _mm_srli_pi16(_mm_mullo_pi16(c.r, k), 8);
-    c.g = _mm_srli_pi16(_mm_mullo_pi16(c.g, k), 8);
-    c.b = _mm_srli_pi16(_mm_mullo_pi16(c.b, k), 8);
-    return mmx::Join16<F>(c);
-}
-
 template <class F>
 void ScaleRows16(uint8_t *p, int w, int rows, ptrdiff_t pitch, unsigned f) {
     const __m64 k = mmx::Words(int(f));
     for (int y = 0; y < rows; ++y, p += pitch) {
         int x = 0;
         for (; x + 8 <= w; x += 8) {
-            const __m64 a = ScaleFields4<F>(mmx::Load64(p + 2 * x), k);
-            const __m64 b = ScaleFields4<F>(mmx::Load64(p + 2 * x + 8), k);
+            const __m64 a = mmx::ScaleFields4<F>(mmx::Load64(p + 2 * x), k);
+            const __m64 b = mmx::ScaleFields4<F>(mmx::Load64(p + 2 * x + 8), k);
             mmx::Store64(p + 2 * x, a);
             mmx::Store64(p + 2 * x + 8, b);
         }
         if (x + 4 <= w) {
-            mmx::Store64(p + 2 * x, ScaleFields4<F>(mmx::Load64(p + 2 * x), k));
+            mmx::Store64(p + 2 * x, mmx::ScaleFields4<F>(mmx::Load64(p + 2 * x), k));
             x += 4;
         }
         // The last pixels one by one: no load reaches past the row.

@@ -6,6 +6,8 @@
 #include <new>
 
 #include "filters/filters.h"
+#include "filters/shadow.h"
+#include "filters/simd.h"
 #include "surface/pixfmt.h"
 #include "surface/surface.h"
 
@@ -128,38 +130,21 @@ bool ShadowSame(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned 
     return true;
 }
 
-// 16-bit sources: holes (pixels of value 0) get a grey from seven taps
-// spread by limit / decay; everything else is copied. Taps read the
-// source as it came, as whole words at their byte offsets. Fields are read
-// and written in a 5-bit scale (the top five bits; a 4-bit field doubled),
-// so every kind's shadow looks alike.
-template <int Bits>
-inline uint32_t To5(uint32_t v) {
-    if constexpr (Bits >= 5)
-        return v >> (Bits - 5);
-    else
-        return v << (5 - Bits);
-}
-template <int Bits>
-inline uint32_t From5(uint32_t v) {
-    if constexpr (Bits >= 5)
-        return v << (Bits - 5);
-    else
-        return v >> (5 - Bits);
-}
-// The three fields ORed.
-template <class F>
-inline int Tap(uint32_t p) {
-    return int(To5<F::kRBits>((p & F::kRMask) >> F::kRShift) | To5<F::kGBits>((p & F::kGMask) >> F::kGShift) |
-               To5<F::kBBits>((p & F::kBMask) >> F::kBShift));
-}
-template <class F>
-inline uint32_t Grey(int v) {
-    const uint32_t g = uint32_t(v);
-    return From5<F::kRBits>(g) << F::kRShift | From5<F::kGBits>(g) << F::kGShift | From5<F::kBBits>(g) << F::kBShift;
-}
+// The 16-bit rows, MMX where the build has them: picked here, once.
+#if UTILS_SIMD
+constexpr auto ShadowRows_565 = ShadowRows_565_mmx;
+constexpr auto ShadowRows_555 = ShadowRows_555_mmx;
+constexpr auto ShadowRows_4444 = ShadowRows_4444_mmx;
+#else
+constexpr auto ShadowRows_565 = ShadowRows<Fmt565>;
+constexpr auto ShadowRows_555 = ShadowRows<Fmt555>;
+constexpr auto ShadowRows_4444 = ShadowRows<Fmt4444>;
+#endif
 
-template <class F>
+using ShadowRowsFn = void (*)(const ShadowJob &j, uint8_t *d, ptrdiff_t dPitch, int h, int words);
+
+// 16-bit sources, word by word over the rows both surfaces hold.
+template <ShadowRowsFn Rows>
 bool Shadow16(TSurfDesc &sh, const TSurfDesc &src, unsigned decay, unsigned limit, unsigned short level) {
     if (decay == 0) return false;
     if (src.height <= 0 || src.scanWidth <= 0) return true;
@@ -170,35 +155,20 @@ bool Shadow16(TSurfDesc &sh, const TSurfDesc &src, unsigned decay, unsigned limi
     memcpy(copy.get(), src.bits, size_t(total));
 
     const ptrdiff_t k = ptrdiff_t(limit / decay), P = src.scanWidth;
-    const ptrdiff_t off[6] = {(P + 3) * k, (P + 1) * k, (P - 1) * k, (-2 - P) * k, -2 - (P + 2) * k, -4 - (P + 2) * k};
-    const int weight[6] = {-2, -2, -2, 2, 2, 2};  // and weight 0 on the pixel itself
-    const ptrdiff_t last = total - 2;
-    const int h = Min(sh.height, src.height), words = Min(sh.scanWidth, src.scanWidth) / 2;
-    const unsigned m = 255 - (level & 255);
-    for (int y = 0; y < h; ++y) {
-        uint8_t *d = Row(sh, y);
-        for (int x = 0; x < words; ++x) {
-            const ptrdiff_t q = ptrdiff_t(y) * P + 2 * x;
-            uint32_t v = Load16(copy.get() + q);
-            if (v == 0) {
-                int sum = 0;
-                for (int t = 0; t < 6; ++t) {
-                    ptrdiff_t p = q + off[t];
-                    p = p < 0 ? 0 : (p > last ? last : p);
-                    sum += weight[t] * Tap<F>(Load16(copy.get() + p));
-                }
-                int g = sum >> 4;  // arithmetic: negative sums stay negative
-                g = g < 0 ? 0 : (g > 31 ? 31 : g);
-                v = Grey<F>(g);
-            }
-            if (level != 256) {
-                // Inverted: level 255 keeps nothing of the colour; the
-                // alpha bits stay.
-                v = (v & ~F::kRGBMask & 0xFFFFu) | ScaleFields<F>(v, m);
-            }
-            Store16(d + 2 * x, v);
-        }
+    ShadowJob j{copy.get(),
+                total,
+                P,
+                {(P + 3) * k, (P + 1) * k, (P - 1) * k, (-2 - P) * k, -2 - (P + 2) * k, -4 - (P + 2) * k},
+                0,
+                0,
+                level != 256,
+                255 - (level & 255u)};
+    for (ptrdiff_t o : j.off) {
+        if (o < j.minOff) j.minOff = o;
+        if (o > j.maxOff) j.maxOff = o;
     }
+    const int h = Min(sh.height, src.height), words = Min(sh.scanWidth, src.scanWidth) / 2;
+    if (h > 0 && words > 0) Rows(j, Row(sh, 0), sh.scanWidth, h, words);
     return true;
 }
 
@@ -213,13 +183,13 @@ bool CreateShadow_24(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned shor
     return false;
 }
 bool CreateShadow_565(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
-    return sh.bpp == 16 && Shadow16<Fmt565>(sh, src, g.decay, g.limit, level);
+    return sh.bpp == 16 && Shadow16<ShadowRows_565>(sh, src, g.decay, g.limit, level);
 }
 bool CreateShadow_555(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
-    return sh.bpp == 16 && Shadow16<Fmt555>(sh, src, g.decay, g.limit, level);
+    return sh.bpp == 16 && Shadow16<ShadowRows_555>(sh, src, g.decay, g.limit, level);
 }
 bool CreateShadow_4444(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
-    return sh.bpp == 16 && Shadow16<Fmt4444>(sh, src, g.decay, g.limit, level);
+    return sh.bpp == 16 && Shadow16<ShadowRows_4444>(sh, src, g.decay, g.limit, level);
 }
 bool CreateShadow_8Bits(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
     return sh.bpp == 8 && Shadow8(sh, src, g, level);

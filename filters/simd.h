@@ -13,6 +13,7 @@
 namespace kv {
 
 struct ConvJob;
+struct ShadowJob;
 
 #if UTILS_SIMD
 // Pixels 0 .. width - 1 of rows 0 .. height - 1 of the job's image.
@@ -26,6 +27,11 @@ void ScaleRows_bytes_mmx(uint8_t *p, ptrdiff_t n, int rows, ptrdiff_t pitch, uns
 void ScaleRows_565_mmx(uint8_t *p, int w, int rows, ptrdiff_t pitch, unsigned f);
 void ScaleRows_555_mmx(uint8_t *p, int w, int rows, ptrdiff_t pitch, unsigned f);
 void ScaleRows_4444_mmx(uint8_t *p, int w, int rows, ptrdiff_t pitch, unsigned f);
+// CreateShadow from a 16-bit source: `words` words of rows 0 .. h - 1 into
+// the shadow at d, dPitch bytes apart.
+void ShadowRows_565_mmx(const ShadowJob &j, uint8_t *d, ptrdiff_t dPitch, int h, int words);
+void ShadowRows_555_mmx(const ShadowJob &j, uint8_t *d, ptrdiff_t dPitch, int h, int words);
+void ShadowRows_4444_mmx(const ShadowJob &j, uint8_t *d, ptrdiff_t dPitch, int h, int words);
 #endif
 
 }  // namespace kv

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "tests/common/testsurf.h"
 
@@ -218,5 +221,93 @@ TEST(CreateShadow, SixteenBitAlphaKinds) {
     ASSERT_TRUE(CreateShadow(sh.desc, src.desc, 2, 2, 0));
     EXPECT_EQ(Word(sh, 2, 2), 0x8000u | (30u << 10) | (30u << 5) | 30u);  // alpha kept
 }
+
+// The 16-bit shadow worked out word by word from the source's memory (rows
+// of pitch P, padding included), as a check on the rows that go four words
+// at a time: holes take 2 x (taps 3-5 - taps 0-2) >> 4 on the 5-bit scale.
+struct Shadow16Model {
+    int rb, rs, gb, gs, bb, bs;
+    explicit Shadow16Model(int kind) {
+        if (kind == 16)
+            *this = {5, 11, 6, 5, 5, 0};
+        else if (kind == 19)
+            *this = {4, 8, 4, 4, 4, 0};
+        else
+            *this = {5, 10, 5, 5, 5, 0};
+    }
+    Shadow16Model(int r, int rsh, int g, int gsh, int b, int bsh) : rb(r), rs(rsh), gb(g), gs(gsh), bb(b), bs(bsh) {}
+    static uint32_t To5(uint32_t v, int bits) { return bits >= 5 ? v >> (bits - 5) : v << (5 - bits); }
+    static uint32_t From5(uint32_t v, int bits) { return bits >= 5 ? v << (bits - 5) : v >> (5 - bits); }
+    static uint32_t Field(uint32_t v, int sh, int bits) { return (v >> sh) & ((1u << bits) - 1); }
+    uint32_t Word(const std::vector<uint8_t> &m, ptrdiff_t q, ptrdiff_t P, ptrdiff_t k, int level) const {
+        auto at = [&](ptrdiff_t p) {
+            const ptrdiff_t last = ptrdiff_t(m.size()) - 2;
+            p = p < 0 ? 0 : p > last ? last : p;
+            return uint32_t(m[size_t(p)] | m[size_t(p) + 1] << 8);
+        };
+        auto tap = [&](ptrdiff_t p) {
+            const uint32_t v = at(p);
+            return int(To5(Field(v, rs, rb), rb) | To5(Field(v, gs, gb), gb) | To5(Field(v, bs, bb), bb));
+        };
+        uint32_t v = at(q);
+        if (v == 0) {
+            const int minus = tap(q + (P + 3) * k) + tap(q + (P + 1) * k) + tap(q + (P - 1) * k);
+            const int plus = tap(q + (-2 - P) * k) + tap(q - 2 - (P + 2) * k) + tap(q - 4 - (P + 2) * k);
+            int g = (2 * (plus - minus)) >> 4;
+            g = g < 0 ? 0 : g > 31 ? 31 : g;
+            v = From5(uint32_t(g), rb) << rs | From5(uint32_t(g), gb) << gs | From5(uint32_t(g), bb) << bs;
+        }
+        if (level == 256) return v;
+        const uint32_t f = 255 - (uint32_t(level) & 255);
+        const uint32_t rgb = ((1u << rb) - 1) << rs | ((1u << gb) - 1) << gs | ((1u << bb) - 1) << bs;
+        uint32_t out = v & ~rgb & 0xFFFF;
+        for (const auto &c : {std::make_pair(rs, rb), std::make_pair(gs, gb), std::make_pair(bs, bb)})
+            out |= (Field(v, c.first, c.second) * f >> 8) << c.first;
+        return out;
+    }
+};
+
+class CreateShadow16 : public ::testing::TestWithParam<int> {};
+
+// Every width to past two groups of four, odd and even pitches (shadow and
+// source apart), tap spreads that stay inside and ones that clamp, and the
+// levels that scale and the one that does not.
+TEST_P(CreateShadow16, MatchesTheWordModel) {
+    const int kind = GetParam();
+    const Shadow16Model model(kind);
+    Rng rng(kind * 11 + 3);
+    const struct { unsigned char decay, limit; } spreads[] = {{2, 2}, {1, 3}, {4, 200}, {10, 5}};
+    for (int w : {1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13, 17, 30}) {
+        for (int pad = 0; pad < 4; ++pad) {
+            const int H = rng.Range(2, 7);
+            TestSurface src(kind, w, H, pad), sh(kind, w + rng.Range(0, 3), H + 1, rng.Range(0, 3));
+            src.Randomize(rng);
+            sh.Randomize(rng);
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < w; ++x)
+                    if (rng.Chance(60)) PutWord(src, x, y, 0);
+            const auto spread = spreads[rng.Range(0, 3)];
+            const int levels[] = {256, 0, 64, 255, 100};
+            const int level = levels[rng.Range(0, 4)];
+            const ptrdiff_t P = src.desc.scanWidth;
+            const std::vector<uint8_t> mem(src.desc.bits, src.desc.bits + size_t(H) * size_t(P));
+            std::vector<uint8_t> want(sh.Memory());
+            const ptrdiff_t base = sh.desc.bits - sh.Memory().data();
+            const int words = std::min<int>(P, sh.desc.scanWidth) / 2;
+            for (int y = 0; y < H; ++y)
+                for (int x = 0; x < words; ++x) {
+                    const uint32_t v = model.Word(mem, y * P + 2 * x, P, spread.limit / spread.decay, level);
+                    const size_t o = size_t(base + y * sh.desc.scanWidth + 2 * x);
+                    want[o] = uint8_t(v), want[o + 1] = uint8_t(v >> 8);
+                }
+            ASSERT_TRUE(CreateShadow(sh.desc, src.desc, spread.decay, spread.limit, uint16_t(level)));
+            ASSERT_EQ(sh.Memory(), want) << "width " << w << " pad " << pad << " level " << level << " decay "
+                                         << int(spread.decay) << " limit " << int(spread.limit);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, CreateShadow16, ::testing::Values(16, 17, 18, 19),
+                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
 
 }  // namespace
