@@ -6,6 +6,8 @@
 // format; the mode (blend_modes.h) is the per-channel function.
 #include "effects/blend_modes.h"
 
+#include <type_traits>
+
 #include "blit/mix.h"
 #include "effects/simd.h"
 #include "surface/pixfmt.h"
@@ -123,7 +125,21 @@ void MaskedRow_16(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
 
 // ---- the row kernels, MMX where the build has them: picked here, once ----------------
 
+// One of three per-format kernels by the 16-bit layout F.
+template <class F, class Fn>
+constexpr Fn Per16(Fn k565, Fn k555, Fn k4444) {
+    if constexpr (std::is_same_v<F, Fmt565>) return k565;
+    if constexpr (std::is_same_v<F, Fmt555>) return k555;
+    return k4444;
+}
+
 #if UTILS_SIMD
+template <class F, class M>
+constexpr auto SourceRowOf_16 = Per16<F>(SourceRow_565_mmx<M>, SourceRow_555_mmx<M>, SourceRow_4444_mmx<M>);
+template <class F, class M>
+constexpr auto ColourRowOf_16 = Per16<F>(ColourRow_565_mmx<M>, ColourRow_555_mmx<M>, ColourRow_4444_mmx<M>);
+template <class F, class M>
+constexpr auto MaskedRowOf_16 = Per16<F>(MaskedRow_565_mmx<M>, MaskedRow_555_mmx<M>, MaskedRow_4444_mmx<M>);
 template <class M>
 constexpr auto SourceRowOf_32 = SourceRow_32_mmx<M>;
 template <class M>
@@ -137,6 +153,12 @@ constexpr auto MaskedRowOf_32 = MaskedRow_32_mmx<M>;
 template <class M>
 constexpr auto MaskedRowOf_24 = MaskedRow_24_mmx<M>;
 #else
+template <class F, class M>
+constexpr auto SourceRowOf_16 = SourceRow_16<F, M>;
+template <class F, class M>
+constexpr auto ColourRowOf_16 = ColourRow_16<F, M>;
+template <class F, class M>
+constexpr auto MaskedRowOf_16 = MaskedRow_16<F, M>;
 template <class M>
 constexpr auto SourceRowOf_32 = SourceRow_32<M>;
 template <class M>
@@ -221,7 +243,7 @@ bool Source_24(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunt
 }
 template <class F, class M>
 bool Source_16(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p) {
-    return SourceBlock<SourceRow_16<F, M>>(dst, r, src, p);
+    return SourceBlock<SourceRowOf_16<F, M>>(dst, r, src, p);
 }
 
 template <class M>
@@ -234,7 +256,7 @@ bool Colour_24(TSurfDesc &dst, const CRectangulo &r, unsigned long c, TSurfDesc 
 }
 template <class F, class M>
 bool Colour_16(TSurfDesc &dst, const CRectangulo &r, unsigned long c, TSurfDesc &mask, const CPunto &mp) {
-    return ColourBlock<ColourRow_16<F, M>>(dst, r, F::Pack(ColorRGB(c)), mask, mp);
+    return ColourBlock<ColourRowOf_16<F, M>>(dst, r, F::Pack(ColorRGB(c)), mask, mp);
 }
 
 template <class M>
@@ -250,7 +272,7 @@ bool Masked_24(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunt
 template <class F, class M>
 bool Masked_16(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
                const CPunto &mp) {
-    return MaskedBlock<MaskedRow_16<F, M>>(dst, r, src, p, mask, mp);
+    return MaskedBlock<MaskedRowOf_16<F, M>>(dst, r, src, p, mask, mp);
 }
 
 // ---- the kernel by the destination's kind --------------------------------------------

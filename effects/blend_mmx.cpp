@@ -204,9 +204,10 @@ void SourceRow(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
 // The colour and masked forms share this walk; the second operand of two
 // pixels is the constant colour (kColour) or read from the source row.
 template <class M, class F, bool kColour>
-void WeightedRow(uint8_t *d, const uint8_t *s, __m64 colour, const uint8_t *m, int w) {
+void WeightedRow(uint8_t *d, const uint8_t *s, uint32_t c, const uint8_t *m, int w) {
     constexpr int n = F::kBytes;
     constexpr F f{};
+    const __m64 colour = _mm_set_pi32(static_cast<int>(c), static_cast<int>(c));
     int x = 0;
     for (; x + 4 + kSlack<F> <= w; x += 4, d += 4 * n) {
         if (Load32(m + x) == 0) continue;
@@ -226,53 +227,10 @@ void WeightedRow(uint8_t *d, const uint8_t *s, __m64 colour, const uint8_t *m, i
     _mm_empty();
 }
 
-inline __m64 Twice(uint32_t c) { return _mm_set_pi32(static_cast<int>(c), static_cast<int>(c)); }
-
 }  // namespace
 
-template <class M>
-void SourceRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
-    SourceRow<M, Fmt32>(d, s, w, key);
-}
-template <class M>
-void SourceRow_24_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
-    SourceRow<M, Fmt24>(d, s, w, key);
-}
-template <class M>
-void ColourRow_32_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
-    WeightedRow<M, Fmt32, true>(d, nullptr, Twice(colour), m, w);
-}
-template <class M>
-void ColourRow_24_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
-    WeightedRow<M, Fmt24, true>(d, nullptr, Twice(colour), m, w);
-}
-template <class M>
-void MaskedRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
-    WeightedRow<M, Fmt32, false>(d, s, _mm_setzero_si64(), m, w);
-}
-template <class M>
-void MaskedRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
-    WeightedRow<M, Fmt24, false>(d, s, _mm_setzero_si64(), m, w);
-}
-
-// The row kernels of every mode, for blend.cpp.
-#define KV_BLEND_ROWS_MMX(MODE)                                                             \
-    template void SourceRow_32_mmx<MODE>(uint8_t *, const uint8_t *, int, uint32_t);        \
-    template void SourceRow_24_mmx<MODE>(uint8_t *, const uint8_t *, int, uint32_t);        \
-    template void ColourRow_32_mmx<MODE>(uint8_t *, const uint8_t *, int, uint32_t);        \
-    template void ColourRow_24_mmx<MODE>(uint8_t *, const uint8_t *, int, uint32_t);        \
-    template void MaskedRow_32_mmx<MODE>(uint8_t *, const uint8_t *, const uint8_t *, int); \
-    template void MaskedRow_24_mmx<MODE>(uint8_t *, const uint8_t *, const uint8_t *, int);
-
-KV_BLEND_ROWS_MMX(Suma)
-KV_BLEND_ROWS_MMX(Resta)
-KV_BLEND_ROWS_MMX(Multiplica)
-KV_BLEND_ROWS_MMX(Screen)
-KV_BLEND_ROWS_MMX(Lighten)
-KV_BLEND_ROWS_MMX(Darken)
-KV_BLEND_ROWS_MMX(Superponer)
-
-#undef KV_BLEND_ROWS_MMX
+KV_BLEND_ROWS_MMX_DEFINE(32, Fmt32)
+KV_BLEND_ROWS_MMX_DEFINE(24, Fmt24)
 
 }  // namespace blend
 }  // namespace kv

@@ -53,6 +53,37 @@ inline __m64 Join16(const Fields<F> &f) {
                        _mm_slli_pi16(f.b, F::kBShift));
 }
 
+// Shifts every lane left by kBy bits, or right by -kBy.
+template <int kBy>
+inline __m64 ShiftWords(__m64 v) {
+    if constexpr (kBy > 0) return _mm_slli_pi16(v, kBy);
+    if constexpr (kBy < 0) return _mm_srli_pi16(v, -kBy);
+    return v;
+}
+// A field of kBits at kShift, widened to eight bits with zero low bits (as
+// F::Unpack), and back; the way back keeps the top kBits of any 0..255.
+template <int kBits, int kShift>
+inline __m64 WidenField(__m64 v) {
+    return _mm_and_si64(ShiftWords<8 - kBits - kShift>(v), Words(((1 << kBits) - 1) << (8 - kBits)));
+}
+template <int kBits, int kShift>
+inline __m64 NarrowField(__m64 f) {
+    return ShiftWords<kShift - (8 - kBits)>(_mm_and_si64(f, Words(((1 << kBits) - 1) << (8 - kBits))));
+}
+// Split16 and Join16 with every field widened to eight bits: the fields of
+// Split16Wide are F::Unpack's channels, and Join16Wide takes channels of
+// 0..255 and narrows them as F::Pack does (bits outside the fields 0).
+template <class F>
+inline Fields<F> Split16Wide(__m64 v) {
+    return Fields<F>{WidenField<F::kRBits, F::kRShift>(v), WidenField<F::kGBits, F::kGShift>(v),
+                     WidenField<F::kBBits, F::kBShift>(v)};
+}
+template <class F>
+inline __m64 Join16Wide(const Fields<F> &f) {
+    return _mm_or_si64(_mm_or_si64(NarrowField<F::kRBits, F::kRShift>(f.r), NarrowField<F::kGBits, F::kGShift>(f.g)),
+                       NarrowField<F::kBBits, F::kBShift>(f.b));
+}
+
 }  // namespace mmx
 }  // namespace kv
 
