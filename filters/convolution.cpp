@@ -49,20 +49,19 @@ const Preset kPresets[24] = {
     {23, 1, 0, 0, {0}},
 };
 
-// Every 16-bit word of the buffer, row padding included.
-template <class F>
-void ConvolveWords(const ConvJob &j, int, int, ptrdiff_t) {
-    const ptrdiff_t words = j.total / 2;
-    for (ptrdiff_t i = 0; i < words; ++i) ConvolvePixel<F>(j, i * 2);
-}
-
-// The 24- and 32-bit rows, MMX where the build has them: picked here, once.
+// The rows, MMX where the build has them: picked here, once.
 #if UTILS_SIMD
 constexpr auto ConvolveRowsOf_32 = ConvolveRows_32_mmx;
 constexpr auto ConvolveRowsOf_24 = ConvolveRows_24_mmx;
+constexpr auto ConvolveRowsOf_565 = ConvolveRows_565_mmx;
+constexpr auto ConvolveRowsOf_555 = ConvolveRows_555_mmx;
+constexpr auto ConvolveRowsOf_4444 = ConvolveRows_4444_mmx;
 #else
 constexpr auto ConvolveRowsOf_32 = ConvolveRows<Fmt32>;
 constexpr auto ConvolveRowsOf_24 = ConvolveRows<Fmt24>;
+constexpr auto ConvolveRowsOf_565 = ConvolveWords<Fmt565>;
+constexpr auto ConvolveRowsOf_555 = ConvolveWords<Fmt555>;
+constexpr auto ConvolveRowsOf_4444 = ConvolveWords<Fmt4444>;
 #endif
 
 using RowsFn = void (*)(const ConvJob &, int width, int height, ptrdiff_t pitch);
@@ -115,13 +114,13 @@ bool DoConvolucion_24(TSurfDesc &i, TSurfDesc &s, int n, const int *c, const lon
     return Convolve<3, ConvolveRowsOf_24>(i, s, n, c, o, d, b);
 }
 bool DoConvolucion_565(TSurfDesc &i, TSurfDesc &s, int n, const int *c, const long *o, int d, int b) {
-    return Convolve<2, ConvolveWords<Fmt565>>(i, s, n, c, o, d, b);
+    return Convolve<2, ConvolveRowsOf_565>(i, s, n, c, o, d, b);
 }
 bool DoConvolucion_555(TSurfDesc &i, TSurfDesc &s, int n, const int *c, const long *o, int d, int b) {
-    return Convolve<2, ConvolveWords<Fmt555>>(i, s, n, c, o, d, b);
+    return Convolve<2, ConvolveRowsOf_555>(i, s, n, c, o, d, b);
 }
 bool DoConvolucion_4444(TSurfDesc &i, TSurfDesc &s, int n, const int *c, const long *o, int d, int b) {
-    return Convolve<2, ConvolveWords<Fmt4444>>(i, s, n, c, o, d, b);
+    return Convolve<2, ConvolveRowsOf_4444>(i, s, n, c, o, d, b);
 }
 
 // Bytes per pixel for the fixed front ends: 0 when the kind has no kernel.

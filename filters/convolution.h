@@ -153,6 +153,13 @@ void ConvolveRows(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
     }
 }
 
+// The 16-bit kinds: every word of the buffer, row padding included.
+template <class F>
+void ConvolveWords(const ConvJob &j, int, int, ptrdiff_t) {
+    const ptrdiff_t words = j.total / 2;
+    for (ptrdiff_t i = 0; i < words; ++i) ConvolvePixel<F>(j, i * 2);
+}
+
 }  // namespace kv
 
 #endif

@@ -1,4 +1,5 @@
-// MMX convolution of 32- and 24-bit rows: taps go in pairs through pmaddwd,
+// MMX convolution of 32- and 24-bit rows, and of the 16-bit kinds' words
+// where every sum fits a word. 32 and 24 bits: taps go in pairs through pmaddwd,
 // whose 16 x 16 -> 32-bit products and wrapping sums are exactly the plain
 // kernel's. Pixels whose taps would clamp take the plain path.
 #include <mmintrin.h>
@@ -59,14 +60,16 @@ struct WordPath {
     uint64_t bias;  // the bias in four words
 };
 
-bool SetUpWordPath(const ConvJob &j, WordPath &w) {
+// top: a channel's largest value (255 for bytes, the widest field of a
+// 16-bit layout).
+bool SetUpWordPath(const ConvJob &j, WordPath &w, int top) {
     int64_t sumAbs = 0;
     for (int t = 0; t < j.count; ++t) {
         const int64_t c = j.coef[t] < 0 ? -int64_t(j.coef[t]) : j.coef[t];
         if (c > 128) return false;
         sumAbs += c;
     }
-    const int64_t most = sumAbs * 255;
+    const int64_t most = sumAbs * top;
     if (most > 32767 || j.bias < -32768 || j.bias > 32767) return false;
     const uint32_t ad = j.divisor < 0 ? 0u - uint32_t(j.divisor) : uint32_t(j.divisor);
     const uint64_t b = uint16_t(int16_t(j.bias));
@@ -158,7 +161,7 @@ void WordRows(const ConvJob &j, const WordPath &w, const uint64_t *cw, int width
 template <class F>
 void Convolve(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
     WordPath w;
-    if (SetUpWordPath(j, w)) {
+    if (SetUpWordPath(j, w, 255)) {
         std::unique_ptr<uint64_t[]> cw(new (std::nothrow) uint64_t[size_t(j.count) + 1]);
         if (cw) {
             for (int t = 0; t < j.count; ++t) cw[t] = uint64_t(uint16_t(int16_t(j.coef[t]))) * 0x0001000100010001ull;
@@ -190,6 +193,68 @@ void Convolve(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
     _mm_empty();
 }
 
+// 16-bit words, four at a time: each tap's fields in lanes, a channel's sum
+// as words, quotient and bias as in WordRows, the clamp to the field's
+// width by saturation.
+template <class F>
+void WordRows16(const ConvJob &j, const WordPath &w, const uint64_t *cw) {
+    const __m64 zero = _mm_setzero_si64();
+    const __m64 mult = M64(w.mult), shift = _mm_cvtsi32_si64(w.shift), flip = M64(w.flip);
+    const bool one = w.mult == 0 && w.shift == 0;
+    const __m64 bias[3] = {mmx::Words(j.bias * kBiasMul<F>[0]), mmx::Words(j.bias * kBiasMul<F>[1]),
+                           mmx::Words(j.bias * kBiasMul<F>[2])};
+    // x + room saturates exactly when x passes the field's largest value.
+    const __m64 room[3] = {mmx::Words(0x7FFF - kFieldMax<F>[0]), mmx::Words(0x7FFF - kFieldMax<F>[1]),
+                           mmx::Words(0x7FFF - kFieldMax<F>[2])};
+    auto channel = [&](__m64 sum, int k) {
+        __m64 v = DivideWords(sum, mult, shift, flip, bias[k], one);
+        v = _mm_andnot_si64(_mm_srai_pi16(v, 15), v);
+        return _mm_subs_pu16(_mm_adds_pi16(v, room[k]), room[k]);
+    };
+    // Groups whose taps all read eight whole bytes inside the scratch.
+    const ptrdiff_t words = j.total / 2, lo = -j.minOff, hi = j.total - 8 - j.maxOff;
+    ptrdiff_t i = 0;
+    while (i + 4 <= words) {
+        const ptrdiff_t q = 2 * i;
+        if (q < lo || q > hi) {
+            ConvolvePixel<F>(j, q);
+            ++i;
+            continue;
+        }
+        const uint8_t *s = j.src + q;
+        __m64 r = zero, g = zero, b = zero;
+        for (int t = 0; t < j.count; ++t) {
+            const mmx::Fields<F> f = mmx::Split16<F>(mmx::Load64(s + j.off[t]));
+            const __m64 c = M64(cw[t]);
+            r = _mm_add_pi16(r, _mm_mullo_pi16(f.r, c));
+            g = _mm_add_pi16(g, _mm_mullo_pi16(f.g, c));
+            b = _mm_add_pi16(b, _mm_mullo_pi16(f.b, c));
+        }
+        mmx::Store64(j.dst + q, mmx::Join16<F>(mmx::Fields<F>{channel(r, 0), channel(g, 1), channel(b, 2)}));
+        i += 4;
+    }
+    for (; i < words; ++i) ConvolvePixel<F>(j, 2 * i);
+}
+
+// The word path when the taps and the bias allow it, else word by word as
+// the plain rows go.
+template <class F>
+void Convolve16(const ConvJob &j) {
+    const int top = kFieldMax<F>[0] > kFieldMax<F>[1] ? kFieldMax<F>[0] : kFieldMax<F>[1];
+    const int64_t bias = int64_t(j.bias) * kBiasMul<F>[1];
+    WordPath w;
+    if (bias >= -32768 && bias <= 32767 && SetUpWordPath(j, w, top)) {
+        std::unique_ptr<uint64_t[]> cw(new (std::nothrow) uint64_t[size_t(j.count) + 1]);
+        if (cw) {
+            for (int t = 0; t < j.count; ++t) cw[t] = uint64_t(uint16_t(int16_t(j.coef[t]))) * 0x0001000100010001ull;
+            WordRows16<F>(j, w, cw.get());
+            _mm_empty();
+            return;
+        }
+    }
+    ConvolveWords<F>(j, 0, 0, 0);
+}
+
 }  // namespace
 
 void ConvolveRows_32_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
@@ -198,5 +263,11 @@ void ConvolveRows_32_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitc
 void ConvolveRows_24_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch) {
     Convolve<Fmt24>(j, width, height, pitch);
 }
+
+// The 16-bit kinds walk every word of the buffer, row padding included, as
+// the plain rows do: width, height and pitch are not needed.
+void ConvolveRows_565_mmx(const ConvJob &j, int, int, ptrdiff_t) { Convolve16<Fmt565>(j); }
+void ConvolveRows_555_mmx(const ConvJob &j, int, int, ptrdiff_t) { Convolve16<Fmt555>(j); }
+void ConvolveRows_4444_mmx(const ConvJob &j, int, int, ptrdiff_t) { Convolve16<Fmt4444>(j); }
 
 }  // namespace kv

@@ -19,6 +19,11 @@ struct ShadowJob;
 // Pixels 0 .. width - 1 of rows 0 .. height - 1 of the job's image.
 void ConvolveRows_32_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch);
 void ConvolveRows_24_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch);
+// Every 16-bit word of the job's image, row padding included; width, height
+// and pitch are not used.
+void ConvolveRows_565_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch);
+void ConvolveRows_555_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch);
+void ConvolveRows_4444_mmx(const ConvJob &j, int width, int height, ptrdiff_t pitch);
 // The first n bytes of each of `rows` rows pitch apart: byte x f >> 8 (f
 // below 256).
 void ScaleRows_bytes_mmx(uint8_t *p, ptrdiff_t n, int rows, ptrdiff_t pitch, unsigned f);

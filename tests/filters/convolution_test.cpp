@@ -315,6 +315,44 @@ TEST_P(Convolution, RefusalsLeaveEverythingAlone) {
     EXPECT_EQ(scratch.Memory(), sbefore);
 }
 
+// Small tap lists on wider images, where most pixels have every tap inside
+// and sums stay small enough to be worked as 16-bit words: every divisor
+// kind, biases that clip at both ends, odd pitches and odd byte offsets,
+// widths around groups of four.
+TEST_P(Convolution, SmallTapsOnWiderImages) {
+    Rng rng(uint64_t(kind) * 31 + 5);
+    const int divisors[] = {1, -1, 2, 3, 5, 9, -7, 16, 1000};
+    for (int iter = 0; iter < 80; ++iter) {
+        const int W = rng.Range(1, 40), H = rng.Range(1, 8);
+        TestSurface img(kind, W, H, rng.Range(0, 3)), scratch(kind, W, H, rng.Range(0, 3));
+        Rng fill{uint64_t(iter)};
+        img.Randomize(fill);
+        const long P = img.desc.scanWidth, B = long(img.desc.bpp / 8);
+        TapList t;
+        const int n = rng.Range(1, 9);
+        for (int k = 0; k < n; ++k) {
+            t.coef.push_back(rng.Range(-9, 9));
+            t.off.push_back(rng.Range(-1, 1) * P + rng.Range(-3, 3) * B + (rng.Chance(20) ? 1 : 0));
+        }
+        t.divisor = divisors[rng.Range(0, 8)];
+        t.bias = rng.Chance(30) ? rng.Range(-200, 200) : rng.Range(-8, 8);
+        const std::vector<uint8_t> want = Model(img, kind, t);
+        ASSERT_TRUE(Convolve(img, scratch, t));
+        ASSERT_EQ(img.Memory(), want) << "iteration " << iter << " " << W << " x " << H;
+    }
+    // Sums at the most negative a word holds, the bias pushing past it: 0.
+    const int top = kind == 16 ? 63 : kind == 19 ? 15 : kind < 24 ? 31 : 255;
+    TestSurface img(kind, 9, 3, 1), scratch(kind, 9, 3, 1);
+    img.Fill(0xFF);
+    TapList t;
+    t.coef.assign(size_t(32767 / (128 * top)), -128);
+    t.off.assign(t.coef.size(), 0);
+    t.bias = -300;
+    const std::vector<uint8_t> want = Model(img, kind, t);
+    ASSERT_TRUE(Convolve(img, scratch, t));
+    EXPECT_EQ(img.Memory(), want);
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, Convolution, ::testing::Values(16, 17, 18, 19, 24, 32),
                          [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
 
