@@ -144,6 +144,30 @@ TEST_P(KindPairPixels, EveryPixelExactly) {
     }
 }
 
+// Row kernels work in groups of pixels and align their stores: every width
+// up to past two groups of eight, and pitches of one byte over the row so
+// that the rows of each surface start at every offset from an 8-byte
+// boundary. Each pixel must still come out exactly and nothing beside the
+// rows may change.
+TEST_P(KindPairPixels, EveryWidthAndRowStart) {
+    const int sk = std::get<0>(GetParam()), dk = std::get<1>(GetParam());
+    Rng rng(uint64_t(sk) * 31 + dk);
+    for (int w = 1; w <= 37; ++w) {
+        TestSurface s(sk, w, 8, 1), d(dk, w, 8, 1);
+        FillSource(s, sk, rng);
+        d.Fill(0x5C);
+        Convert(d.desc, s.desc, 2);
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint32_t p = Get(s.Row(y) + x * Bytes(sk), Bytes(sk));
+                ASSERT_EQ(Get(d.Row(y) + x * Bytes(dk), Bytes(dk)), Expected(dk, sk, p, s.desc.palette))
+                    << std::hex << "pixel " << p << std::dec << " at " << x << "," << y << " width " << w;
+            }
+        ASSERT_TRUE(d.GuardsIntact()) << "width " << w;
+        ASSERT_TRUE(s.GuardsIntact()) << "width " << w;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(All, KindPairPixels,
                          ::testing::Combine(::testing::ValuesIn(AllKinds()), ::testing::Values(16, 17, 18, 19, 24, 32)),
                          PairName);
