@@ -128,6 +128,8 @@ bool DoAntiAlias_24(TSurfDesc &s) { return AntiAliasBlue<3>(s); }
 bool DoAntiAlias_565(TSurfDesc &s) { return AntiAlias16<Fmt565>(s); }
 bool DoAntiAlias_555(TSurfDesc &s) { return AntiAlias16<Fmt555>(s); }
 bool DoAntiAlias_4444(TSurfDesc &s) { return AntiAlias16<Fmt4444>(s); }
+// An 8-bit plane is accepted and left as it is.
+bool DoAntiAlias_8Bits(TSurfDesc &) { return true; }
 
 bool DoAntiAlias2_32(TSurfDesc &s) { return AntiAlias2Blue<4>(s); }
 bool DoAntiAlias2_24(TSurfDesc &s) { return AntiAlias2Blue<3>(s); }
@@ -138,24 +140,13 @@ bool DoAntiAlias2_4444(TSurfDesc &s) { return AntiAlias2_16<Fmt4444>(s); }
 }  // namespace
 
 bool DoAntiAlias(TSurfDesc &s, CRectangulo const &, TSurfDesc &, unsigned short) {
-    if (s.bpp == 32) return DoAntiAlias_32(s);
-    if (s.bpp == 24) return DoAntiAlias_24(s);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return DoAntiAlias_565(s);
-    if (kind == kKind555 || kind == kKind1555) return DoAntiAlias_555(s);
-    if (kind == kKind4444) return DoAntiAlias_4444(s);
-    if (kind == kKind8) return true;
-    return false;
+    return ByKind<DoAntiAlias_32, DoAntiAlias_24, DoAntiAlias_565, DoAntiAlias_555, DoAntiAlias_4444,
+                  DoAntiAlias_8Bits>(s, s);
 }
 
 bool DoAntiAlias2(TSurfDesc &s, CRectangulo const &, TSurfDesc &, unsigned short) {
-    if (s.bpp == 32) return DoAntiAlias2_32(s);
-    if (s.bpp == 24) return DoAntiAlias2_24(s);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return DoAntiAlias2_565(s);
-    if (kind == kKind555 || kind == kKind1555) return DoAntiAlias2_555(s);
-    if (kind == kKind4444) return DoAntiAlias2_4444(s);
-    return false;
+    return ByKind<DoAntiAlias2_32, DoAntiAlias2_24, DoAntiAlias2_565, DoAntiAlias2_555, DoAntiAlias2_4444, nullptr>(s,
+                                                                                                                    s);
 }
 
 bool DoAntiAliasBMP(TSurfDesc &s, unsigned short level) {
