@@ -12,32 +12,26 @@
 namespace kv {
 namespace {
 
-template <int Bits>
-inline __m64 To5Lanes(__m64 v) {
-    if constexpr (Bits >= 5)
-        return _mm_srli_pi16(v, Bits - 5);
+// A field of From bits on a scale of To bits, as To5 and From5 do it.
+template <int From, int To>
+inline __m64 Rescale(__m64 v) {
+    if constexpr (From >= To)
+        return _mm_srli_pi16(v, From - To);
     else
-        return _mm_slli_pi16(v, 5 - Bits);
-}
-template <int Bits>
-inline __m64 From5Lanes(__m64 v) {
-    if constexpr (Bits >= 5)
-        return _mm_slli_pi16(v, Bits - 5);
-    else
-        return _mm_srli_pi16(v, 5 - Bits);
+        return _mm_slli_pi16(v, To - From);
 }
 
 // Tap<F> of four words.
 template <class F>
 inline __m64 Taps4(const uint8_t *p) {
     const mmx::Fields<F> f = mmx::Split16<F>(mmx::Load64(p));
-    return _mm_or_si64(_mm_or_si64(To5Lanes<F::kRBits>(f.r), To5Lanes<F::kGBits>(f.g)), To5Lanes<F::kBBits>(f.b));
+    return _mm_or_si64(_mm_or_si64(Rescale<F::kRBits, 5>(f.r), Rescale<F::kGBits, 5>(f.g)), Rescale<F::kBBits, 5>(f.b));
 }
 
 // Grey<F> of four values of 0..31.
 template <class F>
 inline __m64 Grey4(__m64 g) {
-    return mmx::Join16<F>(mmx::Fields<F>{From5Lanes<F::kRBits>(g), From5Lanes<F::kGBits>(g), From5Lanes<F::kBBits>(g)});
+    return mmx::Join16<F>(mmx::Fields<F>{Rescale<5, F::kRBits>(g), Rescale<5, F::kGBits>(g), Rescale<5, F::kBBits>(g)});
 }
 
 template <class F, bool kScale>
