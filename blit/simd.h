@@ -53,6 +53,17 @@ void WordMaskRow_555_mmx(uint8_t *d, const uint8_t *m, int n, uint32_t c);
 void WordMaskRow_4444_mmx(uint8_t *d, const uint8_t *m, int n, uint32_t c);
 #endif
 
+#if UTILS_SIMD
+// One destination row of the bilinear scaler from source rows s0 (above) and
+// s1 (below): left and right are each column's two sample offsets in bytes,
+// ix and fx its horizontal weights (ix = 0xFFFF - fx), fy the row's. Only
+// the first three bytes of a pixel are written.
+void BilinearRow_32_mmx(uint8_t *d, const uint8_t *s0, const uint8_t *s1, const int *left, const int *right,
+                        const uint16_t *ix, const uint16_t *fx, int n, uint32_t fy);
+void BilinearRow_24_mmx(uint8_t *d, const uint8_t *s0, const uint8_t *s1, const int *left, const int *right,
+                        const uint16_t *ix, const uint16_t *fx, int n, uint32_t fy);
+#endif
+
 }  // namespace kv
 
 #endif

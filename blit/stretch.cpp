@@ -3,6 +3,7 @@
 #include <limits.h>
 #include <string.h>
 
+#include "blit/simd.h"
 #include "surface/exactmath.h"
 #include "surface/pixfmt.h"
 #include "surface/surface.h"
@@ -152,34 +153,68 @@ void GatherRow(BandRow &r, const uint8_t *sp, const int *left, const int *right,
     }
 }
 
+// Each column's two samples (byte offsets into a source row) and weights,
+// for the n destination columns from x0.
+void BandColumns(const Span &b, int stride, uint64_t stepX, int x0, int n, int *left, int *right, uint16_t *ixs,
+                 uint16_t *fxs) {
+    for (int i = 0; i < n; ++i) {
+        const uint64_t x = uint64_t(x0 + i) * stepX;
+        int col = int(x >> 16);
+        if (col >= b.sw) col = b.sw - 1;
+        const uint32_t fx = uint32_t(x & 0xFFFF);
+        left[i] = col * stride;
+        right[i] = (col + 1 < b.sw ? col + 1 : b.sw - 1) * stride;
+        fxs[i] = uint16_t(fx);
+        ixs[i] = uint16_t(0xFFFF - fx);
+    }
+}
+
 #if !defined(__SSE__) && !defined(_M_X64)
 // Without vector units the float sums would cost a slow conversion per
-// channel, so processors without SSE keep the plain integer form; both give
-// the same bytes.
+// channel, so processors without SSE keep the plain integer form, row by row
+// (an MMX row in utilsmmx); both give the same bytes.
+using BilinearRowFn = void (*)(uint8_t *d, const uint8_t *s0, const uint8_t *s1, const int *left, const int *right,
+                               const uint16_t *ix, const uint16_t *fx, int n, uint32_t fy);
+
+template <class F>
+void BilinearRowPlain(uint8_t *d, const uint8_t *s0, const uint8_t *s1, const int *left, const int *right,
+                      const uint16_t *ix, const uint16_t *fx, int n, uint32_t fy) {
+    const uint32_t iy = 0xFFFF - fy;
+    for (int i = 0; i < n; ++i) {
+        const uint32_t wS = (ix[i] * iy) >> 16, wSr = (fx[i] * iy) >> 16;
+        const uint32_t wSd = (ix[i] * fy) >> 16, wSdr = (fx[i] * fy) >> 16;
+        const int l = left[i], r = right[i];
+        for (int k = 0; k < 3; ++k)
+            d[i * F::kBytes + k] =
+                uint8_t((s0[l + k] * wS + s0[r + k] * wSr + s1[l + k] * wSd + s1[r + k] * wSdr) >> 16);
+    }
+}
+
+#if UTILS_SIMD
+constexpr BilinearRowFn kBilinearRow32 = BilinearRow_32_mmx;
+constexpr BilinearRowFn kBilinearRow24 = BilinearRow_24_mmx;
+#else
+constexpr BilinearRowFn kBilinearRow32 = BilinearRowPlain<Fmt32>;
+constexpr BilinearRowFn kBilinearRow24 = BilinearRowPlain<Fmt24>;
+#endif
+
 template <class F>
 void BilinearInteger(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
-    constexpr int Stride = F::kBytes;
+    constexpr BilinearRowFn Row = F::kBytes == 4 ? kBilinearRow32 : kBilinearRow24;
     const uint64_t stepX = (uint64_t(b.sw) << 16) / uint64_t(b.dw);
     const uint64_t stepY = (uint64_t(b.sh) << 16) / uint64_t(b.dh);
-    for (int j = 0; j < b.dh; ++j) {
-        const uint64_t y = uint64_t(j) * stepY;
-        int row = int(y >> 16);
-        if (row >= b.sh) row = b.sh - 1;
-        const int rowDown = row + 1 < b.sh ? row + 1 : b.sh - 1;
-        const uint32_t fy = uint32_t(y & 0xFFFF), iy = 0xFFFF - fy;
-        const uint8_t *s0 = PixelAt(s, b.sx, b.sy + row), *s1 = PixelAt(s, b.sx, b.sy + rowDown);
-        uint8_t *dp = PixelAt(d, b.dx, b.dy + j);
-        for (int i = 0; i < b.dw; ++i) {
-            const uint64_t x = uint64_t(i) * stepX;
-            int col = int(x >> 16);
-            if (col >= b.sw) col = b.sw - 1;
-            const int right = (col + 1 < b.sw ? col + 1 : b.sw - 1) * Stride;
-            col *= Stride;
-            const uint32_t fx = uint32_t(x & 0xFFFF), ix = 0xFFFF - fx;
-            const uint32_t wS = (ix * iy) >> 16, wSr = (fx * iy) >> 16, wSd = (ix * fy) >> 16, wSdr = (fx * fy) >> 16;
-            for (int k = 0; k < 3; ++k)
-                dp[i * Stride + k] =
-                    uint8_t((s0[col + k] * wS + s0[right + k] * wSr + s1[col + k] * wSd + s1[right + k] * wSdr) >> 16);
+    int left[kBand], right[kBand];
+    uint16_t ixs[kBand], fxs[kBand];
+    for (int x0 = 0; x0 < b.dw; x0 += kBand) {
+        const int n = b.dw - x0 < kBand ? b.dw - x0 : kBand;
+        BandColumns(b, F::kBytes, stepX, x0, n, left, right, ixs, fxs);
+        for (int j = 0; j < b.dh; ++j) {
+            const uint64_t y = uint64_t(j) * stepY;
+            int row = int(y >> 16);
+            if (row >= b.sh) row = b.sh - 1;
+            const int rowDown = row + 1 < b.sh ? row + 1 : b.sh - 1;
+            Row(PixelAt(d, b.dx + x0, b.dy + j), PixelAt(s, b.sx, b.sy + row), PixelAt(s, b.sx, b.sy + rowDown), left,
+                right, ixs, fxs, n, uint32_t(y & 0xFFFF));
         }
     }
 }
@@ -197,16 +232,7 @@ void BilinearBands(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     BandRow rows[2];
     for (int x0 = 0; x0 < b.dw; x0 += kBand) {
         const int n = b.dw - x0 < kBand ? b.dw - x0 : kBand;
-        for (int i = 0; i < n; ++i) {
-            const uint64_t x = uint64_t(x0 + i) * stepX;
-            int col = int(x >> 16);
-            if (col >= b.sw) col = b.sw - 1;
-            const uint32_t fx = uint32_t(x & 0xFFFF);
-            left[i] = col * Stride;
-            right[i] = (col + 1 < b.sw ? col + 1 : b.sw - 1) * Stride;
-            fxs[i] = uint16_t(fx);
-            ixs[i] = uint16_t(0xFFFF - fx);
-        }
+        BandColumns(b, Stride, stepX, x0, n, left, right, ixs, fxs);
         rows[0].src = rows[1].src = -1;
         for (int j = 0; j < b.dh; ++j) {
             const uint64_t y = uint64_t(j) * stepY;
@@ -270,18 +296,13 @@ void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
 #endif
 }
 
-bool BltStrech_32(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
+// 24- and 32-bit pixels: three bytes each receive, a fourth is kept.
+template <class F>
+bool BltStrech_Deep(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
     if (filter)
-        Bilinear<Fmt32>(d, s, b);
+        Bilinear<F>(d, s, b);
     else
-        Nearest<4, 3>(d, s, b);
-    return true;
-}
-bool BltStrech_24(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
-    if (filter)
-        Bilinear<Fmt24>(d, s, b);
-    else
-        Nearest<3, 3>(d, s, b);
+        Nearest<F::kBytes, 3>(d, s, b);
     return true;
 }
 // One kernel for the four 16-bit layouts; the filter is ignored.
@@ -303,8 +324,8 @@ bool BltStrech(TSurfDesc &d, CRectangulo dr, TSurfDesc &s, CRectangulo sr, bool 
     // The source is read at the destination's pixel size: a source of
     // another size would be read past its rows.
     if (s.bpp != d.bpp) return false;
-    if (d.bpp == 32) return BltStrech_32(d, b, s, filter);
-    if (d.bpp == 24) return BltStrech_24(d, b, s, filter);
+    if (d.bpp == 32) return BltStrech_Deep<Fmt32>(d, b, s, filter);
+    if (d.bpp == 24) return BltStrech_Deep<Fmt24>(d, b, s, filter);
     if (d.bpp == 16) return BltStrech_16(d, b, s);  // kinds 16 to 19 alike
     return BltStrech_8Bits(d, b, s);
 }

@@ -216,6 +216,29 @@ TEST_P(StretchModel, EveryByteMatchesTheFormulas) {
     }
 }
 
+// The samplers run row by row: every destination width up to 19, enlarged
+// and reduced, with pitches one byte over the row so that the rows of both
+// surfaces start at every offset from an 8-byte boundary.
+TEST_P(StretchModel, EveryWidthAndRowStart) {
+    const int kind = GetParam(), px = int(kvtest::KindByNumber(kind).bpp / 8);
+    kvtest::Rng rng(kind + 1000);
+    for (int dw = 1; dw <= 19; ++dw)
+        for (int sw : {dw * 2 / 3 + 1, dw + 3})
+            for (bool filter : {false, true}) {
+                TestSurface s(kind, sw, 5, 1), d(kind, dw, 8, 1), want(kind, dw, 8, 1);
+                s.Randomize(rng);
+                d.Randomize(rng);
+                want.SetPixels(d.Pixels());
+                if (filter && px >= 3)
+                    BilinearModel(s, want, px);
+                else
+                    NearestModel(s, want, px, px == 4 ? 3 : px);
+                ASSERT_TRUE(BltStrech(*d, CRectangulo(0, 0, dw, 8), *s, CRectangulo(0, 0, sw, 5), filter));
+                ASSERT_EQ(d.Pixels(), want.Pixels()) << sw << " to " << dw << (filter ? " filtered" : "");
+                ASSERT_TRUE(d.GuardsIntact()) << sw << " to " << dw;
+            }
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, StretchModel, ::testing::ValuesIn(kvtest::AllKinds()),
                          [](const auto &i) { return kvtest::KindName(i.param); });
 
