@@ -2,9 +2,9 @@
 // each field widened to eight bits in its own 16-bit lane (the channels the
 // plain rows hand the mode), blended there and narrowed back.
 #include <mmintrin.h>
-#include <string.h>
 
 #include "effects/blend_modes.h"
+#include "effects/mmx_rows.h"
 #include "effects/simd.h"
 #include "surface/mmx.h"
 #include "surface/pixfmt.h"
@@ -69,9 +69,6 @@ inline Fields<F> Blend(const Fields<F> &d, const Fields<F> &s) {
     return Fields<F>{Op16<M>::Lanes(d.r, s.r), Op16<M>::Lanes(d.g, s.g), Op16<M>::Lanes(d.b, s.b)};
 }
 
-// Lanes where sel is all ones take a, the others b.
-inline __m64 Select(__m64 sel, __m64 a, __m64 b) { return _mm_or_si64(_mm_and_si64(sel, a), _mm_andnot_si64(sel, b)); }
-
 // Four source pixels over four destination pixels; pixels equal to the key
 // in all 16 bits keep the destination.
 template <class M, class F>
@@ -80,12 +77,8 @@ inline __m64 Keyed4(__m64 d, __m64 s, __m64 key) {
     return Select(_mm_cmpeq_pi16(s, key), d, o);
 }
 
-// d + floor((o - d) * a / 256) with w = 2a, as the 24- and 32-bit rows do;
-// on widened channels whose low bits are 0 the narrowed result is exactly
-// the field-wise mean F::MixFields takes at the fields' own widths.
-inline __m64 WeighLanes(__m64 d, __m64 o, __m64 w) {
-    return _mm_add_pi16(d, _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(o, d), 7), w));
-}
+// On widened channels whose low bits are 0 the narrowed mean is exactly the
+// field-wise one F::MixFields takes at the fields' own widths.
 template <int kBits>
 inline __m64 WeighField(__m64 d, __m64 o, __m64 w) {
     return WeighLanes(d, _mm_and_si64(o, Words(((1 << kBits) - 1) << (8 - kBits))), w);
@@ -103,24 +96,6 @@ inline __m64 Weighted4(__m64 d, const Fields<F> &s, __m64 a) {
     return Select(_mm_cmpeq_pi16(a, _mm_setzero_si64()), d, out);
 }
 
-// The last w mod 4 pixels go through small buffers, so that no access
-// leaves the row.
-inline __m64 LoadTail(const uint8_t *p, int n) {
-    uint8_t b[8] = {};
-    memcpy(b, p, size_t(2 * n));
-    return mmx::Load64(b);
-}
-inline void StoreTail(uint8_t *p, __m64 v, int n) {
-    uint8_t b[8];
-    mmx::Store64(b, v);
-    memcpy(p, b, size_t(2 * n));
-}
-inline uint32_t MaskTail(const uint8_t *m, int n) {
-    uint8_t b[4] = {};
-    memcpy(b, m, size_t(n));
-    return Load32(b);
-}
-
 template <class M, class F>
 void SourceRow(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
     const __m64 k = Words(int(key & 0xFFFF));
@@ -128,7 +103,7 @@ void SourceRow(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
     for (; x + 4 <= w; x += 4) mmx::Store64(d + 2 * x, Keyed4<M, F>(mmx::Load64(d + 2 * x), mmx::Load64(s + 2 * x), k));
     if (x < w) {
         const int n = w - x;
-        StoreTail(d + 2 * x, Keyed4<M, F>(LoadTail(d + 2 * x, n), LoadTail(s + 2 * x, n), k), n);
+        StoreTail16(d + 2 * x, Keyed4<M, F>(LoadTail16(d + 2 * x, n), LoadTail16(s + 2 * x, n), k), n);
     }
     _mm_empty();
 }
@@ -143,7 +118,7 @@ void WeightedRow(uint8_t *d, const uint8_t *s, uint32_t colour, const uint8_t *m
         const __m64 a = _mm_unpacklo_pi8(_mm_cvtsi32_si64(int(mw)), _mm_setzero_si64());
         if constexpr (kColour) return Weighted4<M, F>(dv, c, a);
         const uint8_t *sp = s + 2 * at;
-        return Weighted4<M, F>(dv, mmx::Split16Wide<F>(n == 4 ? mmx::Load64(sp) : LoadTail(sp, n)), a);
+        return Weighted4<M, F>(dv, mmx::Split16Wide<F>(n == 4 ? mmx::Load64(sp) : LoadTail16(sp, n)), a);
     };
     int x = 0;
     for (; x + 4 <= w; x += 4) {
@@ -152,8 +127,8 @@ void WeightedRow(uint8_t *d, const uint8_t *s, uint32_t colour, const uint8_t *m
     }
     if (x < w) {
         const int n = w - x;
-        const uint32_t mw = MaskTail(m + x, n);
-        if (mw != 0) StoreTail(d + 2 * x, group(LoadTail(d + 2 * x, n), x, n, mw), n);
+        const uint32_t mw = LoadTail8(m + x, n);
+        if (mw != 0) StoreTail16(d + 2 * x, group(LoadTail16(d + 2 * x, n), x, n, mw), n);
     }
     _mm_empty();
 }

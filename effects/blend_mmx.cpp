@@ -4,6 +4,7 @@
 #include <mmintrin.h>
 
 #include "effects/blend_modes.h"
+#include "effects/mmx_rows.h"
 #include "effects/simd.h"
 #include "surface/mmx.h"
 #include "surface/pixfmt.h"
@@ -129,13 +130,6 @@ inline __m64 Mix(__m64 d, __m64 s) {
     if (M::kAlpha && !kKeepByte3<F>) return o;
     const __m64 a = AlphaBytes();
     return _mm_or_si64(_mm_andnot_si64(a, o), _mm_and_si64(a, d));
-}
-
-// d + floor((o - d) * a / 256) in each lane, with w = 2a: the signed high
-// half of ((o - d) * 128) * 2a is exactly floor((o - d) * a / 256), and both
-// factors fit in 16 signed bits.
-inline __m64 WeighLanes(__m64 d, __m64 o, __m64 w) {
-    return _mm_add_pi16(d, _mm_mulhi_pi16(_mm_slli_pi16(_mm_sub_pi16(o, d), 7), w));
 }
 
 // Keyed source pixels keep the destination.

@@ -1,10 +1,14 @@
 // OpenFader: a wipe whose mixing level is constant down each column and
 // falls linearly from left to right.
+#include <vector>
+
 #include "blit/mix.h"
+#include "effects/simd.h"
 #include "surface/pixfmt.h"
 #include "surface/surface.h"
 
 using namespace kv;
+using namespace kv::blend;
 
 namespace {
 
@@ -68,12 +72,10 @@ bool OpenFaderBytes(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const C
 // 16-bit kinds work in groups of four pixels that share one level, and a
 // fully open group is copied bit for bit: stored wipes depend on both. The
 // last w mod 4 pixels go one by one from the level of the last group; past
-// the hold the ramp keeps falling by step per pixel there.
-template <class F>
-bool OpenFader16(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at, int position, int step,
-                 int hold) {
-    Block b;
-    if (!Prepare(d, rect, s, at, position, step, hold, 2, b)) return true;
+// the hold the ramp keeps falling by step per pixel there. The levels are
+// the same on every row, so they are worked out once per column: 0..255, or
+// kFaderCopy for a column copied whole.
+void Levels16(const Block &b, int step, uint16_t *lv) {
     const int groups = b.w / 4;
     const int holdGroups = b.hold / 4;
     const int rampFrom = b.hold > groups * 4 ? b.hold : groups * 4;
@@ -82,26 +84,51 @@ bool OpenFader16(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPun
         return ClampLevel(b.start - past * 4 * int64_t(step));
     };
     const int lastGroupLevel = groups > 0 ? groupLevel(groups - 1) : b.start;
-    for (int y = 0; y < b.h; ++y) {
-        uint8_t *dp = b.dst + ptrdiff_t(y) * d.scanWidth;
-        const uint8_t *sp = b.src + ptrdiff_t(y) * s.scanWidth;
-        for (int j = b.j0; j < b.j1; ++j) {
-            const int o = 2 * (j - b.j0);
-            uint32_t a;
-            if (j < groups * 4) {
-                a = uint32_t(groupLevel(j / 4));
-                if (a == 255) {
-                    dp[o] = sp[o];
-                    dp[o + 1] = sp[o + 1];
-                    continue;
-                }
-            } else {
-                const int64_t past = j > rampFrom ? j - rampFrom : 0;
-                a = uint32_t(ClampLevel(lastGroupLevel - past * step));
-            }
-            Store16(dp + o, F::MixFields(Load16(sp + o), Load16(dp + o), a));  // alpha bits 0
+    for (int j = b.j0; j < b.j1; ++j) {
+        int a;
+        if (j < groups * 4) {
+            a = groupLevel(j / 4);
+            if (a == 255) a = kFaderCopy;
+        } else {
+            const int64_t past = j > rampFrom ? j - rampFrom : 0;
+            a = ClampLevel(lastGroupLevel - past * step);
         }
+        lv[j - b.j0] = uint16_t(a);
     }
+}
+
+template <class F>
+[[maybe_unused]] void FaderRow_16(uint8_t *d, const uint8_t *s, const uint16_t *lv, int n) {
+    for (int k = 0; k < n; ++k, d += 2, s += 2) {
+        if (lv[k] == kFaderCopy)
+            Store16(d, Load16(s));
+        else
+            Store16(d, F::MixFields(Load16(s), Load16(d), lv[k]));  // alpha bits 0
+    }
+}
+
+// The rows, MMX where the build has them: picked here, once.
+#if UTILS_SIMD
+constexpr auto FaderRowOf_565 = FaderRow_565_mmx;
+constexpr auto FaderRowOf_555 = FaderRow_555_mmx;
+constexpr auto FaderRowOf_4444 = FaderRow_4444_mmx;
+#else
+constexpr auto FaderRowOf_565 = FaderRow_16<Fmt565>;
+constexpr auto FaderRowOf_555 = FaderRow_16<Fmt555>;
+constexpr auto FaderRowOf_4444 = FaderRow_16<Fmt4444>;
+#endif
+
+using FaderRowFn = void (*)(uint8_t *, const uint8_t *, const uint16_t *, int);
+
+template <FaderRowFn Row>
+bool OpenFader16(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at, int position, int step,
+                 int hold) {
+    Block b;
+    if (!Prepare(d, rect, s, at, position, step, hold, 2, b)) return true;
+    std::vector<uint16_t> lv(size_t(b.j1 - b.j0));
+    Levels16(b, step, lv.data());
+    for (int y = 0; y < b.h; ++y)
+        Row(b.dst + ptrdiff_t(y) * d.scanWidth, b.src + ptrdiff_t(y) * s.scanWidth, lv.data(), b.j1 - b.j0);
     return true;
 }
 
@@ -112,13 +139,13 @@ bool OpenFader_24(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto
     return OpenFaderBytes<3>(d, r, s, p, pos, step, hold);
 }
 bool OpenFader_565(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
-    return OpenFader16<Fmt565>(d, r, s, p, pos, step, hold);
+    return OpenFader16<FaderRowOf_565>(d, r, s, p, pos, step, hold);
 }
 bool OpenFader_555(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
-    return OpenFader16<Fmt555>(d, r, s, p, pos, step, hold);
+    return OpenFader16<FaderRowOf_555>(d, r, s, p, pos, step, hold);
 }
 bool OpenFader_4444(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
-    return OpenFader16<Fmt4444>(d, r, s, p, pos, step, hold);
+    return OpenFader16<FaderRowOf_4444>(d, r, s, p, pos, step, hold);
 }
 
 }  // namespace

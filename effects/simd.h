@@ -11,7 +11,17 @@
 namespace kv {
 namespace blend {
 
+// A fader level that copies the pixel whole, alpha bits included.
+constexpr uint16_t kFaderCopy = 256;
+
 #if UTILS_SIMD
+// OpenFader on the 16-bit kinds: n pixels of a row, pixel k mixed from the
+// source at level lv[k] (0..255, field by field, alpha bits 0) or copied
+// whole where lv[k] is kFaderCopy.
+void FaderRow_565_mmx(uint8_t *d, const uint8_t *s, const uint16_t *lv, int n);
+void FaderRow_555_mmx(uint8_t *d, const uint8_t *s, const uint16_t *lv, int n);
+void FaderRow_4444_mmx(uint8_t *d, const uint8_t *s, const uint16_t *lv, int n);
+
 // The blend rows of one format FMT (32, 24, 565, 555 which serves 1555 too,
 // 4444) for a mode M from effects/blend_modes.h, over w pixels of one row:
 // SourceRow_<FMT>_mmx<M>, ColourRow_<FMT>_mmx<M> and MaskedRow_<FMT>_mmx<M>.

@@ -158,4 +158,72 @@ TEST(OpenFader, SourceOfAnotherPixelSizeStaysInsideItsRows) {
     }
 }
 
+// ---- the 16-bit kinds against a model, at every width and clip ------------------
+
+int Clamp255(int64_t v) { return v < 0 ? 0 : (v > 255 ? 255 : int(v)); }
+
+// Level of column j of a block w wide: groups of four share one; a group at
+// 255 is copied whole (returned as 256); the last w mod 4 columns ramp on
+// from the last group's level.
+int ModelLevel(int j, int w, int position, int step, int hold) {
+    const int64_t mag = position < 0 ? -int64_t(position) : position;
+    const int start = position > 0 ? 255 : Clamp255(256 - mag * step);
+    hold = hold < 0 ? 0 : hold;
+    const int groups = w / 4;
+    auto group = [&](int g) { return Clamp255(start - int64_t(g > hold / 4 ? g - hold / 4 : 0) * 4 * step); };
+    if (j < groups * 4) return group(j / 4) == 255 ? 256 : group(j / 4);
+    const int from = hold > groups * 4 ? hold : groups * 4;
+    return Clamp255((groups ? group(groups - 1) : start) - int64_t(j > from ? j - from : 0) * step);
+}
+
+class Fader16 : public ::testing::TestWithParam<int> {};
+
+TEST_P(Fader16, EveryWidthAndClipMatchesTheModel) {
+    const int kind = GetParam();
+    const kvtest::KindInfo &k = kvtest::KindByNumber(kind);
+    const unsigned fields[3] = {k.rMask, k.gMask, k.bMask};
+    kvtest::Rng rng(300 + kind);
+    const int ramps[][3] = {{-1, 1, 0}, {3, 2, 0}, {5, 1, 10}, {-2, 30, 5}, {0, 7, 2}, {-1, 0, 0}, {1, 64, 3}};
+    for (int w = 1; w <= 13; ++w) {
+        for (int cut = 0; cut < 4; ++cut) {
+            for (const auto &rp : ramps) {
+                TestSurface d(kind, w, 2, 1), s(kind, w + 1, 2, 2);
+                d.Randomize(rng);
+                s.Randomize(rng);
+                const std::vector<uint8_t> before = d.Pixels();
+                // The block starts cut columns left of the surface; the ramp
+                // frame is what is left after the clip.
+                ASSERT_TRUE(OpenFader(*d, CRectangulo(-cut, 0, w, 2), *s, CPunto(1, 0), rp[0], rp[1], rp[2]));
+                for (int y = 0; y < 2; ++y)
+                    for (int x = 0; x < w; ++x) {
+                        const uint8_t *o = &before[size_t(y) * d.RowBytes() + 2 * x];
+                        const unsigned dv = o[0] | (o[1] << 8);
+                        const uint8_t *sp = s.Row(y) + 2 * (x + 1 + cut);
+                        const bool inside = x + 1 + cut < w + 1;
+                        const unsigned sv = inside ? sp[0] | (sp[1] << 8) : 0;
+                        const int a = ModelLevel(x, w, rp[0], rp[1], rp[2]);
+                        unsigned want = dv;
+                        if (inside && a == 256) {
+                            want = sv;
+                        } else if (inside) {
+                            want = 0;
+                            for (unsigned f : fields) {
+                                const int sh = __builtin_ctz(f);
+                                const unsigned sf = (sv & f) >> sh, df = (dv & f) >> sh;
+                                want |= ((sf * a + df * (256 - a)) >> 8) << sh;
+                            }
+                        }
+                        const uint8_t *got = d.Row(y) + 2 * x;
+                        ASSERT_EQ(got[0] | (got[1] << 8), want) << "width " << w << " cut " << cut << " at " << x
+                                                                << " ramp " << rp[0] << "," << rp[1] << "," << rp[2];
+                    }
+                EXPECT_TRUE(d.GuardsIntact());
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Fader16, ::testing::Values(16, 17, 18, 19),
+                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
+
 }  // namespace
