@@ -32,29 +32,24 @@ template <class F>
     }
 }
 
-// The 16-bit rows in groups of four, MMX where the build has them: picked
-// here, once.
-#if UTILS_SIMD
-constexpr auto MaskRow_565 = MaskRow_565_mmx;
-constexpr auto MaskRow_555 = MaskRow_555_mmx;
-constexpr auto MaskRow_4444 = MaskRow_4444_mmx;
-constexpr auto WordMaskRow_565 = WordMaskRow_565_mmx;
-constexpr auto WordMaskRow_555 = WordMaskRow_555_mmx;
-constexpr auto WordMaskRow_4444 = WordMaskRow_4444_mmx;
-#else
-constexpr auto MaskRow_565 = MaskGroups16<Fmt565>;
-constexpr auto MaskRow_555 = MaskGroups16<Fmt555>;
-constexpr auto MaskRow_4444 = MaskGroups16<Fmt4444>;
-constexpr auto WordMaskRow_565 = MaskPixels16<Fmt565, 2>;
-constexpr auto WordMaskRow_555 = MaskPixels16<Fmt555, 2>;
-constexpr auto WordMaskRow_4444 = MaskPixels16<Fmt4444, 2>;
-#endif
-
 using MaskRowFn = void (*)(uint8_t *d, const uint8_t *m, int n, uint32_t c);
+
+// The groups of four of each 16-bit layout, from an 8-bit mask and from a
+// 16-bit one: plain, or MMX where the build has them, picked here, once.
+template <class F>
+constexpr MaskRowFn MaskRowsOf[2] = {MaskGroups16<F>, MaskPixels16<F, 2>};
+#if UTILS_SIMD
+template <>
+constexpr MaskRowFn MaskRowsOf<Fmt565>[2] = {MaskRow_565_mmx, WordMaskRow_565_mmx};
+template <>
+constexpr MaskRowFn MaskRowsOf<Fmt555>[2] = {MaskRow_555_mmx, WordMaskRow_555_mmx};
+template <>
+constexpr MaskRowFn MaskRowsOf<Fmt4444>[2] = {MaskRow_4444_mmx, WordMaskRow_4444_mmx};
+#endif
 
 // Groups of four through the row kernels, the row's last pixels one by one
 // (only an 8-bit mask's groups treat a full group apart).
-template <class F, MaskRowFn Groups, MaskRowFn WordGroups>
+template <class F>
 bool DrawMask16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &mask, const CPunto &maskPt,
                 unsigned long color) {
     if (mask.bpp != 8 && mask.bpp != dst.bpp) return false;
@@ -68,10 +63,10 @@ bool DrawMask16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &
         uint8_t *d = b.Row(y);
         const uint8_t *m = cover.Row(y);
         if (mStep == 1) {
-            Groups(d, m, groups, c);
+            MaskRowsOf<F>[0](d, m, groups, c);
             MaskPixels16<F, 1>(d + 2 * groups, m + groups, b.w - groups, c);
         } else {
-            WordGroups(d, m, groups, c);
+            MaskRowsOf<F>[1](d, m, groups, c);
             MaskPixels16<F, 2>(d + 2 * groups, m + 2 * groups, b.w - groups, c);
         }
     }
@@ -171,10 +166,9 @@ bool DrawMask(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CP
     if (dst.bpp == 32) return DrawMaskBytes<Fmt32>(dst, rect, mask, maskPt, color);
     if (dst.bpp == 24) return DrawMaskBytes<Fmt24>(dst, rect, mask, maskPt, color);
     const int kind = PixelKind(dst);
-    if (kind == kKind565) return DrawMask16<Fmt565, MaskRow_565, WordMaskRow_565>(dst, rect, mask, maskPt, color);
-    if (kind == kKind555 || kind == kKind1555)
-        return DrawMask16<Fmt555, MaskRow_555, WordMaskRow_555>(dst, rect, mask, maskPt, color);
-    if (kind == kKind4444) return DrawMask16<Fmt4444, MaskRow_4444, WordMaskRow_4444>(dst, rect, mask, maskPt, color);
+    if (kind == kKind565) return DrawMask16<Fmt565>(dst, rect, mask, maskPt, color);
+    if (kind == kKind555 || kind == kKind1555) return DrawMask16<Fmt555>(dst, rect, mask, maskPt, color);
+    if (kind == kKind4444) return DrawMask16<Fmt4444>(dst, rect, mask, maskPt, color);
     if (kind == kKind8) return DrawMask_8Bits(dst, rect, mask, maskPt, color, mixTable);
     return false;
 }
