@@ -6,8 +6,6 @@
 // format; the mode (blend_modes.h) is the per-channel function.
 #include "effects/blend_modes.h"
 
-#include <type_traits>
-
 #include "blit/mix.h"
 #include "effects/simd.h"
 #include "surface/pixfmt.h"
@@ -124,14 +122,6 @@ void MaskedRow_16(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
 }
 
 // ---- the row kernels, MMX where the build has them: picked here, once ----------------
-
-// One of three per-format kernels by the 16-bit layout F.
-template <class F, class Fn>
-constexpr Fn Per16(Fn k565, Fn k555, Fn k4444) {
-    if constexpr (std::is_same_v<F, Fmt565>) return k565;
-    if constexpr (std::is_same_v<F, Fmt555>) return k555;
-    return k4444;
-}
 
 #if UTILS_SIMD
 template <class F, class M>

@@ -1,10 +1,12 @@
 // Motion and brightness blur: one colour stamp, painted through a source
 // used as an intensity mask, once or in passes shifted along a direction.
+#include "effects/simd.h"
 #include "surface/exactmath.h"
 #include "surface/pixfmt.h"
 #include "surface/surface.h"
 
 using namespace kv;
+using namespace kv::blend;
 
 namespace {
 
@@ -15,11 +17,11 @@ inline uint32_t Strength(uint32_t s, int weight) {
     return a < 0 ? 0 : (a > 255 ? 255 : uint32_t(a));
 }
 
-// The stamp for one kind: F is the destination's format; blend moves one
-// pixel towards the converted colour at strength a (1 to 254).
-template <class F, class Blend>
-void Stamp(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at, uint32_t color, int weight,
-           Blend blend) {
+// The stamp's block for one kind (F is the destination's format): row(dp,
+// sp, sbytes, n) paints the n pixels from dp whose intensity bytes are sbytes
+// apart from sp, on every row that has a source row.
+template <class F, class RowFn>
+void Stamp(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at, RowFn row) {
     CRectangulo r = rect;
     CPunto p = at;
     if (!ClipRectAndPoint(d, r, p)) return;
@@ -38,20 +40,23 @@ void Stamp(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at
     // Columns whose source x lies in [0, limit).
     const int64_t c0 = p.x < 0 ? -int64_t(p.x) : 0;
     const int64_t c1 = limit - int64_t(p.x) < w ? limit - int64_t(p.x) : w;
+    if (c0 >= c1) return;
     for (int y = r.top; y < r.bottom; ++y) {
         const int64_t sy = int64_t(p.y) + (y - r.top);
         if (sy < 0 || sy >= s.height) continue;
-        uint8_t *dp = Row(d, y) + ptrdiff_t(r.left) * F::kBytes;
-        const uint8_t *sp = s.bits + ptrdiff_t(sy) * s.scanWidth;
-        for (int64_t c = c0; c < c1; ++c) {
-            const uint32_t a = Strength(sp[(p.x + c) * sbytes], weight);
-            if (a == 0) continue;
-            uint8_t *q = dp + c * F::kBytes;
-            if (a == 255)
-                F::Store(q, color);
-            else
-                F::Store(q, blend(F::Load(q), a));
-        }
+        row(Row(d, y) + ptrdiff_t(r.left + c0) * F::kBytes, s.bits + ptrdiff_t(sy) * s.scanWidth + (p.x + c0) * sbytes,
+            sbytes, int(c1 - c0));
+    }
+}
+
+// One row, pixel by pixel: blend moves a pixel towards the converted colour
+// at strength a (1 to 254); 255 writes the colour itself.
+template <class F, class Blend>
+void StampRow(uint8_t *d, const uint8_t *s, int sbytes, int n, uint32_t color, int weight, Blend blend) {
+    for (int c = 0; c < n; ++c, d += F::kBytes, s += sbytes) {
+        const uint32_t a = Strength(*s, weight);
+        if (a == 0) continue;
+        F::Store(d, a == 255 ? color : blend(F::Load(d), a));
     }
 }
 
@@ -66,25 +71,53 @@ struct MixBytes {
     }
 };
 
-// 16-bit kinds, per native field, weight a; alpha bits 0.
+// 16-bit kinds, per native field, weight a; alpha bits 0. The row kernels
+// take the intensity stride as kSrcBytes: 1 from an 8-bit source, 2 from a
+// 16-bit one read by the low byte of each pixel.
 template <class F>
 struct MixFields {
     uint32_t c;
     uint32_t operator()(uint32_t dv, uint32_t a) const { return F::MixFields(c, dv, a); }
 };
+template <class F, int kSrcBytes>
+[[maybe_unused]] void StampRow_16(uint8_t *d, const uint8_t *s, int n, uint32_t color, int weight) {
+    StampRow<F>(d, s, kSrcBytes, n, color, weight, MixFields<F>{color});
+}
 
+// The 16-bit rows, MMX where the build has them: picked here, once.
+#if UTILS_SIMD
+template <class F, int kSrcBytes>
+constexpr auto StampRowOf_16 = Per16<F>(StampRow_565_mmx<kSrcBytes>, StampRow_555_mmx<kSrcBytes>,
+                                        StampRow_4444_mmx<kSrcBytes>);
+#else
+template <class F, int kSrcBytes>
+constexpr auto StampRowOf_16 = StampRow_16<F, kSrcBytes>;
+#endif
+
+template <int Bytes, class F>
+void StampBytes(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, uint32_t col, int weight) {
+    Stamp<F>(d, r, s, p, [&](uint8_t *dp, const uint8_t *sp, int sbytes, int n) {
+        StampRow<F>(dp, sp, sbytes, n, col, weight, MixBytes<Bytes>{col});
+    });
+}
 void FiltroStamp_32(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
-    const uint32_t col = uint32_t(c);  // all four bytes
-    Stamp<Fmt32>(d, r, s, p, col, weight, MixBytes<4>{col});
+    StampBytes<4, Fmt32>(d, r, s, p, uint32_t(c), weight);  // all four bytes
 }
 void FiltroStamp_24(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
-    const uint32_t col = uint32_t(c) & 0xFFFFFF;
-    Stamp<Fmt24>(d, r, s, p, col, weight, MixBytes<3>{col});
+    StampBytes<3, Fmt24>(d, r, s, p, uint32_t(c) & 0xFFFFFF, weight);
 }
+
+// A source of the destination's size is 16-bit here: its rows are read with
+// a stride of 2; an 8-bit one with a stride of 1.
 template <class F>
 void FiltroStamp16(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
     const uint32_t col = F::Pack(ColorRGB(c));
-    Stamp<F>(d, r, s, p, col, weight, MixFields<F>{col});
+    Stamp<F>(d, r, s, p, [&](uint8_t *dp, const uint8_t *sp, int sbytes, int n) {
+        if (sbytes == 1)
+            StampRowOf_16<F, 1>(dp, sp, n, col, weight);
+        else
+            StampRowOf_16<F, 2>(dp, sp, n, col, weight);
+    });
 }
 void FiltroStamp_565(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int w) {
     FiltroStamp16<Fmt565>(d, r, s, p, c, w);

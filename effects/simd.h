@@ -6,10 +6,22 @@
 
 #include <stdint.h>
 
+#include <type_traits>
+
+#include "surface/pixfmt.h"
 #include "surface/surface.h"
 
 namespace kv {
 namespace blend {
+
+// One of three per-format kernels by the 16-bit layout F, for the blocks
+// that pick the rows.
+template <class F, class Fn>
+constexpr Fn Per16(Fn k565, Fn k555, Fn k4444) {
+    if constexpr (std::is_same_v<F, Fmt565>) return k565;
+    if constexpr (std::is_same_v<F, Fmt555>) return k555;
+    return k4444;
+}
 
 // A fader level that copies the pixel whole, alpha bits included.
 constexpr uint16_t kFaderCopy = 256;
@@ -21,6 +33,17 @@ constexpr uint16_t kFaderCopy = 256;
 void FaderRow_565_mmx(uint8_t *d, const uint8_t *s, const uint16_t *lv, int n);
 void FaderRow_555_mmx(uint8_t *d, const uint8_t *s, const uint16_t *lv, int n);
 void FaderRow_4444_mmx(uint8_t *d, const uint8_t *s, const uint16_t *lv, int n);
+
+// The blur stamps on the 16-bit kinds: n pixels of a row moved towards
+// colour (in the destination's encoding) at the strength of their intensity
+// bytes, kSrcBytes apart from s (1 or 2), scaled by weight: strength 0 keeps
+// the pixel, 255 writes the colour, others mix field by field (alpha bits 0).
+template <int kSrcBytes>
+void StampRow_565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t colour, int weight);
+template <int kSrcBytes>
+void StampRow_555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t colour, int weight);
+template <int kSrcBytes>
+void StampRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t colour, int weight);
 
 // The blend rows of one format FMT (32, 24, 565, 555 which serves 1555 too,
 // 4444) for a mode M from effects/blend_modes.h, over w pixels of one row:

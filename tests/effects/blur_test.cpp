@@ -134,6 +134,85 @@ TEST(FiltroStamp, OtherSourceSizesAndEightBitDestinationsPaintNothing) {
     EXPECT_EQ(d8.Pixels(), std::vector<uint8_t>(2, 9));
 }
 
+// ---- the 16-bit kinds against a model, at every width and start -----------------
+
+// One stamp on the pixels of dst (kind 16..19) as the rules say: strength
+// min(i * weight / 256, 255) from intensity byte i, 0 keeps the pixel, 255
+// writes the colour word, others mix each field towards it (alpha bits 0).
+void ModelStamp(int kind, std::vector<uint8_t> &px, int rowBytes, TestSurface &src, const CRectangulo &r, CPunto p,
+                uint32_t colour, int weight) {
+    const kvtest::KindInfo &k = kvtest::KindByNumber(kind);
+    const int sbytes = src.desc.bpp == 8 ? 1 : 2;
+    const int limit = sbytes == 1 ? src.desc.scanWidth : src.desc.width;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            const int sx = p.x + x - r.left, sy = p.y + y - r.top;
+            if (sx < 0 || sx >= limit || sy < 0 || sy >= src.desc.height) continue;
+            const int64_t v = (int64_t(src.Row(sy)[sx * sbytes]) * weight) >> 8;
+            const unsigned a = v < 0 ? 0 : (v > 255 ? 255 : unsigned(v));
+            uint8_t *q = &px[size_t(y) * rowBytes + 2 * x];
+            const unsigned d = q[0] | (q[1] << 8);
+            unsigned out = colour;
+            if (a == 0) continue;
+            if (a < 255) {
+                out = 0;
+                for (unsigned f : {k.rMask, k.gMask, k.bMask}) {
+                    const int sh = __builtin_ctz(f);
+                    out |= ((((colour & f) >> sh) * a + ((d & f) >> sh) * (256 - a)) >> 8) << sh;
+                }
+            }
+            q[0] = uint8_t(out);
+            q[1] = uint8_t(out >> 8);
+        }
+}
+
+class Stamp16 : public ::testing::TestWithParam<int> {};
+
+TEST_P(Stamp16, EveryWidthStartAndWeightMatchesTheModel) {
+    const int kind = GetParam();
+    kvtest::Rng rng(500 + kind);
+    const int weights[] = {-7, 0, 1, 100, 255, 256, 300, 65280, 65281, 0x7FFFFFFF};
+    for (int srcKind : {8, kind}) {
+        for (int w = 1; w <= 13; ++w) {
+            for (int x0 = 0; x0 < 4; ++x0) {
+                TestSurface d(kind, w + 4, 2, 1), s(srcKind, w + 2, 3, 3);
+                s.Randomize(rng);
+                // Intensities at the ends often.
+                for (int y = 0; y < 3; ++y)
+                    for (int x = 0; x < w + 2; ++x) {
+                        const int pick = rng.Range(0, 5);
+                        uint8_t *i = s.Row(y) + x * (srcKind == 8 ? 1 : 2);
+                        if (pick < 2) *i = uint8_t(pick == 0 ? 0 : 255);
+                    }
+                const CRectangulo r(x0, 0, x0 + w, 2);
+                const CPunto p((x0 + 1) % 3, 1);
+                for (int weight : weights) {
+                    d.Randomize(rng);
+                    std::vector<uint8_t> expect = d.Pixels();
+                    ModelStamp(kind, expect, d.RowBytes(), s, r, p, kvtest::NarrowRGB(kind, 255, 255, 255), weight);
+                    ASSERT_TRUE(FiltroMotionMask(*d, *s, r, p, weight));
+                    ASSERT_TRUE(d.Pixels() == expect)
+                        << "source " << srcKind << " width " << w << " start " << x0 << " weight " << weight;
+                }
+                // Two passes of a colour that darkens some fields and
+                // brightens others: 256 at the point, then 128 one column left.
+                d.Randomize(rng);
+                std::vector<uint8_t> expect = d.Pixels();
+                const uint32_t c = rng.U32() & 0xFFFFFF;
+                const uint32_t cw = kvtest::NarrowRGB(kind, c >> 16, (c >> 8) & 0xFF, c & 0xFF);
+                ModelStamp(kind, expect, d.RowBytes(), s, r, p, cw, 256);
+                ModelStamp(kind, expect, d.RowBytes(), s, r, CPunto(p.x - 1, p.y), cw, 128);
+                ASSERT_TRUE(FiltroBrilloBlur(*d, *s, r, p, c, 2, 0.0f));
+                ASSERT_TRUE(d.Pixels() == expect) << "source " << srcKind << " width " << w << " start " << x0;
+                EXPECT_TRUE(d.GuardsIntact());
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, Stamp16, ::testing::Values(16, 17, 18, 19),
+                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
+
 }  // namespace
 
 // At float(pi / 2) the cosine is just below zero and the sine just below one,
