@@ -4,6 +4,7 @@
 #include <mmintrin.h>
 
 #include "effects/blend_modes.h"
+#include "effects/blend_ops_mmx.h"
 #include "effects/mmx_rows.h"
 #include "effects/simd.h"
 #include "surface/mmx.h"
@@ -17,63 +18,44 @@ namespace {
 using mmx::Fields;
 using mmx::Words;
 
-// floor(p / 255), exact for p in 0..65279 (every product the modes divide is
-// at most 65025), without leaving unsigned 16-bit lanes.
-inline __m64 Div255(__m64 p) { return _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(p, Words(1)), _mm_srli_pi16(p, 8)), 8); }
-
-// Each mode on channels of 0..255 in 16-bit lanes. The high byte of a lane
-// is 0, so the saturating byte operations saturate each channel at 255 or 0.
-template <class M>
-struct Op16;
-
-template <>
-struct Op16<Suma> {
-    static __m64 Lanes(__m64 d, __m64 s) { return _mm_adds_pu8(d, s); }
-};
-template <>
-struct Op16<Resta> {
-    static __m64 Lanes(__m64 d, __m64 s) { return _mm_subs_pu8(d, s); }
-};
-template <>
-struct Op16<Multiplica> {
-    static __m64 Lanes(__m64 d, __m64 s) { return _mm_srli_pi16(_mm_mullo_pi16(d, s), 8); }
-};
-template <>
-struct Op16<Screen> {
-    static __m64 Lanes(__m64 d, __m64 s) {
-        const __m64 n = Words(0xFF);
-        return _mm_xor_si64(Div255(_mm_mullo_pi16(_mm_xor_si64(d, n), _mm_xor_si64(s, n))), n);
-    }
-};
-template <>
-struct Op16<Lighten> {
-    static __m64 Lanes(__m64 d, __m64 s) { return _mm_adds_pu8(d, _mm_subs_pu8(s, d)); }
-};
-template <>
-struct Op16<Darken> {
-    static __m64 Lanes(__m64 d, __m64 s) { return _mm_subs_pu8(d, _mm_subs_pu8(d, s)); }
-};
-// Both complemented operands are at most 127 above the threshold, as d is
-// below it, so twice the product stays under 65536.
-template <>
-struct Op16<Superponer> {
-    static __m64 Lanes(__m64 d, __m64 s) {
-        const __m64 upper = _mm_and_si64(_mm_cmpgt_pi16(d, Words(127)), Words(0xFF));
-        const __m64 p = _mm_mullo_pi16(_mm_xor_si64(d, upper), _mm_xor_si64(s, upper));
-        return _mm_xor_si64(Div255(_mm_add_pi16(p, p)), upper);
-    }
-};
-
 template <class M, class F>
 inline Fields<F> Blend(const Fields<F> &d, const Fields<F> &s) {
-    return Fields<F>{Op16<M>::Lanes(d.r, s.r), Op16<M>::Lanes(d.g, s.g), Op16<M>::Lanes(d.b, s.b)};
+    return Fields<F>{Op<M>::Narrow(d.r, s.r), Op<M>::Narrow(d.g, s.g), Op<M>::Narrow(d.b, s.b)};
 }
+
+// The modes without kLanes work byte by byte, so two registers carry the
+// three widened fields: red in the high bytes and green in the low bytes of
+// one, blue in the high bytes of the other, whose low bytes stay 0.
+template <class F>
+struct Bytes16 {
+    static_assert(F::kBShift == 0, "blue is the lowest field");
+    static constexpr int kRUp = 16 - F::kRBits - F::kRShift;
+    static constexpr int kRHigh = ((1 << F::kRBits) - 1) << (16 - F::kRBits);
+    __m64 rg, b;
+
+    explicit Bytes16(__m64 v)
+        : rg(_mm_or_si64(_mm_and_si64(mmx::ShiftWords<kRUp>(v), Words(kRHigh)),
+                         mmx::WidenField<F::kGBits, F::kGShift>(v))),
+          b(_mm_slli_pi16(v, 16 - F::kBBits)) {}
+    Bytes16(__m64 rgv, __m64 bv) : rg(rgv), b(bv) {}
+    __m64 Join() const {
+        return _mm_or_si64(_mm_or_si64(mmx::ShiftWords<-kRUp>(_mm_and_si64(rg, Words(kRHigh))),
+                                       mmx::NarrowField<F::kGBits, F::kGShift>(rg)),
+                           _mm_srli_pi16(b, 16 - F::kBBits));
+    }
+};
 
 // Four source pixels over four destination pixels; pixels equal to the key
 // in all 16 bits keep the destination.
 template <class M, class F>
 inline __m64 Keyed4(__m64 d, __m64 s, __m64 key) {
-    const __m64 o = mmx::Join16Wide<F>(Blend<M>(mmx::Split16Wide<F>(d), mmx::Split16Wide<F>(s)));
+    __m64 o;
+    if constexpr (!Op<M>::kLanes) {
+        const Bytes16<F> db(d), sb(s);
+        o = Bytes16<F>(Op<M>::Apply(db.rg, sb.rg), Op<M>::Apply(db.b, sb.b)).Join();
+    } else {
+        o = mmx::Join16Wide<F>(Blend<M>(mmx::Split16Wide<F>(d), mmx::Split16Wide<F>(s)));
+    }
     return Select(_mm_cmpeq_pi16(s, key), d, o);
 }
 
