@@ -186,57 +186,55 @@ void BilinearModel(const TestSurface &s, TestSurface &d, int px) {
     }
 }
 
+// A random source stretched onto a random destination, whole surfaces with
+// row padding on both sides, against the formulas; the padding and guards
+// must stay as they were.
+::testing::AssertionResult MatchesModel(kvtest::Rng &rng, int kind, int sw, int sh, int dw, int dh, int spad, int dpad,
+                                        bool filter) {
+    const int px = int(kvtest::KindByNumber(kind).bpp / 8);
+    TestSurface s(kind, sw, sh, spad), d(kind, dw, dh, dpad), want(kind, dw, dh, dpad);
+    s.Randomize(rng);
+    d.Randomize(rng);
+    want.SetPixels(d.Pixels());
+    if (filter && px >= 3)
+        BilinearModel(s, want, px);
+    else
+        NearestModel(s, want, px, px == 4 ? 3 : px);  // 32-bit pixels keep their fourth byte
+    const char *how = filter ? " filtered" : "";
+    if (!BltStrech(*d, CRectangulo(0, 0, dw, dh), *s, CRectangulo(0, 0, sw, sh), filter))
+        return ::testing::AssertionFailure() << "refused " << sw << "x" << sh << " to " << dw << "x" << dh << how;
+    if (d.Pixels() != want.Pixels())
+        return ::testing::AssertionFailure() << sw << "x" << sh << " to " << dw << "x" << dh << how;
+    if (!d.GuardsIntact())
+        return ::testing::AssertionFailure() << "guards " << sw << "x" << sh << " to " << dw << "x" << dh << how;
+    return ::testing::AssertionSuccess();
+}
+
 // Sizes that enlarge, reduce, mix the two, and run wider than the scalers'
 // column bands; every output byte must match the formulas.
 class StretchModel : public ::testing::TestWithParam<int> {};
 
 TEST_P(StretchModel, EveryByteMatchesTheFormulas) {
-    const int kind = GetParam(), px = int(kvtest::KindByNumber(kind).bpp / 8);
+    const int kind = GetParam();
     const struct {
         int sw, sh, dw, dh;
     } sizes[] = {
         {7, 5, 13, 9}, {64, 48, 96, 72}, {97, 61, 31, 23}, {40, 9, 17, 30}, {1500, 3, 2300, 5}, {2500, 4, 1100, 3},
     };
     kvtest::Rng rng(kind);
-    for (const auto &z : sizes) {
-        for (bool filter : {false, true}) {
-            TestSurface s(kind, z.sw, z.sh, 3), d(kind, z.dw, z.dh, 5), want(kind, z.dw, z.dh, 5);
-            s.Randomize(rng);
-            d.Randomize(rng);
-            want.SetPixels(d.Pixels());
-            if (filter && px >= 3)
-                BilinearModel(s, want, px);
-            else
-                NearestModel(s, want, px, px == 4 ? 3 : px);  // 32-bit pixels keep their fourth byte
-            ASSERT_TRUE(BltStrech(*d, CRectangulo(0, 0, z.dw, z.dh), *s, CRectangulo(0, 0, z.sw, z.sh), filter));
-            EXPECT_EQ(d.Pixels(), want.Pixels())
-                << z.sw << "x" << z.sh << " to " << z.dw << "x" << z.dh << (filter ? " filtered" : "");
-            EXPECT_TRUE(d.GuardsIntact());
-        }
-    }
+    for (const auto &z : sizes)
+        for (bool filter : {false, true}) EXPECT_TRUE(MatchesModel(rng, kind, z.sw, z.sh, z.dw, z.dh, 3, 5, filter));
 }
 
 // The samplers run row by row: every destination width up to 19, enlarged
 // and reduced, with pitches one byte over the row so that the rows of both
 // surfaces start at every offset from an 8-byte boundary.
 TEST_P(StretchModel, EveryWidthAndRowStart) {
-    const int kind = GetParam(), px = int(kvtest::KindByNumber(kind).bpp / 8);
+    const int kind = GetParam();
     kvtest::Rng rng(kind + 1000);
     for (int dw = 1; dw <= 19; ++dw)
         for (int sw : {dw * 2 / 3 + 1, dw + 3})
-            for (bool filter : {false, true}) {
-                TestSurface s(kind, sw, 5, 1), d(kind, dw, 8, 1), want(kind, dw, 8, 1);
-                s.Randomize(rng);
-                d.Randomize(rng);
-                want.SetPixels(d.Pixels());
-                if (filter && px >= 3)
-                    BilinearModel(s, want, px);
-                else
-                    NearestModel(s, want, px, px == 4 ? 3 : px);
-                ASSERT_TRUE(BltStrech(*d, CRectangulo(0, 0, dw, 8), *s, CRectangulo(0, 0, sw, 5), filter));
-                ASSERT_EQ(d.Pixels(), want.Pixels()) << sw << " to " << dw << (filter ? " filtered" : "");
-                ASSERT_TRUE(d.GuardsIntact()) << sw << " to " << dw;
-            }
+            for (bool filter : {false, true}) ASSERT_TRUE(MatchesModel(rng, kind, sw, 5, dw, 8, 1, 1, filter));
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, StretchModel, ::testing::ValuesIn(kvtest::AllKinds()),
