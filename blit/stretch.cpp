@@ -124,7 +124,7 @@ void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
 // Weights stay integer (truncated 16 x 16 products). Each source row is
 // gathered once, by destination column, into per-channel floats, and reused
 // by every destination row that reads it.
-constexpr int kBand = 1024;  // destination columns per pass (about 60 KB of stack)
+constexpr int kBand = 256;  // destination columns per pass: both band rows (12 KB) stay in the L1 cache
 
 constexpr int kPiece = 128;  // columns per step of the inner loops
 
