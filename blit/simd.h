@@ -54,6 +54,9 @@ void WordMaskRow_4444_mmx(uint8_t *d, const uint8_t *m, int n, uint32_t c);
 #endif
 
 #if UTILS_SIMD
+// One destination row of the nearest scaler on any 16-bit kind: pixel x is
+// the word at column cols[x] of s; s and d do not overlap.
+void NearestRow_16_mmx(uint8_t *d, const uint8_t *s, const int *cols, int n);
 // One destination row of the bilinear scaler from source rows s0 (above) and
 // s1 (below): left and right are each column's two sample offsets in bytes,
 // ix and fx its horizontal weights (ix = 0xFFFF - fx), fy the row's. Only

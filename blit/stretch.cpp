@@ -43,6 +43,38 @@ void NearestRow(uint8_t *dp, const uint8_t *sp, const int *cols, int n) {
     }
 }
 
+// One destination row of the bilinear integer form (processors without SSE):
+// left and right are each column's two sample offsets in bytes, ix and fx its
+// weights (ix = 0xFFFF - fx), fy the row's.
+using BilinearRowFn = void (*)(uint8_t *d, const uint8_t *s0, const uint8_t *s1, const int *left, const int *right,
+                               const uint16_t *ix, const uint16_t *fx, int n, uint32_t fy);
+
+template <class F>
+void BilinearRowPlain(uint8_t *d, const uint8_t *s0, const uint8_t *s1, const int *left, const int *right,
+                      const uint16_t *ix, const uint16_t *fx, int n, uint32_t fy) {
+    const uint32_t iy = 0xFFFF - fy;
+    for (int i = 0; i < n; ++i) {
+        const uint32_t wS = (ix[i] * iy) >> 16, wSr = (fx[i] * iy) >> 16;
+        const uint32_t wSd = (ix[i] * fy) >> 16, wSdr = (fx[i] * fy) >> 16;
+        const int l = left[i], r = right[i];
+        for (int k = 0; k < 3; ++k)
+            d[i * F::kBytes + k] =
+                uint8_t((s0[l + k] * wS + s0[r + k] * wSr + s1[l + k] * wSd + s1[r + k] * wSdr) >> 16);
+    }
+}
+
+// The row kernels with an MMX form, picked here once.
+using NearestRowFn = void (*)(uint8_t *d, const uint8_t *s, const int *cols, int n);
+#if UTILS_SIMD
+constexpr NearestRowFn kNearestRow16 = NearestRow_16_mmx;
+constexpr BilinearRowFn kBilinearRow32 = BilinearRow_32_mmx;
+constexpr BilinearRowFn kBilinearRow24 = BilinearRow_24_mmx;
+#else
+constexpr NearestRowFn kNearestRow16 = NearestRow<2, 2>;
+constexpr BilinearRowFn kBilinearRow32 = BilinearRowPlain<Fmt32>;
+constexpr BilinearRowFn kBilinearRow24 = BilinearRowPlain<Fmt24>;
+#endif
+
 // Write the first three bytes of each 32-bit pixel and keep the fourth. The
 // restricted forms run several pixels at a time; they are only called on
 // rows that do not overlap what they read.
@@ -107,7 +139,13 @@ void Nearest(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
                 memcpy(dp, dp - d.scanWidth, size_t(n) * Stride);
                 continue;
             }
-            NearestRow<Stride, Bytes>(dp, PixelAt(s, b.sx, b.sy + row), cols, n);
+            const uint8_t *sp = PixelAt(s, b.sx, b.sy + row);
+            // The grouped row reads ahead of its stores, so a source row in
+            // the same memory goes pixel by pixel.
+            if (Stride == 2 && Disjoint(dp, size_t(n) * 2, sp, size_t(b.sw) * 2))
+                kNearestRow16(dp, sp, cols, n);
+            else
+                NearestRow<Stride, Bytes>(dp, sp, cols, n);
             prevRow = row;
         }
     }
@@ -173,31 +211,6 @@ void BandColumns(const Span &b, int stride, uint64_t stepX, int x0, int n, int *
 // Without vector units the float sums would cost a slow conversion per
 // channel, so processors without SSE keep the plain integer form, row by row
 // (an MMX row in utilsmmx); both give the same bytes.
-using BilinearRowFn = void (*)(uint8_t *d, const uint8_t *s0, const uint8_t *s1, const int *left, const int *right,
-                               const uint16_t *ix, const uint16_t *fx, int n, uint32_t fy);
-
-template <class F>
-void BilinearRowPlain(uint8_t *d, const uint8_t *s0, const uint8_t *s1, const int *left, const int *right,
-                      const uint16_t *ix, const uint16_t *fx, int n, uint32_t fy) {
-    const uint32_t iy = 0xFFFF - fy;
-    for (int i = 0; i < n; ++i) {
-        const uint32_t wS = (ix[i] * iy) >> 16, wSr = (fx[i] * iy) >> 16;
-        const uint32_t wSd = (ix[i] * fy) >> 16, wSdr = (fx[i] * fy) >> 16;
-        const int l = left[i], r = right[i];
-        for (int k = 0; k < 3; ++k)
-            d[i * F::kBytes + k] =
-                uint8_t((s0[l + k] * wS + s0[r + k] * wSr + s1[l + k] * wSd + s1[r + k] * wSdr) >> 16);
-    }
-}
-
-#if UTILS_SIMD
-constexpr BilinearRowFn kBilinearRow32 = BilinearRow_32_mmx;
-constexpr BilinearRowFn kBilinearRow24 = BilinearRow_24_mmx;
-#else
-constexpr BilinearRowFn kBilinearRow32 = BilinearRowPlain<Fmt32>;
-constexpr BilinearRowFn kBilinearRow24 = BilinearRowPlain<Fmt24>;
-#endif
-
 template <class F>
 void BilinearInteger(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
     constexpr BilinearRowFn Row = F::kBytes == 4 ? kBilinearRow32 : kBilinearRow24;
