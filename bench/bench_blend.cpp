@@ -1,9 +1,8 @@
 // Blend modes against pixman's matching operators on the same memory, and
-// against a memcpy of the same bytes. Subtract has no pixman operator; its
-// yardstick is the other build of the library and memcpy.
-#include <string.h>
-
-#include <vector>
+// against a memcpy of the same bytes (565's stands for 555's too). Subtract
+// has no pixman operator: on 16 bits, where the game draws, pixman's add is
+// its yardstick; elsewhere the other build of the library and memcpy.
+#include <string>
 
 #include "bench/bench_util.h"
 
@@ -25,7 +24,7 @@ struct ModeInfo {
     SourceFn source;
     MaskedFn masked;
     int op;
-    bool hasPeer;
+    bool peer32;  // pixman has the operator itself
 };
 const ModeInfo kModes[] = {
     {"Suma", DoSuma, DoSuma, PEER_OP(PIXMAN_OP_ADD), true},
@@ -37,65 +36,41 @@ const ModeInfo kModes[] = {
     {"Superponer", DoSuperponer, DoSuperponer, PEER_OP(PIXMAN_OP_OVERLAY), true},
 };
 
-struct Pair {
-    TestSurface dst, src, mask;
-    Pair(int kind, Dim sz) : dst(kind, sz.w, sz.h), src(kind, sz.w, sz.h), mask(8, sz.w, sz.h) {
-        kvtest::Rng rng(7);
-        dst.Randomize(rng);
-        src.Randomize(rng);
-        mask.Randomize(rng);
-    }
-};
-
-void Ours(benchmark::State &st, const ModeInfo *m, int kind, Dim sz) {
-    Pair p(kind, sz);
+void Ours(benchmark::State &st, const ModeInfo &m, bool masked, int kind, Dim sz) {
+    Images p(kind, sz, 7);
     const CRectangulo r(0, 0, sz.w, sz.h);
-    TimePixels(st, sz, [&] { m->source(p.dst.desc, r, p.src.desc, CPunto(0, 0)); });
-}
-
-void OursMasked(benchmark::State &st, const ModeInfo *m, int kind, Dim sz) {
-    Pair p(kind, sz);
-    const CRectangulo r(0, 0, sz.w, sz.h);
-    TimePixels(st, sz, [&] { m->masked(p.dst.desc, r, p.src.desc, CPunto(0, 0), p.mask.desc, CPunto(0, 0)); });
+    if (masked)
+        TimePixels(st, sz, [&] { m.masked(p.dst.desc, r, p.src.desc, CPunto(0, 0), p.mask.desc, CPunto(0, 0)); });
+    else
+        TimePixels(st, sz, [&] { m.source(p.dst.desc, r, p.src.desc, CPunto(0, 0)); });
 }
 
 #ifdef KV_HAVE_PIXMAN
-void Pixman(benchmark::State &st, const ModeInfo *m, bool masked, Dim sz) {
-    Pair p(32, sz);
+void Pixman(benchmark::State &st, const ModeInfo &m, bool masked, int kind, Dim sz) {
+    Images p(kind, sz, 7);
     // pixman wants a8 rows on 4-byte boundaries; the widths used here are.
-    TimeComposite(st, sz, pixman_op_t(m->op), PixmanOver(p.src, PIXMAN_a8r8g8b8),
-                  masked ? PixmanOver(p.mask, PIXMAN_a8) : nullptr, PixmanOver(p.dst, PIXMAN_a8r8g8b8));
+    TimeComposite(st, sz, pixman_op_t(m.op), PixmanOver(p.src, PixmanFormat(kind)),
+                  masked ? PixmanOver(p.mask, PIXMAN_a8) : nullptr, PixmanOver(p.dst, PixmanFormat(kind)));
 }
 #endif
-
-void Memcpy(benchmark::State &st, int kind, Dim sz) {
-    Pair p(kind, sz);
-    const size_t n = size_t(p.dst.desc.scanWidth) * sz.h;
-    TimePixels(st, sz, [&] { memcpy(p.dst.desc.bits, p.src.desc.bits, n); });
-}
 
 int Register() {
-    const int kinds[] = {32, 24, 16};
     for (const ModeInfo &m : kModes) {
-        for (int kind : kinds) {
-            const std::string k = kvtest::KindByNumber(kind).name;
-            for (const Dim &sz : kSizes) {
-                const std::string g = "Do" + std::string(m.name) + "_" + k;
-                benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), Ours, &m, kind, sz);
+        const std::string g = "Do" + std::string(m.name) + "_";
+        auto ours = [&m](bool masked) -> KindRun {
+            return [&m, masked](benchmark::State &st, int kind, Dim sz) { Ours(st, m, masked, kind, sz); };
+        };
+        RegisterByKind({32, 24, 16, 17}, {{g, "ours", ours(false)}});
+        RegisterByKind({32, 24, 16}, {{g, "memcpy", MemcpyFloor}});
+        RegisterByKind({32, 16, 17}, {{g, "ours", ours(true), "_masked"}});
 #ifdef KV_HAVE_PIXMAN
-                if (kind == 32 && m.hasPeer)
-                    benchmark::RegisterBenchmark(Name(g, "pixman", sz).c_str(), Pixman, &m, false, sz);
+        auto pixman = [&m](bool masked) -> KindRun {
+            return [&m, masked](benchmark::State &st, int kind, Dim sz) { Pixman(st, m, masked, kind, sz); };
+        };
+        // 24 bits has no pixman layout with the same bytes.
+        RegisterByKind(m.peer32 ? std::vector<int>{32, 16, 17} : std::vector<int>{16, 17},
+                       {{g, "pixman", pixman(false)}, {g, "pixman", pixman(true), "_masked"}});
 #endif
-                benchmark::RegisterBenchmark(Name(g, "memcpy", sz).c_str(), Memcpy, kind, sz);
-                if (kind == 32) {
-                    const std::string gm = g + "_masked";
-                    benchmark::RegisterBenchmark(Name(gm, "ours", sz).c_str(), OursMasked, &m, kind, sz);
-#ifdef KV_HAVE_PIXMAN
-                    if (m.hasPeer) benchmark::RegisterBenchmark(Name(gm, "pixman", sz).c_str(), Pixman, &m, true, sz);
-#endif
-                }
-            }
-        }
     }
     return 0;
 }

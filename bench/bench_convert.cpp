@@ -18,8 +18,6 @@ void ConvertOurs(benchmark::State &st, int sk, int dk, Dim sz) {
 }
 
 #ifdef KV_HAVE_PIXMAN
-pixman_format_code_t PixmanFormat(int kind) { return kind == 32 ? PIXMAN_a8r8g8b8 : PIXMAN_r5g6b5; }
-
 void ConvertPixman(benchmark::State &st, int sk, int dk, Dim sz) {
     TestSurface s(sk, sz.w, sz.h), d(dk, sz.w, sz.h);
     Fill(s);
@@ -28,8 +26,6 @@ void ConvertPixman(benchmark::State &st, int sk, int dk, Dim sz) {
 #endif
 
 #ifdef KV_HAVE_SDL2
-Uint32 SdlFormat(int kind) { return kind == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565; }
-
 void ConvertSdl(benchmark::State &st, int sk, int dk, Dim sz) {
     TestSurface s(sk, sz.w, sz.h);
     Fill(s);
@@ -78,25 +74,34 @@ void NearestOurs(benchmark::State &st, Dim sz) {
     TimePixels(st, sz, [&] { Convert(d.desc, s.desc, 2); });
 }
 
-int Register() {
-    for (const Dim &sz : kSizes) {
-        for (int pair = 0; pair < 2; ++pair) {
-            const int sk = pair == 0 ? 32 : 16, dk = pair == 0 ? 16 : 32;
-            const std::string g = pair == 0 ? "Convert_32_565" : "Convert_565_32";
-            benchmark::RegisterBenchmark(Name(g, "ours", sz).c_str(), ConvertOurs, sk, dk, sz);
+// Both directions between 32 bits and each 16-bit layout.
+KindRun To32(void (*run)(benchmark::State &, int, int, Dim)) {
+    return [run](benchmark::State &st, int kind, Dim sz) { run(st, kind, 32, sz); };
+}
+KindRun From32(void (*run)(benchmark::State &, int, int, Dim)) {
+    return [run](benchmark::State &st, int kind, Dim sz) { run(st, 32, kind, sz); };
+}
+
+const int layouts = RegisterByKind({16, 17}, {
+                                                 {"Convert_32_", "ours", From32(ConvertOurs)},
+                                                 {"Convert_", "ours", To32(ConvertOurs), "_32"},
 #ifdef KV_HAVE_PIXMAN
-            benchmark::RegisterBenchmark(Name(g, "pixman", sz).c_str(), ConvertPixman, sk, dk, sz);
+                                                 {"Convert_32_", "pixman", From32(ConvertPixman)},
+                                                 {"Convert_", "pixman", To32(ConvertPixman), "_32"},
 #endif
 #ifdef KV_HAVE_SDL2
-            benchmark::RegisterBenchmark(Name(g, "sdl2", sz).c_str(), ConvertSdl, sk, dk, sz);
+                                                 {"Convert_32_", "sdl2", From32(ConvertSdl)},
+                                                 {"Convert_", "sdl2", To32(ConvertSdl), "_32"},
 #endif
-        }
+                                             });
+int RegisterNearest() {
+    for (const Dim &sz : kSizes) {
         benchmark::RegisterBenchmark(Name("Convert_32_8_nearest", "ours", sz).c_str(), NearestOurs, sz);
         benchmark::RegisterBenchmark(Name("Convert_32_8_nearest", "plain-scan", sz).c_str(), NearestPlainScan, sz)
             ->Unit(benchmark::kMillisecond);
     }
     return 0;
 }
-const int registered = Register();
+const int nearest = RegisterNearest();
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Fills, lines and flood fill against SDL2 (and memset), translucent fills
-// against pixman, in the same process.
+// against pixman (8 bits, which maps through the caller's tables, against
+// memset), in the same process.
 #include <string.h>
 
 #include <memory>
@@ -13,8 +14,6 @@ namespace {
 
 #ifdef KV_HAVE_SDL2
 using Pt = SDL_Point;
-
-uint32_t SdlFormat(int kind) { return kind == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565; }
 #else
 struct Pt {
     int x, y;
@@ -60,13 +59,18 @@ void MaskFillOurs(benchmark::State &st, int kind, Dim sz) {
     TimePixels(st, sz, [&] { MaskFillRect(s.desc, CRectangulo(0, 0, sz.w, sz.h), 0x00FF8040, 128); });
 }
 
+// 8 bits mixes palette entries and maps them back through the caller's tables.
+void MaskFill8Ours(benchmark::State &st, int kind, Dim sz) {
+    TestSurface s(kind, sz.w, sz.h);
+    s.Fill(0x55);
+    TimePixels(st, sz, [&] { MaskFillRect_8Bits(s.desc, CRectangulo(0, 0, sz.w, sz.h), 0x00FF8040, 128, MixTable()); });
+}
+
 #ifdef KV_HAVE_PIXMAN
 void MaskFillPixman(benchmark::State &st, int kind, Dim sz) {
     TestSurface s(kind, sz.w, sz.h);
     s.Fill(0x55);
-    const pixman_format_code_t f = kind == 32 ? PIXMAN_a8r8g8b8 : kind == 24 ? PIXMAN_r8g8b8 : PIXMAN_r5g6b5;
-    const pixman_color_t half = {0x8080, 0x4040, 0x2020, 0x8080};  // premultiplied
-    TimeComposite(st, sz, PIXMAN_OP_OVER, pixman_image_create_solid_fill(&half), nullptr, PixmanOver(s, f));
+    TimeSolidOver(st, sz, {0x8080, 0x4040, 0x2020, 0x8080}, nullptr, s, PixmanFormat(kind));
 }
 #endif
 
@@ -164,19 +168,20 @@ void FloodQueue(benchmark::State &st, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
-const int fills = RegisterByKind({32, 16}, {
-                                               {"IdxFillRect_", "ours", FillOurs},
-                                               {"IdxFillRect_", "memset", FillMemset},
+const int fills = RegisterByKind({32, 16, 17, 8}, {
+                                                      {"IdxFillRect_", "ours", FillOurs},
+                                                      {"IdxFillRect_", "memset", FillMemset},
 #ifdef KV_HAVE_SDL2
-                                               {"IdxFillRect_", "SDL_FillRect", FillSdl},
+                                                      {"IdxFillRect_", "SDL_FillRect", FillSdl},
 #endif
-                                           });
-const int maskFills = RegisterByKind({32, 24, 16}, {
-                                                       {"MaskFillRect_", "ours", MaskFillOurs},
+                                                  });
+const int maskFills = RegisterByKind({32, 24, 16, 17}, {
+                                                           {"MaskFillRect_", "ours", MaskFillOurs},
 #ifdef KV_HAVE_PIXMAN
-                                                       {"MaskFillRect_", "pixman", MaskFillPixman},
+                                                           {"MaskFillRect_", "pixman", MaskFillPixman},
 #endif
-                                                   });
+                                                       });
+const int maskFills8 = RegisterByKind({8}, Beside("MaskFillRect_", MaskFill8Ours, "memset", FillMemset));
 const int lines = RegisterByKind({32, 16}, {
                                                {"Line1000_", "ours", LineOurs},
 #ifdef KV_HAVE_SDL2

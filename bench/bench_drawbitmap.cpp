@@ -14,28 +14,40 @@ using kvtest::Rng;
 namespace {
 
 enum Keys { kNoKey, kAreas, kScattered };
-const uint32_t kKey32 = 0x00FF00FFu, kKey565 = 0xF81Fu;
+
+// The colour bits of a pixel: the X bit of X1R5G5B5 and the alpha byte of
+// 32 bits take no part in the key.
+uint32_t ColourBits(int kind) {
+    const kvtest::KindInfo &k = kvtest::KindByNumber(kind);
+    return k.bpp == 16 ? k.rMask | k.gMask | k.bMask : k.bpp == 8 ? 0xFFu : 0xFFFFFFu;
+}
+
+// Magenta in each layout; 8-bit sources are keyed on index 0.
+uint32_t KeyOf(int kind) {
+    const kvtest::KindInfo &k = kvtest::KindByNumber(kind);
+    return k.bpp == 8 ? 0 : k.bpp == 16 ? (k.rMask | k.bMask) & ColourBits(kind) : 0x00FF00FFu;
+}
 
 // A source image with the key in large blocks or at random pixels (half of
 // them: the worst case for a branch per pixel).
 std::unique_ptr<TestSurface> Source(int kind, Dim sz, Keys keys) {
     std::unique_ptr<TestSurface> s(new TestSurface(kind, sz.w, sz.h));
     Rng rng(7);
-    s->Randomize(rng);
+    Randomize(*s, rng);
     const int bytes = int(s->desc.bpp / 8);
-    const uint32_t key = kind == 32 ? kKey32 : kKey565;
+    const uint32_t key = KeyOf(kind), colour = ColourBits(kind), opaque = kind == 32 ? 0xFF000000u : 0;
     for (int y = 0; y < sz.h; ++y)
         for (int x = 0; x < sz.w; ++x) {
             uint8_t *p = s->Row(y) + x * bytes;
             uint32_t v = 0;
             memcpy(&v, p, bytes);
-            if (kind == 32) v |= 0xFF000000u;
+            v = (v & colour) | opaque;
             const bool transparent = keys == kAreas       ? (((x / 96) + (y / 96)) % 2 == 0)
                                      : keys == kScattered ? rng.Chance(50)
                                                           : false;
             if (transparent)
-                v = key | (kind == 32 ? 0xFF000000u : 0);
-            else if ((v & (kind == 32 ? 0xFFFFFFu : 0xFFFFu)) == key)
+                v = key | opaque;
+            else if ((v & colour) == key)
                 v ^= 1;
             memcpy(p, &v, bytes);
         }
@@ -59,8 +71,8 @@ void Memcpy(benchmark::State &st, int kind, Dim sz) {
 }
 
 #ifdef KV_HAVE_SDL2
-SDL_Surface *Wrap(TestSurface &s) {
-    SDL_Surface *o = SdlOver(s, s.desc.bpp == 32 ? SDL_PIXELFORMAT_ARGB8888 : SDL_PIXELFORMAT_RGB565);
+SDL_Surface *Wrap(TestSurface &s, int kind) {
+    SDL_Surface *o = SdlOver(s, SdlFormat(kind));
     SDL_SetSurfaceBlendMode(o, SDL_BLENDMODE_NONE);
     return o;
 }
@@ -69,8 +81,8 @@ void Sdl(benchmark::State &st, int kind, Dim sz, Keys keys) {
     std::unique_ptr<TestSurface> src = Source(kind, sz, keys);
     TestSurface dst(kind, sz.w, sz.h);
     dst.Fill(0x40);
-    SDL_Surface *s = Wrap(*src), *d = Wrap(dst);
-    if (keys != kNoKey) SDL_SetColorKey(s, SDL_TRUE, kind == 32 ? (kKey32 | 0xFF000000u) : kKey565);
+    SDL_Surface *s = Wrap(*src, kind), *d = Wrap(dst, kind);
+    if (keys != kNoKey) SDL_SetColorKey(s, SDL_TRUE, KeyOf(kind) | (kind == 32 ? 0xFF000000u : 0));
     TimePixels(st, sz, [&] { SDL_BlitSurface(s, nullptr, d, nullptr); });
     SDL_FreeSurface(s);
     SDL_FreeSurface(d);
@@ -93,7 +105,7 @@ std::vector<uint8_t> Bmp24(Dim sz) {
     f[28] = 24;
     put32(34, uint32_t(stride) * sz.h);
     Rng rng(3);
-    for (size_t i = 54; i < f.size(); ++i) f[i] = uint8_t(rng.U32());
+    FillRandom(&f[54], f.size() - 54, rng);
     return f;
 }
 
@@ -117,31 +129,28 @@ void LoadSdl(benchmark::State &st, Dim sz) {
 }
 #endif
 
-int Register() {
-    for (const Dim &sz : kSizes) {
-        for (int kind : {32, 16}) {
-            const std::string k = kvtest::KindByNumber(kind).name;
-            const std::string plain = "DrawBitmap_" + k + "_nokey";
-            benchmark::RegisterBenchmark(Name(plain, "ours", sz).c_str(), Ours, kind, sz, kNoKey);
-            benchmark::RegisterBenchmark(Name(plain, "memcpy", sz).c_str(), Memcpy, kind, sz);
-            const char *names[] = {"", "_key_areas", "_key_scattered"};
-            for (Keys keys : {kAreas, kScattered})
-                benchmark::RegisterBenchmark(Name("DrawBitmap_" + k + names[keys], "ours", sz).c_str(), Ours, kind, sz,
-                                             keys);
+// Each way of keying is its own group, with the plain copy's floor beside
+// the unkeyed one.
+std::vector<KindRow> BlitRows() {
+    const char *suffix[] = {"_nokey", "_key_areas", "_key_scattered"};
+    std::vector<KindRow> rows = {{"DrawBitmap_", "memcpy", Memcpy, suffix[kNoKey]}};
+    for (Keys keys : {kNoKey, kAreas, kScattered}) {
+        rows.push_back({"DrawBitmap_", "ours",
+                        [keys](benchmark::State &st, int kind, Dim sz) { Ours(st, kind, sz, keys); }, suffix[keys]});
 #ifdef KV_HAVE_SDL2
-            benchmark::RegisterBenchmark(Name(plain, "sdl2", sz).c_str(), Sdl, kind, sz, kNoKey);
-            for (Keys keys : {kAreas, kScattered})
-                benchmark::RegisterBenchmark(Name("DrawBitmap_" + k + names[keys], "sdl2", sz).c_str(), Sdl, kind, sz,
-                                             keys);
-#endif
-        }
-        benchmark::RegisterBenchmark(Name("LoadBMP_24to32", "ours", sz).c_str(), LoadOurs, sz);
-#ifdef KV_HAVE_SDL2
-        benchmark::RegisterBenchmark(Name("LoadBMP_24to32", "sdl2", sz).c_str(), LoadSdl, sz);
+        rows.push_back({"DrawBitmap_", "sdl2",
+                        [keys](benchmark::State &st, int kind, Dim sz) { Sdl(st, kind, sz, keys); }, suffix[keys]});
 #endif
     }
-    return 0;
+    return rows;
 }
-const int registered = Register();
+
+const int blits = RegisterByKind({32, 16, 17, 8}, BlitRows());
+const int loads = RegisterBySize({
+    {"LoadBMP_24to32", "ours", LoadOurs},
+#ifdef KV_HAVE_SDL2
+    {"LoadBMP_24to32", "sdl2", LoadSdl},
+#endif
+});
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Filters on 32-bit images: the general convolution against pixman's
-// convolution filter with the same 3 x 3 kernel, DoSuavizado against a plain
-// separable box blur, DoFactor against memcpy of the same bytes.
+// Filters: the general convolution against pixman's convolution filter with
+// the same 3 x 3 kernel (32 bits and the 16-bit layouts), DoSuavizado
+// against a plain separable box blur, DoFactor and CreateShadow against
+// memcpy of the same bytes.
 #include <string.h>
 
 #include <vector>
@@ -13,31 +14,32 @@ namespace {
 
 void Fill(TestSurface &s) { Randomize(s, 11); }
 
-void ConvOurs(benchmark::State &st, Dim sz) {
-    TestSurface img(32, sz.w, sz.h), scratch(32, sz.w, sz.h);
+void ConvOurs(benchmark::State &st, int kind, Dim sz) {
+    TestSurface img(kind, sz.w, sz.h), scratch(kind, sz.w, sz.h);
     Fill(img);
-    const long P = img.desc.scanWidth;
+    const long P = img.desc.scanWidth, bytes = long(img.desc.bpp / 8);
     long off[9];
     int coef[9];
     for (int k = 0; k < 9; ++k) {
-        off[k] = (k / 3 - 1) * P + (k % 3 - 1) * 4;
+        off[k] = (k / 3 - 1) * P + (k % 3 - 1) * bytes;
         coef[k] = 1;
     }
     TimePixels(st, sz, [&] { DoConvolucion(img.desc, scratch.desc, 9, coef, off, 9, 0); });
 }
 
 #ifdef KV_HAVE_PIXMAN
-void ConvPixman(benchmark::State &st, Dim sz) {
-    TestSurface src(32, sz.w, sz.h), dst(32, sz.w, sz.h);
+void ConvPixman(benchmark::State &st, int kind, Dim sz) {
+    TestSurface src(kind, sz.w, sz.h), dst(kind, sz.w, sz.h);
     Fill(src);
-    pixman_image_t *s = PixmanOver(src, PIXMAN_x8r8g8b8);
+    const pixman_format_code_t f = kind == 32 ? PIXMAN_x8r8g8b8 : PixmanFormat(kind);
+    pixman_image_t *s = PixmanOver(src, f);
     pixman_fixed_t params[2 + 9];
     params[0] = pixman_int_to_fixed(3);
     params[1] = pixman_int_to_fixed(3);
     for (int k = 0; k < 9; ++k) params[2 + k] = pixman_double_to_fixed(1.0 / 9.0);
     pixman_image_set_filter(s, PIXMAN_FILTER_CONVOLUTION, params, 11);
     pixman_image_set_repeat(s, PIXMAN_REPEAT_PAD);
-    TimeComposite(st, sz, PIXMAN_OP_SRC, s, nullptr, PixmanOver(dst, PIXMAN_x8r8g8b8));
+    TimeComposite(st, sz, PIXMAN_OP_SRC, s, nullptr, PixmanOver(dst, f));
 }
 #endif
 
@@ -74,28 +76,33 @@ void SmoothBox(benchmark::State &st, Dim sz) {
     SetPixelsProcessed(st, sz);
 }
 
-void FactorOurs(benchmark::State &st, Dim sz) {
-    TestSurface img(32, sz.w, sz.h);
+void FactorOurs(benchmark::State &st, int kind, Dim sz) {
+    TestSurface img(kind, sz.w, sz.h);
     Fill(img);
     TimePixels(st, sz, [&] { DoFactor(img.desc, 200); });
 }
 
-void FactorMemcpy(benchmark::State &st, Dim sz) {
-    TestSurface a(32, sz.w, sz.h), b(32, sz.w, sz.h);
-    Fill(a);
-    const size_t n = size_t(a.desc.scanWidth) * sz.h;
-    TimePixels(st, sz, [&] { memcpy(b.desc.bits, a.desc.bits, n); });
+// A sprite on black: every other 64 x 64 block is a hole the shadow fills.
+void ShadowOurs(benchmark::State &st, int kind, Dim sz) {
+    TestSurface src(kind, sz.w, sz.h), shadow(kind, sz.w, sz.h);
+    Fill(src);
+    for (int y = 0; y < sz.h; ++y)
+        for (int x = 0; x < sz.w; x += 64)
+            if ((x / 64 + y / 64) % 2 == 0) memset(src.Row(y) + x * (src.desc.bpp / 8), 0, 64 * (src.desc.bpp / 8));
+    TimePixels(st, sz, [&] { CreateShadow(shadow.desc, src.desc, 2, 8, 128); });
 }
 
-const int registered = RegisterBySize({
-    {"Conv3x3_32", "ours", ConvOurs},
-#ifdef KV_HAVE_PIXMAN
-    {"Conv3x3_32", "pixman", ConvPixman},
-#endif
+const int sized = RegisterBySize({
     {"Suavizado_32", "ours", SmoothOurs},
     {"Suavizado_32", "box-blur", SmoothBox},
-    {"Factor_32", "ours", FactorOurs},
-    {"Factor_32", "memcpy", FactorMemcpy},
 });
+const int convolutions = RegisterByKind({32, 16, 17}, {
+                                                          {"Conv3x3_", "ours", ConvOurs},
+#ifdef KV_HAVE_PIXMAN
+                                                          {"Conv3x3_", "pixman", ConvPixman},
+#endif
+                                                      });
+const int factors = RegisterByKind({32, 16, 17, 8}, Beside("Factor_", FactorOurs, "memcpy", MemcpyFloor));
+const int shadows = RegisterByKind({16, 17, 8}, Beside("CreateShadow_", ShadowOurs, "memcpy", MemcpyFloor));
 
 }  // namespace

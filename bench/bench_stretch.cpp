@@ -1,6 +1,8 @@
 // BltStrech (nearest, bilinear) and DrawDouble against pixman's scaled
-// composite and SDL_BlitScaled on the same memory, 32-bit pixels.
+// composite and SDL_BlitScaled on the same memory: 32 bits, and nearest on
+// the two 16-bit layouts; 8 bits (nearest) against memcpy.
 #include <memory>
+#include <vector>
 
 #include "bench/bench_util.h"
 
@@ -14,72 +16,82 @@ namespace {
 struct Scene {
     Dim out, in;
     TestSurface dst, src;
-    Scene(Dim o, int num, int den)
-        : out(o), in{o.w * num / den, o.h * num / den}, dst(32, o.w, o.h), src(32, in.w, in.h) {
+    Scene(int kind, Dim o, int num, int den)
+        : out(o), in{o.w * num / den, o.h * num / den}, dst(kind, o.w, o.h), src(kind, in.w, in.h) {
         Randomize(src, 7);
         dst.Fill(0);
     }
 };
 
 template <bool Filter>
-void Ours(benchmark::State &st, Dim o) {
-    Scene sc(o, 2, 3);
+void Ours(benchmark::State &st, int kind, Dim o) {
+    Scene sc(kind, o, 2, 3);
     TimePixels(st, o, [&] {
         BltStrech(sc.dst.desc, CRectangulo(0, 0, o.w, o.h), sc.src.desc, CRectangulo(0, 0, sc.in.w, sc.in.h), Filter);
     });
 }
 
+void DoubleOurs(benchmark::State &st, int kind, Dim o) {
+    Scene sc(kind, o, 1, 2);
+    TimePixels(st, o, [&] { DrawDouble(sc.dst.desc, sc.src.desc, CPunto(0, 0)); });
+}
+
 #ifdef KV_HAVE_PIXMAN
 template <bool Filter, int Num, int Den>
-void Pixman(benchmark::State &st, Dim o) {
-    Scene sc(o, Num, Den);
-    pixman_image_t *src = PixmanOver(sc.src, PIXMAN_x8r8g8b8);
+void Pixman(benchmark::State &st, int kind, Dim o) {
+    Scene sc(kind, o, Num, Den);
+    const pixman_format_code_t f = kind == 32 ? PIXMAN_x8r8g8b8 : PixmanFormat(kind);
+    pixman_image_t *src = PixmanOver(sc.src, f);
     pixman_transform_t t;
     pixman_transform_init_scale(&t, pixman_double_to_fixed(double(sc.in.w) / o.w),
                                 pixman_double_to_fixed(double(sc.in.h) / o.h));
     pixman_image_set_transform(src, &t);
     pixman_image_set_filter(src, Filter ? PIXMAN_FILTER_BILINEAR : PIXMAN_FILTER_NEAREST, nullptr, 0);
     pixman_image_set_repeat(src, PIXMAN_REPEAT_PAD);
-    TimeComposite(st, o, PIXMAN_OP_SRC, src, nullptr, PixmanOver(sc.dst, PIXMAN_x8r8g8b8));
+    TimeComposite(st, o, PIXMAN_OP_SRC, src, nullptr, PixmanOver(sc.dst, f));
 }
 #endif
 
 #ifdef KV_HAVE_SDL2
 template <int Num, int Den>
-void Sdl(benchmark::State &st, Dim o) {
-    Scene sc(o, Num, Den);
-    SDL_Surface *src = SdlOver(sc.src, SDL_PIXELFORMAT_RGB888), *dst = SdlOver(sc.dst, SDL_PIXELFORMAT_RGB888);
+void Sdl(benchmark::State &st, int kind, Dim o) {
+    Scene sc(kind, o, Num, Den);
+    const Uint32 f = kind == 32 ? Uint32(SDL_PIXELFORMAT_RGB888) : SdlFormat(kind);
+    SDL_Surface *src = SdlOver(sc.src, f), *dst = SdlOver(sc.dst, f);
     SDL_Rect r{0, 0, o.w, o.h};
-    TimePixels(st, o, [&] { SDL_BlitScaled(src, nullptr, dst, &r); });
+    TimePixels(st, o, [&] {
+        if (SDL_BlitScaled(src, nullptr, dst, &r) < 0) st.SkipWithError(SDL_GetError());
+    });
     SDL_FreeSurface(src);
     SDL_FreeSurface(dst);
 }
 #endif
 
-void DoubleOurs(benchmark::State &st, Dim o) {
-    Scene sc(o, 1, 2);
-    TimePixels(st, o, [&] { DrawDouble(sc.dst.desc, sc.src.desc, CPunto(0, 0)); });
+// Ours beside every peer that scales by Num / Den with nearest sampling.
+template <int Num, int Den>
+std::vector<KindRow> Nearest(const char *prefix, KindRun ours) {
+    return {
+        {prefix, "ours", ours},
+#ifdef KV_HAVE_PIXMAN
+        {prefix, "pixman", Pixman<false, Num, Den>},
+#endif
+#ifdef KV_HAVE_SDL2
+        {prefix, "SDL_BlitScaled", Sdl<Num, Den>},
+#endif
+    };
 }
 
-const int registered = RegisterBySize({
-    {"BltStrech_nearest_32", "ours", Ours<false>},
+const int scaled = RegisterByKind({32, 16, 17}, Nearest<2, 3>("BltStrech_nearest_", Ours<false>));
+// The 16-bit kernel ignores the filter: a bilinear row would time nearest
+// sampling against pixman's filtering.
+const int filtered = RegisterByKind({32}, {
+                                              {"BltStrech_bilinear_", "ours", Ours<true>},
 #ifdef KV_HAVE_PIXMAN
-    {"BltStrech_nearest_32", "pixman", Pixman<false, 2, 3>},
+                                              {"BltStrech_bilinear_", "pixman", Pixman<true, 2, 3>},
 #endif
-#ifdef KV_HAVE_SDL2
-    {"BltStrech_nearest_32", "SDL_BlitScaled", Sdl<2, 3>},
-#endif
-    {"BltStrech_bilinear_32", "ours", Ours<true>},
-#ifdef KV_HAVE_PIXMAN
-    {"BltStrech_bilinear_32", "pixman", Pixman<true, 2, 3>},
-#endif
-    {"DrawDouble_32", "ours", DoubleOurs},
-#ifdef KV_HAVE_PIXMAN
-    {"DrawDouble_32", "pixman", Pixman<false, 1, 2>},
-#endif
-#ifdef KV_HAVE_SDL2
-    {"DrawDouble_32", "SDL_BlitScaled", Sdl<1, 2>},
-#endif
-});
+                                          });
+// Neither peer scales paletted pixels: the floor is a copy of the output's bytes.
+const int paletted = RegisterByKind({8}, Beside("BltStrech_nearest_", Ours<false>, "memcpy", MemcpyFloor));
+const int doubled = RegisterByKind({32}, Nearest<1, 2>("DrawDouble_", DoubleOurs));
 
 }  // namespace

@@ -7,7 +7,8 @@ gives the median time of ours divided by the median time of each peer, for
 every build whose JSON is given (bench_utils.json, bench_utilsmmx.json, ...).
 
 With --markdown the output is a whole page: the machine, the date, how to
-rerun, a summary per build and the table with the times beside the ratios.
+rerun, a summary per build (overall, then the 16-bit layouts 565 and 555
+apart from the other kinds) and the table with the times beside the ratios.
 
 usage: report.py [--markdown] [--rerun=COMMAND] [--cpu=MODEL] [--build-type=TYPE] BUILD=FILE.json [BUILD=FILE.json ...]
 """
@@ -81,6 +82,20 @@ def ratio(pair):
     return pair[0] / pair[1]
 
 
+def is_16bit(group):
+    """True for a group on R5G6B5 or X1R5G5B5 pixels: one of its _-separated words is 565 or 555."""
+    return any(w in ("565", "555") for w in group.split("_"))
+
+
+def summary(rows, build):
+    """Pairs, how many ours wins and the geometric mean of the ratios, as table cells."""
+    rs = [r for r in (ratio(v.get(build)) for v in rows.values()) if r]
+    if not rs:
+        return "0 | - | -"
+    gm = math.exp(sum(math.log(r) for r in rs) / len(rs))
+    return f"{len(rs)} | {sum(r < 1 for r in rs)} | {gm:.2f}x"
+
+
 def cpuinfo():
     """Model name and physical core count from /proc/cpuinfo, when there is one."""
     model, cores = None, set()
@@ -149,12 +164,15 @@ def markdown(builds, rows, context, rerun, cpu, cores, build_type):
 
     out += ["## Summary", "", "| build | pairs | faster than the peer | geometric mean of ratios |", "|---|---|---|---|"]
     for b in names:
-        rs = [r for r in (ratio(v.get(b)) for v in rows.values()) if r]
-        if not rs:
-            out.append(f"| {b} | 0 | - | - |")
-            continue
-        gm = math.exp(sum(math.log(r) for r in rs) / len(rs))
-        out.append(f"| {b} | {len(rs)} | {sum(r < 1 for r in rs)} | {gm:.2f}x |")
+        out.append(f"| {b} | {summary(rows, b)} |")
+    out.append("")
+    out += ["The game draws on R5G6B5 and X1R5G5B5 surfaces: their pairs (any operation whose name has 565 or "
+            "555 in it, conversions to and from them included) apart from the rest.", "",
+            "| pixels | build | pairs | faster than the peer | geometric mean of ratios |", "|---|---|---|---|---|"]
+    for label, sixteen in (("565, 555", True), ("other kinds", False)):
+        part = {k: v for k, v in rows.items() if is_16bit(k[0]) == sixteen}
+        for b in names:
+            out.append(f"| {label} | {b} | {summary(part, b)} |")
     out.append("")
 
     head = "| operation | size | peer | peer time |"

@@ -96,6 +96,27 @@ class ReportTest(unittest.TestCase):
         self.assertLess(lines.index(next(l for l in lines if l.startswith("| Mix | 2x2"))),
                         lines.index(next(l for l in lines if l.startswith("| Mix | 10x10"))))
 
+    def test_summary_keeps_the_16bit_layouts_apart(self):
+        # 565 and 555 count wherever they stand as a word of the group's
+        # name; 1555, 4444 and numbers that merely contain 565 do not.
+        a = self.write("a.json", [
+            agg("DoSuma_565/ours/2x2", "median", 1), agg("DoSuma_565/pixman/2x2", "median", 4),
+            agg("DoSuma_555_masked/ours/2x2", "median", 4), agg("DoSuma_555_masked/pixman/2x2", "median", 1),
+            agg("Convert_32_565/ours/2x2", "median", 1), agg("Convert_32_565/sdl2/2x2", "median", 1),
+            agg("DoSuma_32/ours/2x2", "median", 2), agg("DoSuma_32/pixman/2x2", "median", 1),
+            agg("SetPixel_1555/ours/2x2", "median", 2), agg("SetPixel_1555/loop/2x2", "median", 1),
+            agg("Line5650_32/ours/2x2", "median", 2), agg("Line5650_32/sdl/2x2", "median", 1),
+        ])
+        b = self.write("b.json", [agg("DoSuma_565/ours/2x2", "median", 1), agg("DoSuma_565/pixman/2x2", "median", 2)])
+        out = self.run_report("--markdown", f"utils={a}", f"utilsmmx={b}")
+        self.assertEqual(self.row(out, "| utils |"), ["utils", "6", "1", "1.41x"])
+        # Ratios 0.25, 4 and 1; then 2, 2 and 2.
+        self.assertEqual(self.row(out, "| 565, 555 | utils |"), ["565, 555", "utils", "3", "1", "1.00x"])
+        self.assertEqual(self.row(out, "| other kinds | utils |"), ["other kinds", "utils", "3", "0", "2.00x"])
+        # A build without such pairs says so.
+        self.assertEqual(self.row(out, "| 565, 555 | utilsmmx |"), ["565, 555", "utilsmmx", "1", "1", "0.50x"])
+        self.assertEqual(self.row(out, "| other kinds | utilsmmx |"), ["other kinds", "utilsmmx", "0", "-", "-"])
+
 
 if __name__ == "__main__":
     unittest.main()
