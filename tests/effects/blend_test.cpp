@@ -486,6 +486,81 @@ TEST_P(BlendModel, EveryModeAndFormMatchesTheModel) {
 INSTANTIATE_TEST_SUITE_P(Kinds, BlendModel, ::testing::ValuesIn(kBlendKinds),
                          [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
 
+// ---- every row length and start ---------------------------------------------------
+
+// Rows of every length up to 9 and a few longer ones, starting at every
+// pixel offset within a group of four, in every mode and form: the vector
+// rows work in groups and finish the rest of a row on their own. Keys occur
+// in the source; the mask mixes 0, 255 and weights between.
+class BlendRows : public ::testing::TestWithParam<int> {};
+
+TEST_P(BlendRows, EveryWidthAndStartMatchesTheModel) {
+    const int kind = GetParam();
+    Rng rng(2000 + kind);
+    const int widths[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 15, 33};
+    for (int w : widths) {
+        for (int x0 = 0; x0 < 4; ++x0) {
+            TestSurface dst(kind, w + 4, 2, 1), src(kind, w + 4, 2, 2), mask(8, w + 4, 2, 3);
+            src.Randomize(rng);
+            mask.Randomize(rng);
+            for (int x = 0; x < w + 4; ++x) {
+                const int pick = rng.Range(0, 3);
+                if (pick < 3) mask.Row(0)[x] = uint8_t(pick == 0 ? 0 : (pick == 1 ? 255 : mask.Row(0)[x]));
+                mask.Row(1)[x] = 0;  // a row that leaves the destination alone
+            }
+            const uint32_t key = Px(src, rng.Range(0, w + 3), 0);
+            SetPx(src, x0 + w / 2, 0, key);
+            src.desc.transColor = kind < 24 ? key | (rng.U32() & 0xFFFF0000u) : key;
+            // Source and mask start at other offsets than the destination.
+            const CRectangulo r(x0, 0, x0 + w, 2);
+            const CPunto p((x0 + 1) % 4, 0), mp((x0 + 3) % 4, 0);
+            for (int m = 0; m < kModes; ++m) {
+                for (int form = 0; form < 3; ++form) {
+                    dst.Randomize(rng);
+                    SCOPED_TRACE(std::string(kModeNames[m]) + " form " + std::to_string(form) + " width " +
+                                 std::to_string(w) + " start " + std::to_string(x0));
+                    CheckAgainstModel(Form(form), Mode(m), dst, &src, &mask, r, p, mp, rng.U32());
+                    if (::testing::Test::HasFailure()) return;
+                }
+            }
+        }
+    }
+}
+
+// Every pair of field values as destination and source, for each mode in
+// the source form and through a mask of 0, 1, 128 and 255: the 16-bit kinds
+// widen, blend, divide and narrow back, and this is the whole range of what
+// they see.
+TEST_P(BlendRows, EveryPairOfFieldValues) {
+    const int kind = GetParam();
+    const int n = kind == 16 ? 64 : (kind < 24 ? 32 : 256);  // values of the widest field
+    TestSurface dst(kind, n, n), src(kind, n, n), mask(8, n, n);
+    const int weights[] = {0, 1, 128, 255};
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) mask.Row(y)[x] = uint8_t(weights[(x + y) % 4]);
+    const auto all = [&](int v) {
+        uint32_t px = 0;
+        for (const Channel &c : Channels(kind)) px |= uint32_t(v & ((1 << c.bits) - 1)) << c.shift;
+        return px;
+    };
+    for (int m = 0; m < kModes; ++m) {
+        for (int form = kSourceForm; form <= kMaskedForm; form += 2) {
+            for (int y = 0; y < n; ++y)
+                for (int x = 0; x < n; ++x) {
+                    SetPx(dst, x, y, all(x));
+                    SetPx(src, x, y, all(y));
+                }
+            SCOPED_TRACE(std::string(kModeNames[m]) + " form " + std::to_string(form));
+            CheckAgainstModel(Form(form), Mode(m), dst, &src, &mask, CRectangulo(0, 0, n, n), CPunto(0, 0),
+                              CPunto(0, 0), 0);
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, BlendRows, ::testing::ValuesIn(kBlendKinds),
+                         [](const ::testing::TestParamInfo<int> &i) { return kvtest::KindName(i.param); });
+
 }  // namespace
 
 // Surfaces in buffers of exactly their size, so that AddressSanitizer sees
