@@ -274,10 +274,13 @@ void BilinearBands(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
                 const int m = n - i0 < kPiece ? n - i0 : kPiece;
                 for (int k = 0; k < m; ++k) {
                     const int i = i0 + k;
-                    const float wS = float(int32_t((uint32_t(ixs[i]) * iy) >> 16));
-                    const float wSr = float(int32_t((uint32_t(fxs[i]) * iy) >> 16));
-                    const float wSd = float(int32_t((uint32_t(ixs[i]) * fy) >> 16));
-                    const float wSdr = float(int32_t((uint32_t(fxs[i]) * fy) >> 16));
+                    // High halves of 16 x 16 products, kept as words so
+                    // that they vectorise as such.
+                    const uint16_t hS = uint16_t((uint32_t(ixs[i]) * iy) >> 16);
+                    const uint16_t hSr = uint16_t((uint32_t(fxs[i]) * iy) >> 16);
+                    const uint16_t hSd = uint16_t((uint32_t(ixs[i]) * fy) >> 16);
+                    const uint16_t hSdr = uint16_t((uint32_t(fxs[i]) * fy) >> 16);
+                    const float wS = float(hS), wSr = float(hSr), wSd = float(hSd), wSdr = float(hSdr);
                     const float sb = T.ch[0][i] * wS + T.ch[3][i] * wSr + B.ch[0][i] * wSd + B.ch[3][i] * wSdr;
                     const float sg = T.ch[1][i] * wS + T.ch[4][i] * wSr + B.ch[1][i] * wSd + B.ch[4][i] * wSdr;
                     const float sr = T.ch[2][i] * wS + T.ch[5][i] * wSr + B.ch[2][i] * wSd + B.ch[5][i] * wSdr;
