@@ -163,14 +163,9 @@ bool DrawMask_8Bits(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, co
 
 bool DrawMask(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CPunto &maskPt, unsigned long color,
               unsigned char (*const mixTable)[65536]) {
-    if (dst.bpp == 32) return DrawMaskBytes<Fmt32>(dst, rect, mask, maskPt, color);
-    if (dst.bpp == 24) return DrawMaskBytes<Fmt24>(dst, rect, mask, maskPt, color);
-    const int kind = PixelKind(dst);
-    if (kind == kKind565) return DrawMask16<Fmt565>(dst, rect, mask, maskPt, color);
-    if (kind == kKind555 || kind == kKind1555) return DrawMask16<Fmt555>(dst, rect, mask, maskPt, color);
-    if (kind == kKind4444) return DrawMask16<Fmt4444>(dst, rect, mask, maskPt, color);
-    if (kind == kKind8) return DrawMask_8Bits(dst, rect, mask, maskPt, color, mixTable);
-    return false;
+    if (dst.bpp == 8) return DrawMask_8Bits(dst, rect, mask, maskPt, color, mixTable);
+    return ByKind<DrawMaskBytes<Fmt32>, DrawMaskBytes<Fmt24>, DrawMask16<Fmt565>, DrawMask16<Fmt555>,
+                  DrawMask16<Fmt4444>, nullptr>(dst, dst, rect, mask, maskPt, color);
 }
 
 bool DrawBiMask_8Bits(TSurfDesc &dst, unsigned short strength, CRectangulo r, TSurfDesc &mask, CPunto mp,

@@ -143,14 +143,8 @@ void Neighbourhood(const TSurfDesc &s, int bytes, long off[9]) {
 
 bool DoConvolucion(TSurfDesc &img, TSurfDesc &scratch, int count, int *const coefs, long *const offsets, int divisor,
                    int bias) {
-    if (img.bpp == 32) return DoConvolucion_32(img, scratch, count, coefs, offsets, divisor, bias);
-    if (img.bpp == 24) return DoConvolucion_24(img, scratch, count, coefs, offsets, divisor, bias);
-    const int kind = PixelKind(img);
-    if (kind == kKind565) return DoConvolucion_565(img, scratch, count, coefs, offsets, divisor, bias);
-    if (kind == kKind555 || kind == kKind1555)
-        return DoConvolucion_555(img, scratch, count, coefs, offsets, divisor, bias);
-    if (kind == kKind4444) return DoConvolucion_4444(img, scratch, count, coefs, offsets, divisor, bias);
-    return false;
+    return ByKind<DoConvolucion_32, DoConvolucion_24, DoConvolucion_565, DoConvolucion_555, DoConvolucion_4444,
+                  nullptr>(img, img, scratch, count, coefs, offsets, divisor, bias);
 }
 
 bool DoSuavizado(TSurfDesc &img, TSurfDesc &scratch) {

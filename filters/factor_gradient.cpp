@@ -133,24 +133,11 @@ bool DoGradient_4444(TSurfDesc &s, unsigned long a, unsigned long z) { return Gr
 
 bool DoFactor(TSurfDesc &s, unsigned short factor) {
     if (factor >= 256) return true;
-    if (s.bpp == 32) return DoFactor_32(s, factor);
-    if (s.bpp == 24) return DoFactor_24(s, factor);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return DoFactor_565(s, factor);
-    if (kind == kKind555 || kind == kKind1555) return DoFactor_555(s, factor);
-    if (kind == kKind4444) return DoFactor_4444(s, factor);
-    if (kind == kKind8) return DoFactor_8Bits(s, factor);
-    return false;
+    return ByKind<DoFactor_32, DoFactor_24, DoFactor_565, DoFactor_555, DoFactor_4444, DoFactor_8Bits>(s, s, factor);
 }
 
 bool DoGradient(TSurfDesc &s, unsigned long const &from, unsigned long const &to) {
     // Only the low 32 bits of a colour count.
     const unsigned long a = from & 0xFFFFFFFFul, z = to & 0xFFFFFFFFul;
-    if (s.bpp == 32) return DoGradient_32(s, a, z);
-    if (s.bpp == 24) return DoGradient_24(s, a, z);
-    const int kind = PixelKind(s);
-    if (kind == kKind565) return DoGradient_565(s, a, z);
-    if (kind == kKind555 || kind == kKind1555) return DoGradient_555(s, a, z);
-    if (kind == kKind4444) return DoGradient_4444(s, a, z);
-    return false;
+    return ByKind<DoGradient_32, DoGradient_24, DoGradient_565, DoGradient_555, DoGradient_4444, nullptr>(s, s, a, z);
 }

@@ -200,23 +200,12 @@ bool CreateShadow_8Bits(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned s
 }  // namespace
 
 bool CreateMask(TSurfDesc &mask, TSurfDesc &src, unsigned short level) {
-    if (src.bpp == 32) return CreateMask_32(mask, src, level);
-    if (src.bpp == 24) return CreateMask_24(mask, src, level);
-    const int kind = PixelKind(src);
-    if (kind == kKind565 || kind == kKind555 || kind == kKind1555 || kind == kKind4444)
-        return CreateMask_16(mask, src, level);
-    if (kind == kKind8) return CreateMask_8Bits(mask, src, level);
-    return false;
+    return ByKind<CreateMask_32, CreateMask_24, CreateMask_16, CreateMask_16, CreateMask_16, CreateMask_8Bits>(
+        src, mask, src, level);
 }
 
 bool CreateShadow(TSurfDesc &shadow, TSurfDesc &src, unsigned char decay, unsigned char limit, unsigned short level) {
     const Grow g{decay, limit};
-    if (src.bpp == 32) return CreateShadow_32(shadow, src, g, level);
-    if (src.bpp == 24) return CreateShadow_24(shadow, src, g, level);
-    const int kind = PixelKind(src);
-    if (kind == kKind565) return CreateShadow_565(shadow, src, g, level);
-    if (kind == kKind555 || kind == kKind1555) return CreateShadow_555(shadow, src, g, level);
-    if (kind == kKind4444) return CreateShadow_4444(shadow, src, g, level);
-    if (kind == kKind8) return CreateShadow_8Bits(shadow, src, g, level);
-    return false;
+    return ByKind<CreateShadow_32, CreateShadow_24, CreateShadow_565, CreateShadow_555, CreateShadow_4444,
+                  CreateShadow_8Bits>(src, shadow, src, g, level);
 }
