@@ -41,7 +41,8 @@ counts() {
   local ran passed skipped
   ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from .* ran\..*/\1/p' "$1")
   passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\{0,1\}\..*/\1/p' "$1")
-  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, .*/\1/p' "$1")
+  # "1 test." in brief mode, "1 test, listed below:" otherwise.
+  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}[.,].*/\1/p' "$1" | head -1)
   [ -n "$ran" ] || { echo "did not finish"; return; }
   echo "${passed:-0} passed, $((ran - ${passed:-0} - ${skipped:-0})) failed${skipped:+, $skipped skipped}"
 }
