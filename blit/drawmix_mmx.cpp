@@ -171,46 +171,56 @@ void MixRow_565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<
 void MixRow_555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt555>(d, s, n, w); }
 void MixRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w) { MixRow16<Fmt4444>(d, s, n, w); }
 
-void ShiftGroupRow_565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
-    if (level == 128) {
-        // Red and green: (s AND d) + ((s XOR d) >> 1) is the exact floor of
-        // the mean per channel once the bit each channel hands down is
-        // cleared; blue by its two truncated halves.
-        const __m64 rg = _mm_set1_pi16(short(0xFFE0)), rgHalf = _mm_set1_pi16(0x7BE0), bHalf = _mm_set1_pi16(0x0F);
-        for (int x = 0; x < n; x += 4) {
-            const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
-            const __m64 up = _mm_add_pi16(_mm_and_si64(_mm_and_si64(S, D), rg),
-                                          _mm_and_si64(_mm_srli_pi16(_mm_xor_si64(S, D), 1), rgHalf));
-            const __m64 lo =
-                _mm_add_pi16(_mm_and_si64(_mm_srli_pi16(S, 1), bHalf), _mm_and_si64(_mm_srli_pi16(D, 1), bHalf));
-            Store64(d + 2 * x, _mm_or_si64(up, lo));
-        }
-        _mm_empty();
-        return;
-    }
-    const __m64 g6 = _mm_set1_pi16(0x3F), b5 = _mm_set1_pi16(0x1F);
+namespace {
+
+// The shift levels on any 16-bit layout: red and green at full precision,
+// blue by its truncated halves and quarters, each field in its own lanes;
+// the bits outside the three fields come out 0.
+template <class F>
+void ShiftGroupFields(uint8_t *d, const uint8_t *s, int n, int level) {
+    static_assert(F::kBShift == 0, "blue is the low field");
     for (int x = 0; x < n; x += 4) {
-        const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
-        const __m64 sr = _mm_srli_pi16(S, 11), dr = _mm_srli_pi16(D, 11);
-        const __m64 sg = _mm_and_si64(_mm_srli_pi16(S, 5), g6), dg = _mm_and_si64(_mm_srli_pi16(D, 5), g6);
-        const __m64 sb = _mm_and_si64(S, b5), db = _mm_and_si64(D, b5);
-        __m64 r, g, b;
+        const mmx::Fields<F> S = mmx::Split16<F>(Load64(s + 2 * x)), D = mmx::Split16<F>(Load64(d + 2 * x));
+        mmx::Fields<F> o;
         if (level == 192) {
-            r = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(sr, _mm_slli_pi16(sr, 1)), dr), 2);
-            g = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(sg, _mm_slli_pi16(sg, 1)), dg), 2);
-            b = _mm_add_pi16(_mm_add_pi16(_mm_srli_pi16(sb, 1), _mm_srli_pi16(sb, 2)), _mm_srli_pi16(db, 2));
+            o.r = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(S.r, _mm_slli_pi16(S.r, 1)), D.r), 2);
+            o.g = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(S.g, _mm_slli_pi16(S.g, 1)), D.g), 2);
+            o.b = _mm_add_pi16(_mm_add_pi16(_mm_srli_pi16(S.b, 1), _mm_srli_pi16(S.b, 2)), _mm_srli_pi16(D.b, 2));
         } else if (level == 128) {
-            r = _mm_srli_pi16(_mm_add_pi16(sr, dr), 1);
-            g = _mm_srli_pi16(_mm_add_pi16(sg, dg), 1);
-            b = _mm_add_pi16(_mm_srli_pi16(sb, 1), _mm_srli_pi16(db, 1));
+            o.r = _mm_srli_pi16(_mm_add_pi16(S.r, D.r), 1);
+            o.g = _mm_srli_pi16(_mm_add_pi16(S.g, D.g), 1);
+            o.b = _mm_add_pi16(_mm_srli_pi16(S.b, 1), _mm_srli_pi16(D.b, 1));
         } else {
-            r = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(dr, _mm_slli_pi16(dr, 1)), sr), 2);
-            g = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(dg, _mm_slli_pi16(dg, 1)), sg), 2);
-            b = _mm_add_pi16(_mm_add_pi16(_mm_srli_pi16(db, 1), _mm_srli_pi16(db, 2)), _mm_srli_pi16(sb, 2));
+            o.r = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(D.r, _mm_slli_pi16(D.r, 1)), S.r), 2);
+            o.g = _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(D.g, _mm_slli_pi16(D.g, 1)), S.g), 2);
+            o.b = _mm_add_pi16(_mm_add_pi16(_mm_srli_pi16(D.b, 1), _mm_srli_pi16(D.b, 2)), _mm_srli_pi16(S.b, 2));
         }
-        Store64(d + 2 * x, _mm_or_si64(_mm_or_si64(_mm_slli_pi16(r, 11), _mm_slli_pi16(g, 5)), b));
+        Store64(d + 2 * x, mmx::Join16<F>(o));
     }
     _mm_empty();
+}
+
+}  // namespace
+
+void ShiftGroupRow_565_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
+    if (level != 128) return ShiftGroupFields<Fmt565>(d, s, n, level);
+    // Red and green: (s AND d) + ((s XOR d) >> 1) is the exact floor of the
+    // mean per channel once the bit each channel hands down is cleared; blue
+    // by its two truncated halves.
+    const __m64 rg = _mm_set1_pi16(short(0xFFE0)), rgHalf = _mm_set1_pi16(0x7BE0), bHalf = _mm_set1_pi16(0x0F);
+    for (int x = 0; x < n; x += 4) {
+        const __m64 S = Load64(s + 2 * x), D = Load64(d + 2 * x);
+        const __m64 up = _mm_add_pi16(_mm_and_si64(_mm_and_si64(S, D), rg),
+                                      _mm_and_si64(_mm_srli_pi16(_mm_xor_si64(S, D), 1), rgHalf));
+        const __m64 lo =
+            _mm_add_pi16(_mm_and_si64(_mm_srli_pi16(S, 1), bHalf), _mm_and_si64(_mm_srli_pi16(D, 1), bHalf));
+        Store64(d + 2 * x, _mm_or_si64(up, lo));
+    }
+    _mm_empty();
+}
+void ShiftGroupRow_555_mmx(uint8_t *d, const uint8_t *s, int n, int level) { ShiftGroupFields<Fmt555>(d, s, n, level); }
+void ShiftGroupRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
+    ShiftGroupFields<Fmt4444>(d, s, n, level);
 }
 
 void AlphaRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale) {

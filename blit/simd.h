@@ -29,9 +29,11 @@ void ShiftRow_bytes_mmx(uint8_t *d, const uint8_t *s, int nbytes, int level);
 void MixRow_565_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
 void MixRow_555_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
 void MixRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
-// R5G6B5 groups of four, n a multiple of 4: blue by shifts, red and green at
-// full precision.
+// 16-bit groups of four, n a multiple of 4, at the shift levels (64, 128,
+// 192): blue by shifts, red and green at full precision, alpha bits 0.
 void ShiftGroupRow_565_mmx(uint8_t *d, const uint8_t *s, int n, int level);
+void ShiftGroupRow_555_mmx(uint8_t *d, const uint8_t *s, int n, int level);
+void ShiftGroupRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, int level);
 // R5G6B5 groups of four from an 8-bit alpha map, n a multiple of 4; scale < 0
 // takes the values as they are, else (m * scale) >> 8.
 void AlphaRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale);
