@@ -99,6 +99,8 @@ constexpr auto ShiftGroupRow_565 = ShiftGroupRow_565_mmx;
 constexpr auto ShiftGroupRow_555 = ShiftGroupRow_555_mmx;
 constexpr auto ShiftGroupRow_4444 = ShiftGroupRow_4444_mmx;
 constexpr auto AlphaRow_565 = AlphaRow_565_mmx;
+constexpr auto AlphaRow_555 = AlphaRow_555_mmx;
+constexpr auto AlphaRow_4444 = AlphaRow_4444_mmx;
 constexpr auto AlphaRow_32 = AlphaRow_32_mmx;
 constexpr auto AlphaRow_24 = AlphaRow_24_mmx;
 #else
@@ -111,11 +113,11 @@ constexpr auto ShiftGroupRow_565 = ShiftGroupRow16<Fmt565>;
 constexpr auto ShiftGroupRow_555 = ShiftGroupRow16<Fmt555>;
 constexpr auto ShiftGroupRow_4444 = ShiftGroupRow16<Fmt4444>;
 constexpr auto AlphaRow_565 = AlphaRow16<Fmt565>;
+constexpr auto AlphaRow_555 = AlphaRow16<Fmt555>;
+constexpr auto AlphaRow_4444 = AlphaRow16<Fmt4444>;
 constexpr auto AlphaRow_32 = AlphaRowBytes<Fmt32>;
 constexpr auto AlphaRow_24 = AlphaRowBytes<Fmt24>;
 #endif
-constexpr auto AlphaRow_555 = AlphaRow16<Fmt555>;
-constexpr auto AlphaRow_4444 = AlphaRow16<Fmt4444>;
 
 using MixRowFn = void (*)(uint8_t *, const uint8_t *, int, uint32_t);
 using ShiftRowFn = void (*)(uint8_t *, const uint8_t *, int, int);

@@ -223,7 +223,23 @@ void ShiftGroupRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, int level) {
     ShiftGroupFields<Fmt4444>(d, s, n, level);
 }
 
-void AlphaRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale) {
+namespace {
+
+// Four pixels of any 16-bit layout mixed field by field with per-lane
+// weights w and complements c; the bits outside the fields come out 0.
+template <class F>
+inline __m64 MixFields4(__m64 s, __m64 d, __m64 w, __m64 c) {
+    if constexpr (F::kRGBMask == 0xFFFF) {
+        return Mix565(s, d, w, c);
+    } else {
+        const mmx::Fields<F> S = mmx::Split16<F>(s), D = mmx::Split16<F>(d);
+        return mmx::Join16<F>(
+            mmx::Fields<F>{MixLanes(S.r, D.r, w, c), MixLanes(S.g, D.g, w, c), MixLanes(S.b, D.b, w, c)});
+    }
+}
+
+template <class F>
+void AlphaRow16(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale) {
     const __m64 zero = _mm_setzero_si64(), full = _mm_set1_pi16(256);
     const __m64 vscale = _mm_set1_pi16(short(scale < 0 ? 256 : scale));
     for (int x = 0; x < n; x += 4) {
@@ -238,9 +254,28 @@ void AlphaRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int
             memcpy(d + 2 * x, s + 2 * x, 8);
             continue;
         }
-        Store64(d + 2 * x, Mix565(Load64(s + 2 * x), Load64(d + 2 * x), w, _mm_sub_pi16(full, w)));
+        const __m64 D = Load64(d + 2 * x);
+        __m64 o = MixFields4<F>(Load64(s + 2 * x), D, w, _mm_sub_pi16(full, w));
+        // Weight 0 leaves the pixel as it was, alpha bits included.
+        if constexpr (F::kRGBMask != 0xFFFF) {
+            const __m64 keep = _mm_cmpeq_pi16(w, zero);
+            o = _mm_or_si64(_mm_and_si64(keep, D), _mm_andnot_si64(keep, o));
+        }
+        Store64(d + 2 * x, o);
     }
     _mm_empty();
+}
+
+}  // namespace
+
+void AlphaRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale) {
+    AlphaRow16<Fmt565>(d, s, a, n, scale);
+}
+void AlphaRow_555_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale) {
+    AlphaRow16<Fmt555>(d, s, a, n, scale);
+}
+void AlphaRow_4444_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale) {
+    AlphaRow16<Fmt4444>(d, s, a, n, scale);
 }
 
 namespace {

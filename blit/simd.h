@@ -34,9 +34,11 @@ void MixRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t w);
 void ShiftGroupRow_565_mmx(uint8_t *d, const uint8_t *s, int n, int level);
 void ShiftGroupRow_555_mmx(uint8_t *d, const uint8_t *s, int n, int level);
 void ShiftGroupRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, int level);
-// R5G6B5 groups of four from an 8-bit alpha map, n a multiple of 4; scale < 0
+// 16-bit groups of four from an 8-bit alpha map, n a multiple of 4; scale < 0
 // takes the values as they are, else (m * scale) >> 8.
 void AlphaRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale);
+void AlphaRow_555_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale);
+void AlphaRow_4444_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int n, int scale);
 // 24- and 32-bit pixels from an alpha map of stride astep bytes: m = 0 keeps,
 // m = 255 copies, else weight m + 1; scaled: m' = (m * scale) >> 8, weight m'.
 void AlphaRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *a, int astep, int n, int scale);
