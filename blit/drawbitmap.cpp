@@ -73,7 +73,7 @@ void CopyBlock(const Block &b, int bytes) {
 // only the bits its pixels hold.
 
 // Index 0 is transparent, whatever the key.
-void KeyRow_8(uint8_t *d, const uint8_t *s, int w, uint32_t) {
+[[maybe_unused]] void KeyRow_8_plain(uint8_t *d, const uint8_t *s, int w, uint32_t) {
     for (int x = 0; x < w; ++x)
         if (s[x] != 0) d[x] = s[x];
 }
@@ -111,9 +111,11 @@ void KeyRow_24(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
 
 // The row kernels, MMX where the build has them: picked here, once.
 #if UTILS_SIMD
+constexpr auto KeyRow_8 = KeyRow_8_mmx;
 constexpr auto KeyRow_16 = KeyRow_16_mmx;
 constexpr auto KeyRow_32 = KeyRow_32_mmx;
 #else
+constexpr auto KeyRow_8 = KeyRow_8_plain;
 constexpr auto KeyRow_16 = KeyRow_16_plain;
 constexpr auto KeyRow_32 = KeyRow_32_plain;
 #endif

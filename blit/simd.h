@@ -17,6 +17,7 @@ namespace kv {
 // Colour-keyed copy of w pixels; key is the source's transColor as given,
 // of which only the bits a pixel holds are compared (16, or the low 24 of a
 // 32-bit pixel: the fourth byte is copied but not compared).
+void KeyRow_8_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
 void KeyRow_16_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
 void KeyRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
 

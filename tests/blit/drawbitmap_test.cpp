@@ -237,4 +237,36 @@ TEST(DrawBitmap, SourceBlockClippedToSource) {
     EXPECT_TRUE(dst.GuardsIntact());
 }
 
+// A surface drawn onto itself further right along the same rows: every
+// pixel is read after the pixels left of it were written, as one pixel at a
+// time reads them, in both builds.
+class DrawBitmapOntoItself : public ::testing::TestWithParam<int> {};
+
+TEST_P(DrawBitmapOntoItself, ShiftedRightReadsAsItGoes) {
+    const int kind = GetParam();
+    Rng rng(uint64_t(kind) + 5);
+    for (int shift = 1; shift <= 17; ++shift) {
+        TestSurface s(kind, 48, 2);
+        s.Randomize(rng);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 48; ++x) SetPx(s, x, y, Px(s, x, y) & (kind == 8 ? 1 : 0xFF010101u));
+        s.desc.transColor = Px(s, 0, 0);
+        std::vector<uint8_t> want;
+        {
+            TestSurface m(kind, 48, 2);
+            m.SetPixels(s.Pixels());
+            m.desc.transColor = s.desc.transColor;
+            for (int y = 0; y < 2; ++y)
+                for (int x = shift; x < 48; ++x)
+                    if (!Transparent(m, Px(m, x - shift, y))) SetPx(m, x, y, Px(m, x - shift, y));
+            want = m.Pixels();
+        }
+        ASSERT_TRUE(DrawBitmap(s.desc, CRectangulo(shift, 0, 48, 2), s.desc, CPunto(0, 0)));
+        ASSERT_EQ(s.Pixels(), want) << "shift " << shift;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DrawBitmapOntoItself, ::testing::Values(8, 16, 18, 24, 32),
+                         [](const auto &i) { return kvtest::KindName(i.param); });
+
 }  // namespace
