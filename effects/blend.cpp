@@ -269,35 +269,20 @@ bool Masked_16(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunt
 
 template <class M>
 bool Source(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p) {
-    if (dst.bpp == 32) return Source_32<M>(dst, r, src, p);
-    if (dst.bpp == 24) return Source_24<M>(dst, r, src, p);
-    const int kind = PixelKind(dst);
-    if (kind == kKind565) return Source_16<Fmt565, M>(dst, r, src, p);
-    if (kind == kKind555 || kind == kKind1555) return Source_16<Fmt555, M>(dst, r, src, p);
-    if (kind == kKind4444) return Source_16<Fmt4444, M>(dst, r, src, p);
-    return false;
+    return ByKind<Source_32<M>, Source_24<M>, Source_16<Fmt565, M>, Source_16<Fmt555, M>, Source_16<Fmt4444, M>,
+                  nullptr>(dst, dst, r, src, p);
 }
 
 template <class M>
 bool Colour(TSurfDesc &dst, const CRectangulo &r, unsigned long c, TSurfDesc &mask, const CPunto &mp) {
-    if (dst.bpp == 32) return Colour_32<M>(dst, r, c, mask, mp);
-    if (dst.bpp == 24) return Colour_24<M>(dst, r, c, mask, mp);
-    const int kind = PixelKind(dst);
-    if (kind == kKind565) return Colour_16<Fmt565, M>(dst, r, c, mask, mp);
-    if (kind == kKind555 || kind == kKind1555) return Colour_16<Fmt555, M>(dst, r, c, mask, mp);
-    if (kind == kKind4444) return Colour_16<Fmt4444, M>(dst, r, c, mask, mp);
-    return false;
+    return ByKind<Colour_32<M>, Colour_24<M>, Colour_16<Fmt565, M>, Colour_16<Fmt555, M>, Colour_16<Fmt4444, M>,
+                  nullptr>(dst, dst, r, c, mask, mp);
 }
 
 template <class M>
 bool Masked(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask, const CPunto &mp) {
-    if (dst.bpp == 32) return Masked_32<M>(dst, r, src, p, mask, mp);
-    if (dst.bpp == 24) return Masked_24<M>(dst, r, src, p, mask, mp);
-    const int kind = PixelKind(dst);
-    if (kind == kKind565) return Masked_16<Fmt565, M>(dst, r, src, p, mask, mp);
-    if (kind == kKind555 || kind == kKind1555) return Masked_16<Fmt555, M>(dst, r, src, p, mask, mp);
-    if (kind == kKind4444) return Masked_16<Fmt4444, M>(dst, r, src, p, mask, mp);
-    return false;
+    return ByKind<Masked_32<M>, Masked_24<M>, Masked_16<Fmt565, M>, Masked_16<Fmt555, M>, Masked_16<Fmt4444, M>,
+                  nullptr>(dst, dst, r, src, p, mask, mp);
 }
 
 }  // namespace

@@ -130,12 +130,8 @@ void FiltroStamp_4444(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CP
 }
 
 void FiltroStamp(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
-    if (d.bpp == 32) return FiltroStamp_32(d, r, s, p, c, weight);
-    if (d.bpp == 24) return FiltroStamp_24(d, r, s, p, c, weight);
-    const int kind = PixelKind(d);
-    if (kind == kKind565) return FiltroStamp_565(d, r, s, p, c, weight);
-    if (kind == kKind555 || kind == kKind1555) return FiltroStamp_555(d, r, s, p, c, weight);
-    if (kind == kKind4444) return FiltroStamp_4444(d, r, s, p, c, weight);
+    return ByKind<FiltroStamp_32, FiltroStamp_24, FiltroStamp_565, FiltroStamp_555, FiltroStamp_4444, nullptr>(
+        d, d, r, s, p, c, weight);
 }
 
 // Point of pass t: the sum truncated towards zero. The direction comes from

@@ -151,11 +151,6 @@ bool OpenFader_4444(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPun
 }  // namespace
 
 bool OpenFader(TSurfDesc &d, CRectangulo const &r, TSurfDesc &s, CPunto const &p, int position, int step, int hold) {
-    if (d.bpp == 32) return OpenFader_32(d, r, s, p, position, step, hold);
-    if (d.bpp == 24) return OpenFader_24(d, r, s, p, position, step, hold);
-    const int kind = PixelKind(d);
-    if (kind == kKind565) return OpenFader_565(d, r, s, p, position, step, hold);
-    if (kind == kKind555 || kind == kKind1555) return OpenFader_555(d, r, s, p, position, step, hold);
-    if (kind == kKind4444) return OpenFader_4444(d, r, s, p, position, step, hold);
-    return false;
+    return ByKind<OpenFader_32, OpenFader_24, OpenFader_565, OpenFader_555, OpenFader_4444, nullptr>(
+        d, d, r, s, p, position, step, hold);
 }
