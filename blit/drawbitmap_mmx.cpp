@@ -2,7 +2,8 @@
 // once and merge source and destination by the mask, without a branch (a
 // branch per group costs more than it saves once keys are scattered). A
 // transparent pixel gets its own value back, so the result equals the
-// one-pixel-at-a-time loop.
+// one-pixel-at-a-time loop. A row that trails its source (Trails) goes
+// pixel by pixel from the start.
 #include <mmintrin.h>
 
 #include "blit/simd.h"
@@ -14,14 +15,6 @@ namespace {
 
 using mmx::Load64;
 using mmx::Store64;
-
-// A destination that starts inside the source row, after its start, reads
-// pixels already written when taken one at a time: those rows go pixel by
-// pixel here too, so both builds give the same bytes.
-inline bool Trails(const uint8_t *d, const uint8_t *s, size_t nbytes) {
-    const uintptr_t dp = reinterpret_cast<uintptr_t>(d), sp = reinterpret_cast<uintptr_t>(s);
-    return dp > sp && dp - sp < nbytes;
-}
 
 // Merges s into d where m is clear; all-ones in m keeps d.
 inline __m64 Merge(__m64 m, __m64 d, __m64 s) { return _mm_or_si64(_mm_and_si64(m, d), _mm_andnot_si64(m, s)); }

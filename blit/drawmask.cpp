@@ -62,11 +62,12 @@ bool DrawMask16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &
     for (int y = 0; y < b.h; ++y) {
         uint8_t *d = b.Row(y);
         const uint8_t *m = cover.Row(y);
+        const bool trails = Trails(d, m, size_t(mStep) * groups);
         if (mStep == 1) {
-            MaskRowsOf<F>[0](d, m, groups, c);
+            RowFor(MaskRowsOf<F>[0], MaskGroups16<F>, trails)(d, m, groups, c);
             MaskPixels16<F, 1>(d + 2 * groups, m + groups, b.w - groups, c);
         } else {
-            MaskRowsOf<F>[1](d, m, groups, c);
+            RowFor(MaskRowsOf<F>[1], MaskPixels16<F, 2>, trails)(d, m, groups, c);
             MaskPixels16<F, 2>(d + 2 * groups, m + 2 * groups, b.w - groups, c);
         }
     }

@@ -65,7 +65,7 @@ template <class F>
         const uint32_t m[4] = {Scaled(a[x], scale), Scaled(a[x + 1], scale), Scaled(a[x + 2], scale),
                                Scaled(a[x + 3], scale)};
         if ((m[0] & m[1] & m[2] & m[3]) == 255) {
-            memcpy(d + 2 * x, s + 2 * x, 8);
+            memmove(d + 2 * x, s + 2 * x, 8);
             continue;
         }
         for (int i = 0; i < 4; ++i)
@@ -157,9 +157,10 @@ bool DrawMixLevel16(const TSurfDesc &dst, const CRectangulo &rect, unsigned leve
     for (int y = 0; y < b.h; ++y) {
         uint8_t *d = b.Row(y);
         const uint8_t *s = in.Row(y);
+        const bool trails = Trails(d, s, 2 * size_t(groups));
         int x = groups;
         if (shift) {
-            ShiftGroupRow(d, s, groups, int(level));
+            RowFor(ShiftGroupRow, ShiftGroupRow16<F>, trails)(d, s, groups, int(level));
             for (; x < b.w; ++x)
                 F::Store(d + 2 * x,
                          ShiftMix(F::Load(s + 2 * x), F::Load(d + 2 * x), int(level), F::kHalf, F::kQuarter));
@@ -168,9 +169,9 @@ bool DrawMixLevel16(const TSurfDesc &dst, const CRectangulo &rect, unsigned leve
         // At the top level a full group is a copy; the row's last pixels
         // still mix.
         if (level == 255)
-            memcpy(d, s, 2 * static_cast<size_t>(groups));
+            memmove(d, s, 2 * static_cast<size_t>(groups));
         else
-            MixRow(d, s, groups, level);
+            RowFor(MixRow, MixRow16<F>, trails)(d, s, groups, level);
         for (; x < b.w; ++x) F::Store(d + 2 * x, F::MixFields(F::Load(s + 2 * x), F::Load(d + 2 * x), level));
     }
     return true;
@@ -192,10 +193,12 @@ bool DrawMixLevelBytes(const TSurfDesc &dst, const CRectangulo &rect, unsigned l
         uint8_t *d = b.Row(y);
         const uint8_t *s = in.Row(y);
         if (!pal) {
+            const int n = F::kBytes * b.w;
+            const bool trails = Trails(d, s, size_t(n));
             if (shift)
-                ShiftRow_bytes(d, s, F::kBytes * b.w, int(level));
+                RowFor(ShiftRow_bytes, ShiftRowBytes, trails)(d, s, n, int(level));
             else
-                MixRow_bytes(d, s, F::kBytes * b.w, level);
+                RowFor(MixRow_bytes, MixRowBytes, trails)(d, s, n, level);
             continue;
         }
         // The entry's bytes in their stored order: blue, green, red, alpha.
@@ -249,7 +252,8 @@ bool DrawMixAlpha16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDe
         }
         // Groups of four through the row kernel; the row's last pixels mix
         // at m/256 (0 keeps).
-        AlphaRow(d, s, a, groups, scale);
+        const bool trails = Trails(d, s, 2 * size_t(groups)) || Trails(d, a, size_t(groups));
+        RowFor(AlphaRow, AlphaRow16<F>, trails)(d, s, a, groups, scale);
         for (int x = groups; x < b.w; ++x) {
             const uint32_t m = Scaled(a[x], scale);
             if (m != 0) F::Store(d + 2 * x, F::MixFields(F::Load(s + 2 * x), F::Load(d + 2 * x), m));
@@ -274,7 +278,8 @@ bool DrawMixAlphaBytes(const TSurfDesc &dst, const CRectangulo &rect, const TSur
         uint8_t *d = b.Row(y);
         const uint8_t *a = am.Row(y), *s = in.Row(y);
         if (!pal) {
-            AlphaRow(d, s, a, aStep, b.w, scale);
+            const bool trails = Trails(d, s, F::kBytes * size_t(b.w)) || Trails(d, a, aStep * size_t(b.w));
+            RowFor(AlphaRow, AlphaRowBytes<F>, trails)(d, s, a, aStep, b.w, scale);
             continue;
         }
         for (int x = 0; x < b.w; ++x) {

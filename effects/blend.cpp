@@ -177,7 +177,7 @@ using SourceRowFn = void (*)(uint8_t *, const uint8_t *, int, uint32_t);
 using ColourRowFn = void (*)(uint8_t *, const uint8_t *, int, uint32_t);
 using MaskedRowFn = void (*)(uint8_t *, const uint8_t *, const uint8_t *, int);
 
-template <SourceRowFn RowFn>
+template <SourceRowFn RowFn, SourceRowFn PlainFn>
 bool SourceBlock(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &src, const CPunto &pt) {
     CRectangulo r = rect;
     CPunto p = pt;
@@ -186,12 +186,15 @@ bool SourceBlock(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc 
     if (!ClipBlock(dst, r, p, ElementView(src, bytes))) return false;
     const uint32_t key = SourceKey(src);
     const int w = r.right - r.left;
-    for (int y = 0; y < r.bottom - r.top; ++y)
-        RowFn(PixelAt(dst, r.left, r.top + y), Row(src, p.y + y) + ptrdiff_t(p.x) * bytes, w, key);
+    for (int y = 0; y < r.bottom - r.top; ++y) {
+        uint8_t *d = PixelAt(dst, r.left, r.top + y);
+        const uint8_t *s = Row(src, p.y + y) + ptrdiff_t(p.x) * bytes;
+        RowFor(RowFn, PlainFn, Trails(d, s, size_t(w) * bytes))(d, s, w, key);
+    }
     return true;
 }
 
-template <ColourRowFn RowFn>
+template <ColourRowFn RowFn, ColourRowFn PlainFn>
 bool ColourBlock(const TSurfDesc &dst, const CRectangulo &rect, uint32_t colour, const TSurfDesc &mask,
                  const CPunto &mpt) {
     CRectangulo r = rect;
@@ -199,12 +202,15 @@ bool ColourBlock(const TSurfDesc &dst, const CRectangulo &rect, uint32_t colour,
     if (!PointInSurface(mask, m)) return false;
     if (!ClipBlock(dst, r, m, mask)) return false;
     const int w = r.right - r.left;
-    for (int y = 0; y < r.bottom - r.top; ++y)
-        RowFn(PixelAt(dst, r.left, r.top + y), Row(mask, m.y + y) + m.x, w, colour);
+    for (int y = 0; y < r.bottom - r.top; ++y) {
+        uint8_t *d = PixelAt(dst, r.left, r.top + y);
+        const uint8_t *mk = Row(mask, m.y + y) + m.x;
+        RowFor(RowFn, PlainFn, Trails(d, mk, size_t(w)))(d, mk, w, colour);
+    }
     return true;
 }
 
-template <MaskedRowFn RowFn>
+template <MaskedRowFn RowFn, MaskedRowFn PlainFn>
 bool MaskedBlock(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &src, const CPunto &pt,
                  const TSurfDesc &mask, const CPunto &mpt) {
     CRectangulo r = rect;
@@ -213,8 +219,11 @@ bool MaskedBlock(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc 
     const int bytes = BytesPerPixel(dst);
     if (!ClipBlock(dst, r, p, ElementView(src, bytes), m, mask)) return false;
     const int w = r.right - r.left;
-    for (int y = 0; y < r.bottom - r.top; ++y)
-        RowFn(PixelAt(dst, r.left, r.top + y), Row(src, p.y + y) + ptrdiff_t(p.x) * bytes, Row(mask, m.y + y) + m.x, w);
+    for (int y = 0; y < r.bottom - r.top; ++y) {
+        uint8_t *d = PixelAt(dst, r.left, r.top + y);
+        const uint8_t *s = Row(src, p.y + y) + ptrdiff_t(p.x) * bytes, *mk = Row(mask, m.y + y) + m.x;
+        RowFor(RowFn, PlainFn, Trails(d, s, size_t(w) * bytes) || Trails(d, mk, size_t(w)))(d, s, mk, w);
+    }
     return true;
 }
 
@@ -225,44 +234,44 @@ bool MaskedBlock(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc 
 
 template <class M>
 bool Source_32(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p) {
-    return SourceBlock<SourceRowOf_32<M>>(dst, r, src, p);
+    return SourceBlock<SourceRowOf_32<M>, SourceRow_32<M>>(dst, r, src, p);
 }
 template <class M>
 bool Source_24(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p) {
-    return SourceBlock<SourceRowOf_24<M>>(dst, r, src, p);
+    return SourceBlock<SourceRowOf_24<M>, SourceRow_24<M>>(dst, r, src, p);
 }
 template <class F, class M>
 bool Source_16(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p) {
-    return SourceBlock<SourceRowOf_16<F, M>>(dst, r, src, p);
+    return SourceBlock<SourceRowOf_16<F, M>, SourceRow_16<F, M>>(dst, r, src, p);
 }
 
 template <class M>
 bool Colour_32(TSurfDesc &dst, const CRectangulo &r, unsigned long c, TSurfDesc &mask, const CPunto &mp) {
-    return ColourBlock<ColourRowOf_32<M>>(dst, r, uint32_t(c), mask, mp);
+    return ColourBlock<ColourRowOf_32<M>, ColourRow_32<M>>(dst, r, uint32_t(c), mask, mp);
 }
 template <class M>
 bool Colour_24(TSurfDesc &dst, const CRectangulo &r, unsigned long c, TSurfDesc &mask, const CPunto &mp) {
-    return ColourBlock<ColourRowOf_24<M>>(dst, r, uint32_t(c) & 0xFFFFFFu, mask, mp);
+    return ColourBlock<ColourRowOf_24<M>, ColourRow_24<M>>(dst, r, uint32_t(c) & 0xFFFFFFu, mask, mp);
 }
 template <class F, class M>
 bool Colour_16(TSurfDesc &dst, const CRectangulo &r, unsigned long c, TSurfDesc &mask, const CPunto &mp) {
-    return ColourBlock<ColourRowOf_16<F, M>>(dst, r, F::Pack(ColorRGB(c)), mask, mp);
+    return ColourBlock<ColourRowOf_16<F, M>, ColourRow_16<F, M>>(dst, r, F::Pack(ColorRGB(c)), mask, mp);
 }
 
 template <class M>
 bool Masked_32(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
                const CPunto &mp) {
-    return MaskedBlock<MaskedRowOf_32<M>>(dst, r, src, p, mask, mp);
+    return MaskedBlock<MaskedRowOf_32<M>, MaskedRow_32<M>>(dst, r, src, p, mask, mp);
 }
 template <class M>
 bool Masked_24(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
                const CPunto &mp) {
-    return MaskedBlock<MaskedRowOf_24<M>>(dst, r, src, p, mask, mp);
+    return MaskedBlock<MaskedRowOf_24<M>, MaskedRow_24<M>>(dst, r, src, p, mask, mp);
 }
 template <class F, class M>
 bool Masked_16(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, TSurfDesc &mask,
                const CPunto &mp) {
-    return MaskedBlock<MaskedRowOf_16<F, M>>(dst, r, src, p, mask, mp);
+    return MaskedBlock<MaskedRowOf_16<F, M>, MaskedRow_16<F, M>>(dst, r, src, p, mask, mp);
 }
 
 // ---- the kernel by the destination's kind --------------------------------------------

@@ -113,10 +113,11 @@ template <class F>
 void FiltroStamp16(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int weight) {
     const uint32_t col = F::Pack(ColorRGB(c));
     Stamp<F>(d, r, s, p, [&](uint8_t *dp, const uint8_t *sp, int sbytes, int n) {
+        const bool trails = Trails(dp, sp, size_t(sbytes) * n);
         if (sbytes == 1)
-            StampRowOf_16<F, 1>(dp, sp, n, col, weight);
+            RowFor(StampRowOf_16<F, 1>, StampRow_16<F, 1>, trails)(dp, sp, n, col, weight);
         else
-            StampRowOf_16<F, 2>(dp, sp, n, col, weight);
+            RowFor(StampRowOf_16<F, 2>, StampRow_16<F, 2>, trails)(dp, sp, n, col, weight);
     });
 }
 void FiltroStamp_565(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, unsigned long c, int w) {

@@ -120,15 +120,19 @@ constexpr auto FaderRowOf_4444 = FaderRow_16<Fmt4444>;
 
 using FaderRowFn = void (*)(uint8_t *, const uint8_t *, const uint16_t *, int);
 
-template <FaderRowFn Row>
+template <class F, FaderRowFn Row>
 bool OpenFader16(TSurfDesc &d, const CRectangulo &rect, TSurfDesc &s, const CPunto &at, int position, int step,
                  int hold) {
     Block b;
     if (!Prepare(d, rect, s, at, position, step, hold, 2, b)) return true;
     std::vector<uint16_t> lv(size_t(b.j1 - b.j0));
     Levels16(b, step, lv.data());
-    for (int y = 0; y < b.h; ++y)
-        Row(b.dst + ptrdiff_t(y) * d.scanWidth, b.src + ptrdiff_t(y) * s.scanWidth, lv.data(), b.j1 - b.j0);
+    const int n = b.j1 - b.j0;
+    for (int y = 0; y < b.h; ++y) {
+        uint8_t *dp = b.dst + ptrdiff_t(y) * d.scanWidth;
+        const uint8_t *sp = b.src + ptrdiff_t(y) * s.scanWidth;
+        RowFor(Row, FaderRow_16<F>, Trails(dp, sp, 2 * size_t(n)))(dp, sp, lv.data(), n);
+    }
     return true;
 }
 
@@ -139,13 +143,13 @@ bool OpenFader_24(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto
     return OpenFaderBytes<3>(d, r, s, p, pos, step, hold);
 }
 bool OpenFader_565(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
-    return OpenFader16<FaderRowOf_565>(d, r, s, p, pos, step, hold);
+    return OpenFader16<Fmt565, FaderRowOf_565>(d, r, s, p, pos, step, hold);
 }
 bool OpenFader_555(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
-    return OpenFader16<FaderRowOf_555>(d, r, s, p, pos, step, hold);
+    return OpenFader16<Fmt555, FaderRowOf_555>(d, r, s, p, pos, step, hold);
 }
 bool OpenFader_4444(TSurfDesc &d, const CRectangulo &r, TSurfDesc &s, const CPunto &p, int pos, int step, int hold) {
-    return OpenFader16<FaderRowOf_4444>(d, r, s, p, pos, step, hold);
+    return OpenFader16<Fmt4444, FaderRowOf_4444>(d, r, s, p, pos, step, hold);
 }
 
 }  // namespace

@@ -133,6 +133,20 @@ inline bool ClipBlock(const TSurfDesc &dst, CRectangulo &r, CPunto &p1, const TS
     return ClipBlock(dst, r, b, 2);
 }
 
+// A row that writes d while reading nbytes from s, with d inside that span
+// past its start: the plain rows read such a source as they write it, pixel
+// after pixel, which a SIMD row loading a group before storing cannot match.
+// The SIMD picks hand those rows to the plain row, so both builds write the
+// same bytes when a surface is drawn onto itself a little further right.
+inline bool Trails(const void *d, const void *s, size_t nbytes) {
+    const uintptr_t dp = reinterpret_cast<uintptr_t>(d), sp = reinterpret_cast<uintptr_t>(s);
+    return dp > sp && dp - sp < nbytes;
+}
+template <class Fn>
+inline Fn RowFor(Fn simd, Fn plain, bool trails) {
+    return trails ? plain : simd;
+}
+
 inline int BytesPerPixel(const TSurfDesc &s) { return static_cast<int>(s.bpp / 8); }
 
 inline uint8_t *Row(const TSurfDesc &s, int y) { return s.bits + static_cast<ptrdiff_t>(y) * s.scanWidth; }
