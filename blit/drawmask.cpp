@@ -35,21 +35,26 @@ template <class F>
 using MaskRowFn = void (*)(uint8_t *d, const uint8_t *m, int n, uint32_t c);
 
 // The groups of four of each 16-bit layout, from an 8-bit mask and from a
-// 16-bit one: plain, or MMX where the build has them, picked here, once.
-template <class F>
-constexpr MaskRowFn MaskRowsOf[2] = {MaskGroups16<F>, MaskPixels16<F, 2>};
+// 16-bit one, MMX where the build has them: picked here, once.
 #if UTILS_SIMD
-template <>
-constexpr MaskRowFn MaskRowsOf<Fmt565>[2] = {MaskRow_565_mmx, WordMaskRow_565_mmx};
-template <>
-constexpr MaskRowFn MaskRowsOf<Fmt555>[2] = {MaskRow_555_mmx, WordMaskRow_555_mmx};
-template <>
-constexpr MaskRowFn MaskRowsOf<Fmt4444>[2] = {MaskRow_4444_mmx, WordMaskRow_4444_mmx};
+constexpr auto MaskRow_565 = MaskRow_565_mmx;
+constexpr auto MaskRow_555 = MaskRow_555_mmx;
+constexpr auto MaskRow_4444 = MaskRow_4444_mmx;
+constexpr auto WordMaskRow_565 = WordMaskRow_565_mmx;
+constexpr auto WordMaskRow_555 = WordMaskRow_555_mmx;
+constexpr auto WordMaskRow_4444 = WordMaskRow_4444_mmx;
+#else
+constexpr auto MaskRow_565 = MaskGroups16<Fmt565>;
+constexpr auto MaskRow_555 = MaskGroups16<Fmt555>;
+constexpr auto MaskRow_4444 = MaskGroups16<Fmt4444>;
+constexpr auto WordMaskRow_565 = MaskPixels16<Fmt565, 2>;
+constexpr auto WordMaskRow_555 = MaskPixels16<Fmt555, 2>;
+constexpr auto WordMaskRow_4444 = MaskPixels16<Fmt4444, 2>;
 #endif
 
 // Groups of four through the row kernels, the row's last pixels one by one
 // (only an 8-bit mask's groups treat a full group apart).
-template <class F>
+template <class F, MaskRowFn MaskRow, MaskRowFn WordMaskRow>
 bool DrawMask16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &mask, const CPunto &maskPt,
                 unsigned long color) {
     if (mask.bpp != 8 && mask.bpp != dst.bpp) return false;
@@ -64,10 +69,10 @@ bool DrawMask16(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc &
         const uint8_t *m = cover.Row(y);
         const bool trails = Trails(d, m, size_t(mStep) * groups);
         if (mStep == 1) {
-            RowFor(MaskRowsOf<F>[0], MaskGroups16<F>, trails)(d, m, groups, c);
+            RowFor(MaskRow, MaskGroups16<F>, trails)(d, m, groups, c);
             MaskPixels16<F, 1>(d + 2 * groups, m + groups, b.w - groups, c);
         } else {
-            RowFor(MaskRowsOf<F>[1], MaskPixels16<F, 2>, trails)(d, m, groups, c);
+            RowFor(WordMaskRow, MaskPixels16<F, 2>, trails)(d, m, groups, c);
             MaskPixels16<F, 2>(d + 2 * groups, m + 2 * groups, b.w - groups, c);
         }
     }
@@ -165,8 +170,9 @@ bool DrawMask_8Bits(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, co
 bool DrawMask(TSurfDesc &dst, const CRectangulo &rect, TSurfDesc &mask, const CPunto &maskPt, unsigned long color,
               unsigned char (*const mixTable)[65536]) {
     if (dst.bpp == 8) return DrawMask_8Bits(dst, rect, mask, maskPt, color, mixTable);
-    return ByKind<DrawMaskBytes<Fmt32>, DrawMaskBytes<Fmt24>, DrawMask16<Fmt565>, DrawMask16<Fmt555>,
-                  DrawMask16<Fmt4444>, nullptr>(dst, dst, rect, mask, maskPt, color);
+    return ByKind<DrawMaskBytes<Fmt32>, DrawMaskBytes<Fmt24>, DrawMask16<Fmt565, MaskRow_565, WordMaskRow_565>,
+                  DrawMask16<Fmt555, MaskRow_555, WordMaskRow_555>, DrawMask16<Fmt4444, MaskRow_4444, WordMaskRow_4444>,
+                  nullptr>(dst, dst, rect, mask, maskPt, color);
 }
 
 bool DrawBiMask_8Bits(TSurfDesc &dst, unsigned short strength, CRectangulo r, TSurfDesc &mask, CPunto mp,

@@ -132,21 +132,19 @@ bool ShadowSame(TSurfDesc &sh, const TSurfDesc &src, const Grow &grow, unsigned 
 
 using ShadowRowsFn = void (*)(const ShadowJob &j, uint8_t *d, ptrdiff_t dPitch, int h, int words);
 
-// The 16-bit rows of each layout: plain, or MMX where the build has them,
-// picked here, once.
-template <class F>
-constexpr ShadowRowsFn ShadowRowsOf = ShadowRows<F>;
+// The 16-bit rows, MMX where the build has them: picked here, once.
 #if UTILS_SIMD
-template <>
-constexpr ShadowRowsFn ShadowRowsOf<Fmt565> = ShadowRows_565_mmx;
-template <>
-constexpr ShadowRowsFn ShadowRowsOf<Fmt555> = ShadowRows_555_mmx;
-template <>
-constexpr ShadowRowsFn ShadowRowsOf<Fmt4444> = ShadowRows_4444_mmx;
+constexpr auto ShadowRows_565 = ShadowRows_565_mmx;
+constexpr auto ShadowRows_555 = ShadowRows_555_mmx;
+constexpr auto ShadowRows_4444 = ShadowRows_4444_mmx;
+#else
+constexpr auto ShadowRows_565 = ShadowRows<Fmt565>;
+constexpr auto ShadowRows_555 = ShadowRows<Fmt555>;
+constexpr auto ShadowRows_4444 = ShadowRows<Fmt4444>;
 #endif
 
 // 16-bit sources, word by word over the rows both surfaces hold.
-template <class F>
+template <ShadowRowsFn Rows>
 bool Shadow16(TSurfDesc &sh, const TSurfDesc &src, unsigned decay, unsigned limit, unsigned short level) {
     if (decay == 0) return false;
     if (src.height <= 0 || src.scanWidth <= 0) return true;
@@ -170,7 +168,7 @@ bool Shadow16(TSurfDesc &sh, const TSurfDesc &src, unsigned decay, unsigned limi
         if (o > j.maxOff) j.maxOff = o;
     }
     const int h = Min(sh.height, src.height), words = Min(sh.scanWidth, src.scanWidth) / 2;
-    if (h > 0 && words > 0) ShadowRowsOf<F>(j, Row(sh, 0), sh.scanWidth, h, words);
+    if (h > 0 && words > 0) Rows(j, Row(sh, 0), sh.scanWidth, h, words);
     return true;
 }
 
@@ -185,13 +183,13 @@ bool CreateShadow_24(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned shor
     return false;
 }
 bool CreateShadow_565(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
-    return sh.bpp == 16 && Shadow16<Fmt565>(sh, src, g.decay, g.limit, level);
+    return sh.bpp == 16 && Shadow16<ShadowRows_565>(sh, src, g.decay, g.limit, level);
 }
 bool CreateShadow_555(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
-    return sh.bpp == 16 && Shadow16<Fmt555>(sh, src, g.decay, g.limit, level);
+    return sh.bpp == 16 && Shadow16<ShadowRows_555>(sh, src, g.decay, g.limit, level);
 }
 bool CreateShadow_4444(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
-    return sh.bpp == 16 && Shadow16<Fmt4444>(sh, src, g.decay, g.limit, level);
+    return sh.bpp == 16 && Shadow16<ShadowRows_4444>(sh, src, g.decay, g.limit, level);
 }
 bool CreateShadow_8Bits(TSurfDesc &sh, TSurfDesc &src, const Grow &g, unsigned short level) {
     return sh.bpp == 8 && Shadow8(sh, src, g, level);
