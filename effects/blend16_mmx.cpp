@@ -117,47 +117,9 @@ void WeightedRow(uint8_t *d, const uint8_t *s, uint32_t colour, const uint8_t *m
 
 }  // namespace
 
-template <class M>
-void SourceRow_565_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
-    SourceRow<M, Fmt565>(d, s, w, key);
-}
-template <class M>
-void ColourRow_565_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
-    WeightedRow<M, Fmt565, true>(d, nullptr, colour, m, w);
-}
-template <class M>
-void MaskedRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
-    WeightedRow<M, Fmt565, false>(d, s, 0, m, w);
-}
-KV_BLEND_ROWS_MMX_ALL_MODES(565)
-
-template <class M>
-void SourceRow_555_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
-    SourceRow<M, Fmt555>(d, s, w, key);
-}
-template <class M>
-void ColourRow_555_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
-    WeightedRow<M, Fmt555, true>(d, nullptr, colour, m, w);
-}
-template <class M>
-void MaskedRow_555_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
-    WeightedRow<M, Fmt555, false>(d, s, 0, m, w);
-}
-KV_BLEND_ROWS_MMX_ALL_MODES(555)
-
-template <class M>
-void SourceRow_4444_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
-    SourceRow<M, Fmt4444>(d, s, w, key);
-}
-template <class M>
-void ColourRow_4444_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
-    WeightedRow<M, Fmt4444, true>(d, nullptr, colour, m, w);
-}
-template <class M>
-void MaskedRow_4444_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
-    WeightedRow<M, Fmt4444, false>(d, s, 0, m, w);
-}
-KV_BLEND_ROWS_MMX_ALL_MODES(4444)
+KV_BLEND_ROWS_MMX_DEFINE(565, Fmt565)
+KV_BLEND_ROWS_MMX_DEFINE(555, Fmt555)
+KV_BLEND_ROWS_MMX_DEFINE(4444, Fmt4444)
 
 }  // namespace blend
 }  // namespace kv

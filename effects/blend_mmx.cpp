@@ -151,33 +151,8 @@ void WeightedRow(uint8_t *d, const uint8_t *s, uint32_t c, const uint8_t *m, int
 
 }  // namespace
 
-template <class M>
-void SourceRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
-    SourceRow<M, Fmt32>(d, s, w, key);
-}
-template <class M>
-void ColourRow_32_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
-    WeightedRow<M, Fmt32, true>(d, nullptr, colour, m, w);
-}
-template <class M>
-void MaskedRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
-    WeightedRow<M, Fmt32, false>(d, s, 0, m, w);
-}
-KV_BLEND_ROWS_MMX_ALL_MODES(32)
-
-template <class M>
-void SourceRow_24_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
-    SourceRow<M, Fmt24>(d, s, w, key);
-}
-template <class M>
-void ColourRow_24_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {
-    WeightedRow<M, Fmt24, true>(d, nullptr, colour, m, w);
-}
-template <class M>
-void MaskedRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) {
-    WeightedRow<M, Fmt24, false>(d, s, 0, m, w);
-}
-KV_BLEND_ROWS_MMX_ALL_MODES(24)
+KV_BLEND_ROWS_MMX_DEFINE(32, Fmt32)
+KV_BLEND_ROWS_MMX_DEFINE(24, Fmt24)
 
 }  // namespace blend
 }  // namespace kv

@@ -53,54 +53,47 @@ void StampRow_4444_mmx(uint8_t *d, const uint8_t *s, int n, uint32_t colour, int
 // Colour form: the colour in the destination's encoding, weighted by mask
 // bytes m (0 keeps the destination). Masked form: the source row weighted by
 // mask bytes m.
-template <class M>
-void SourceRow_32_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
-template <class M>
-void ColourRow_32_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour);
-template <class M>
-void MaskedRow_32_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
+#define KV_BLEND_ROWS_MMX(FMT)                                                        \
+    template <class M>                                                                \
+    void SourceRow_##FMT##_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);    \
+    template <class M>                                                                \
+    void ColourRow_##FMT##_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour); \
+    template <class M>                                                                \
+    void MaskedRow_##FMT##_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
 
-template <class M>
-void SourceRow_24_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
-template <class M>
-void ColourRow_24_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour);
-template <class M>
-void MaskedRow_24_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
+KV_BLEND_ROWS_MMX(32)
+KV_BLEND_ROWS_MMX(24)
+KV_BLEND_ROWS_MMX(565)
+KV_BLEND_ROWS_MMX(555)
+KV_BLEND_ROWS_MMX(4444)
 
-template <class M>
-void SourceRow_565_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
-template <class M>
-void ColourRow_565_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour);
-template <class M>
-void MaskedRow_565_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
+#undef KV_BLEND_ROWS_MMX
 
-template <class M>
-void SourceRow_555_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
-template <class M>
-void ColourRow_555_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour);
-template <class M>
-void MaskedRow_555_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
-
-template <class M>
-void SourceRow_4444_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key);
-template <class M>
-void ColourRow_4444_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour);
-template <class M>
-void MaskedRow_4444_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w);
-
-// For the *_mmx.cpp files: the three rows of FMT made for every mode, for
-// blend.cpp to pick.
+// For the *_mmx.cpp files: the three rows of FMT defined from the file's own
+// SourceRow<M, F> and WeightedRow<M, F, kColour>, and made for every mode.
 #define KV_BLEND_ROWS_MMX_OF(FMT, MODE)                                                   \
     template void SourceRow_##FMT##_mmx<MODE>(uint8_t *, const uint8_t *, int, uint32_t); \
     template void ColourRow_##FMT##_mmx<MODE>(uint8_t *, const uint8_t *, int, uint32_t); \
     template void MaskedRow_##FMT##_mmx<MODE>(uint8_t *, const uint8_t *, const uint8_t *, int);
-#define KV_BLEND_ROWS_MMX_ALL_MODES(FMT)  \
-    KV_BLEND_ROWS_MMX_OF(FMT, Suma)       \
-    KV_BLEND_ROWS_MMX_OF(FMT, Resta)      \
-    KV_BLEND_ROWS_MMX_OF(FMT, Multiplica) \
-    KV_BLEND_ROWS_MMX_OF(FMT, Screen)     \
-    KV_BLEND_ROWS_MMX_OF(FMT, Lighten)    \
-    KV_BLEND_ROWS_MMX_OF(FMT, Darken)     \
+#define KV_BLEND_ROWS_MMX_DEFINE(FMT, F)                                                \
+    template <class M>                                                                  \
+    void SourceRow_##FMT##_mmx(uint8_t *d, const uint8_t *s, int w, uint32_t key) {     \
+        SourceRow<M, F>(d, s, w, key);                                                  \
+    }                                                                                   \
+    template <class M>                                                                  \
+    void ColourRow_##FMT##_mmx(uint8_t *d, const uint8_t *m, int w, uint32_t colour) {  \
+        WeightedRow<M, F, true>(d, nullptr, colour, m, w);                              \
+    }                                                                                   \
+    template <class M>                                                                  \
+    void MaskedRow_##FMT##_mmx(uint8_t *d, const uint8_t *s, const uint8_t *m, int w) { \
+        WeightedRow<M, F, false>(d, s, 0, m, w);                                        \
+    }                                                                                   \
+    KV_BLEND_ROWS_MMX_OF(FMT, Suma)                                                     \
+    KV_BLEND_ROWS_MMX_OF(FMT, Resta)                                                    \
+    KV_BLEND_ROWS_MMX_OF(FMT, Multiplica)                                               \
+    KV_BLEND_ROWS_MMX_OF(FMT, Screen)                                                   \
+    KV_BLEND_ROWS_MMX_OF(FMT, Lighten)                                                  \
+    KV_BLEND_ROWS_MMX_OF(FMT, Darken)                                                   \
     KV_BLEND_ROWS_MMX_OF(FMT, Superponer)
 #endif
 
