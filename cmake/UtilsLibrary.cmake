@@ -54,6 +54,12 @@ function(utils_library name simd)
     # third (measured on the keyed 16-bit copy and the 32-bit masked fill).
     target_compile_options(${name} PRIVATE -falign-functions=64 -falign-loops=32)
   endif()
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # GCC aligns only loops it expects to run four times per entry; row
+    # loops of unknown width fall outside that, the keyed 16-bit copy among
+    # them (15% slower when its loop straddled one more 32-byte window).
+    target_compile_options(${name} PRIVATE --param=align-loop-iterations=1)
+  endif()
 
   if(WIN32)
     # "utils.dll" / "utilsmmx.dll", no lib prefix, no version suffix.

@@ -78,11 +78,10 @@ template <int kBytes>
     uint32_t kb[4];
     for (int i = 0; i < 4; ++i) kb[i] = ((k >> (8 * i)) & 0xFF) * uint32_t(L + 1);
     const uint32_t dw = uint32_t(255 - L);
-    const int n = w * kBytes;
-    for (int i = 0, c = 0; i < n; ++i) {
-        p[i] = uint8_t((p[i] * dw + kb[c]) >> 8);
-        if (++c == kBytes) c = 0;
-    }
+    // Pixel by pixel with the byte loop inside, so the compiler can keep a
+    // whole pixel in one register.
+    for (int x = 0; x < w; ++x, p += kBytes)
+        for (int c = 0; c < kBytes; ++c) p[c] = uint8_t((p[c] * dw + kb[c]) >> 8);
 }
 
 // At full level the leading groups of four pixels take the narrowed colour

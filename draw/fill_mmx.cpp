@@ -31,11 +31,14 @@ void MaskFillRow_32_mmx(uint8_t *p, int w, uint32_t k, int L) {
 void MaskFillRow_24_mmx(uint8_t *p, int w, uint32_t k, int L) {
     const __m64 zero = _mm_setzero_si64();
     const __m64 dw = _mm_set1_pi16(short(255 - L)), kw = _mm_set1_pi16(short(L + 1));
-    uint8_t pattern[24];
-    for (int i = 0; i < 24; ++i) pattern[i] = uint8_t(k >> (8 * (i % 3)));
+    // The three blocks' colour bytes, built in integers: this runs once per
+    // row, and a byte loop here costs as much as a short row's work.
+    const uint64_t c3 = k & 0xFFFFFFu, rep = c3 | (c3 << 24) | (c3 << 48);
+    const uint64_t pattern[3] = {rep, (rep >> 16) | (((rep >> 16) & 0xFFFFu) << 48),
+                                 (rep >> 8) | (((rep >> 16) & 0xFFu) << 56)};
     __m64 klo[3], khi[3];
     for (int j = 0; j < 3; ++j) {
-        const __m64 c = mmx::Load64(pattern + 8 * j);
+        const __m64 c = mmx::Load64(reinterpret_cast<const uint8_t *>(&pattern[j]));
         klo[j] = _mm_mullo_pi16(_mm_unpacklo_pi8(c, zero), kw);
         khi[j] = _mm_mullo_pi16(_mm_unpackhi_pi8(c, zero), kw);
     }
@@ -49,7 +52,8 @@ void MaskFillRow_24_mmx(uint8_t *p, int w, uint32_t k, int L) {
             mmx::Store64(p + i + 8 * j, _mm_packs_pu16(lo, hi));
         }
     }
-    for (; i < n; ++i) p[i] = uint8_t((p[i] * uint32_t(255 - L) + pattern[i % 3] * uint32_t(L + 1)) >> 8);
+    for (; i < n; ++i)
+        p[i] = uint8_t((p[i] * uint32_t(255 - L) + ((k >> (8 * (i % 3))) & 0xFF) * uint32_t(L + 1)) >> 8);
     _mm_empty();
 }
 

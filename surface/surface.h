@@ -59,19 +59,12 @@ inline auto ByKind(const TSurfDesc &s, A &&...a) {
     using R = decltype(K32(static_cast<A &&>(a)...));
     if (s.bpp == 32) return K32(static_cast<A &&>(a)...);
     if (s.bpp == 24) return CallKernel<K24, R>(static_cast<A &&>(a)...);
-    switch (PixelKind(s)) {
-        case kKind565:
-            return CallKernel<K565, R>(static_cast<A &&>(a)...);
-        case kKind555:
-        case kKind1555:
-            return CallKernel<K555, R>(static_cast<A &&>(a)...);
-        case kKind4444:
-            return CallKernel<K4444, R>(static_cast<A &&>(a)...);
-        case kKind8:
-            return CallKernel<K8, R>(static_cast<A &&>(a)...);
-        default:
-            return R();
-    }
+    const int kind = PixelKind(s);
+    if (kind == kKind565) return CallKernel<K565, R>(static_cast<A &&>(a)...);
+    if (kind == kKind555 || kind == kKind1555) return CallKernel<K555, R>(static_cast<A &&>(a)...);
+    if (kind == kKind4444) return CallKernel<K4444, R>(static_cast<A &&>(a)...);
+    if (kind == kKind8) return CallKernel<K8, R>(static_cast<A &&>(a)...);
+    return R();
 }
 
 // The inverse: the fields that make a surface of `kind`, bpp and the four
