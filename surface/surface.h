@@ -136,8 +136,12 @@ inline bool Trails(const void *d, const void *s, size_t nbytes) {
     return dp > sp && dp - sp < nbytes;
 }
 template <class Fn>
-inline Fn RowFor(Fn simd, Fn plain, bool trails) {
+inline Fn RowFor(Fn simd, [[maybe_unused]] Fn plain, [[maybe_unused]] bool trails) {
+#if UTILS_SIMD
     return trails ? plain : simd;
+#else
+    return simd;  // the same row: keep it a direct call the compiler can inline
+#endif
 }
 
 inline int BytesPerPixel(const TSurfDesc &s) { return static_cast<int>(s.bpp / 8); }
