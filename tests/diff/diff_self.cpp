@@ -65,7 +65,10 @@ DIFF_CASE(OntoItself, 1400) {
             break;
         case 7: {
             const CRectangulo sr(p.x, p.y, p.x + r.right - r.left + rng.Range(-2, 2), p.y + r.bottom - r.top);
-            ok = BltStrech(s->desc, r, s->desc, sr, rng.Chance(50));
+            // Nearest only: bilinear stretching onto itself reads rows in
+            // another order on x86_64 (column bands) than on i686, so its
+            // bytes there depend on the target, not only on the build.
+            ok = BltStrech(s->desc, r, s->desc, sr, false);
             break;
         }
         case 8:
