@@ -33,28 +33,38 @@ template <class F>
     for (int x = 0; x < n; ++x) F::Store(d + 2 * x, F::MixFields(F::Load(s + 2 * x), F::Load(d + 2 * x), w));
 }
 
-// Groups: blue by shifts, the upper channels at full precision.
-template <class F>
-[[maybe_unused]] void ShiftGroupRow16(uint8_t *d, const uint8_t *s, int n, int level) {
+// Groups: blue by shifts, the upper channels at full precision. One loop per
+// level, so that no pixel tests the level.
+template <class F, int kLevel>
+void ShiftGroupRowAt(uint8_t *d, const uint8_t *s, int n) {
     for (int x = 0; x < n; ++x) {
         const uint32_t sp = F::Load(s + 2 * x), dp = F::Load(d + 2 * x);
         const uint32_t sb = sp & F::kBMask, db = dp & F::kBMask;
         const uint32_t sr = (sp & F::kRMask) >> F::kRShift, dr = (dp & F::kRMask) >> F::kRShift;
         const uint32_t sg = (sp & F::kGMask) >> F::kGShift, dg = (dp & F::kGMask) >> F::kGShift;
         uint32_t rr, gg;
-        if (level == 192) {
+        if (kLevel == 192) {
             rr = (3 * sr + dr) >> 2;
             gg = (3 * sg + dg) >> 2;
-        } else if (level == 128) {
+        } else if (kLevel == 128) {
             rr = (sr + dr) >> 1;
             gg = (sg + dg) >> 1;
         } else {
             rr = (sr + 3 * dr) >> 2;
             gg = (sg + 3 * dg) >> 2;
         }
-        const uint32_t bb = ShiftMix(sb, db, level, F::kBMask >> 1, F::kBMask >> 2);
+        const uint32_t bb = ShiftMix(sb, db, kLevel, F::kBMask >> 1, F::kBMask >> 2);
         F::Store(d + 2 * x, (rr << F::kRShift) | (gg << F::kGShift) | bb);
     }
+}
+template <class F>
+[[maybe_unused]] void ShiftGroupRow16(uint8_t *d, const uint8_t *s, int n, int level) {
+    if (level == 192)
+        ShiftGroupRowAt<F, 192>(d, s, n);
+    else if (level == 128)
+        ShiftGroupRowAt<F, 128>(d, s, n);
+    else
+        ShiftGroupRowAt<F, 64>(d, s, n);
 }
 
 // Groups of four from an 8-bit map: a fully opaque group is a copy;

@@ -62,9 +62,10 @@ using WeighFn = uint32_t (*)(uint32_t, uint32_t, uint32_t);
 
 template <class F, uint32_t kKeyBits, PixelFn Blend>
 inline void SourceRow(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+    key &= kKeyBits;
     for (int x = 0; x < w; ++x, d += F::kBytes, s += F::kBytes) {
         const uint32_t sp = F::Load(s);
-        if (((sp ^ key) & kKeyBits) == 0) continue;
+        if ((sp & kKeyBits) == key) continue;
         F::Store(d, Blend(F::Load(d), sp));
     }
 }
@@ -185,12 +186,11 @@ bool SourceBlock(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc 
     const int bytes = BytesPerPixel(dst);
     if (!ClipBlock(dst, r, p, ElementView(src, bytes))) return false;
     const uint32_t key = SourceKey(src);
-    const int w = r.right - r.left;
-    for (int y = 0; y < r.bottom - r.top; ++y) {
-        uint8_t *d = PixelAt(dst, r.left, r.top + y);
-        const uint8_t *s = Row(src, p.y + y) + ptrdiff_t(p.x) * bytes;
-        RowFor(RowFn, PlainFn, Trails(d, s, size_t(w) * bytes))(d, s, w, key);
-    }
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const ptrdiff_t dp = dst.scanWidth, sp = src.scanWidth;
+    uint8_t *d = PixelAt(dst, r.left, r.top);
+    const uint8_t *s = Row(src, p.y) + ptrdiff_t(p.x) * bytes;
+    for (int y = 0; y < h; ++y, d += dp, s += sp) RowFor(RowFn, PlainFn, Trails(d, s, size_t(w) * bytes))(d, s, w, key);
     return true;
 }
 
@@ -201,12 +201,11 @@ bool ColourBlock(const TSurfDesc &dst, const CRectangulo &rect, uint32_t colour,
     CPunto m = mpt;
     if (!PointInSurface(mask, m)) return false;
     if (!ClipBlock(dst, r, m, mask)) return false;
-    const int w = r.right - r.left;
-    for (int y = 0; y < r.bottom - r.top; ++y) {
-        uint8_t *d = PixelAt(dst, r.left, r.top + y);
-        const uint8_t *mk = Row(mask, m.y + y) + m.x;
-        RowFor(RowFn, PlainFn, Trails(d, mk, size_t(w)))(d, mk, w, colour);
-    }
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const ptrdiff_t dp = dst.scanWidth, mp = mask.scanWidth;
+    uint8_t *d = PixelAt(dst, r.left, r.top);
+    const uint8_t *mk = Row(mask, m.y) + m.x;
+    for (int y = 0; y < h; ++y, d += dp, mk += mp) RowFor(RowFn, PlainFn, Trails(d, mk, size_t(w)))(d, mk, w, colour);
     return true;
 }
 
@@ -218,12 +217,12 @@ bool MaskedBlock(const TSurfDesc &dst, const CRectangulo &rect, const TSurfDesc 
     if (!PointInSurface(mask, m) || !PointInSurface(src, p)) return false;
     const int bytes = BytesPerPixel(dst);
     if (!ClipBlock(dst, r, p, ElementView(src, bytes), m, mask)) return false;
-    const int w = r.right - r.left;
-    for (int y = 0; y < r.bottom - r.top; ++y) {
-        uint8_t *d = PixelAt(dst, r.left, r.top + y);
-        const uint8_t *s = Row(src, p.y + y) + ptrdiff_t(p.x) * bytes, *mk = Row(mask, m.y + y) + m.x;
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const ptrdiff_t dp = dst.scanWidth, sp = src.scanWidth, mp = mask.scanWidth;
+    uint8_t *d = PixelAt(dst, r.left, r.top);
+    const uint8_t *s = Row(src, p.y) + ptrdiff_t(p.x) * bytes, *mk = Row(mask, m.y) + m.x;
+    for (int y = 0; y < h; ++y, d += dp, s += sp, mk += mp)
         RowFor(RowFn, PlainFn, Trails(d, s, size_t(w) * bytes) || Trails(d, mk, size_t(w)))(d, s, mk, w);
-    }
     return true;
 }
 

@@ -47,15 +47,17 @@ inline int PixelKind(const TSurfDesc &s) {
 // An export's kernel for the surface's kind, picked by the one chain of
 // tests every export shares: K555 serves kinds 17 and 18; nullptr where the
 // operation has no kernel for a kind, which then returns R{} (false, 0).
+// Forced inline: left to itself GCC keeps the forwarding and spends
+// register moves on every call of the per-pixel exports.
 template <auto K, class R, class... A>
-inline R CallKernel(A &&...a) {
+[[gnu::always_inline]] inline R CallKernel(A &&...a) {
     if constexpr (std::is_same_v<decltype(K), std::nullptr_t>)
         return R();
     else
         return K(static_cast<A &&>(a)...);
 }
 template <auto K32, auto K24, auto K565, auto K555, auto K4444, auto K8, class... A>
-inline auto ByKind(const TSurfDesc &s, A &&...a) {
+[[gnu::always_inline]] inline auto ByKind(const TSurfDesc &s, A &&...a) {
     using R = decltype(K32(static_cast<A &&>(a)...));
     if (s.bpp == 32) return K32(static_cast<A &&>(a)...);
     if (s.bpp == 24) return CallKernel<K24, R>(static_cast<A &&>(a)...);
