@@ -73,12 +73,12 @@ void CopyBlock(const Block &b, int bytes) {
 // only the bits its pixels hold.
 
 // Index 0 is transparent, whatever the key.
-[[maybe_unused]] void KeyRow_8_plain(uint8_t *d, const uint8_t *s, int w, uint32_t) {
+void KeyRow_8_plain(uint8_t *d, const uint8_t *s, int w, uint32_t) {
     for (int x = 0; x < w; ++x)
         if (s[x] != 0) d[x] = s[x];
 }
 
-[[maybe_unused]] void KeyRow_16_plain(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+void KeyRow_16_plain(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
     // A transparent pixel gets its own value back: no branch, so the loop
     // vectorises where the target allows.
     uint16_t *dp = reinterpret_cast<uint16_t *>(d);
@@ -100,7 +100,7 @@ void KeyRow_24(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
 }
 
 // The fourth byte is copied but not compared.
-[[maybe_unused]] void KeyRow_32_plain(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
+void KeyRow_32_plain(uint8_t *d, const uint8_t *s, int w, uint32_t key) {
     key &= 0x00FFFFFFu;
     for (int x = 0; x < w; ++x) {
         const uint32_t v = Load32(s + 4 * x);
@@ -123,19 +123,21 @@ constexpr auto KeyRow_32 = KeyRow_32_plain;
 using KeyRowFn = void (*)(uint8_t *, const uint8_t *, int, uint32_t);
 
 // Same bpp on both sides: bytes copied as stored, no layout conversion.
-template <KeyRowFn KeyRow>
+template <KeyRowFn KeyRow, KeyRowFn PlainRow>
 void SameBlock(const Block &b, const TSurfDesc &src, int bytes) {
     if (!HasKey(src)) return CopyBlock(b, bytes);
     uint8_t *d = b.d;
     const uint8_t *s = b.s;
-    for (int y = 0; y < b.h; ++y, d += b.dPitch, s += b.sPitch) KeyRow(d, s, b.w, src.transColor);
+    const size_t n = size_t(b.w) * bytes;
+    for (int y = 0; y < b.h; ++y, d += b.dPitch, s += b.sPitch)
+        RowFor(KeyRow, PlainRow, Trails(d, s, n))(d, s, b.w, src.transColor);
 }
 
-template <class F, KeyRowFn KeyRow>
+template <class F, KeyRowFn KeyRow, KeyRowFn PlainRow>
 bool DrawDeep(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto &p, bool entryAlpha) {
     Block b;
     if (src.bpp == dst.bpp) {
-        if (MakeBlock(dst, r, src, p, F::kBytes, b)) SameBlock<KeyRow>(b, src, F::kBytes);
+        if (MakeBlock(dst, r, src, p, F::kBytes, b)) SameBlock<KeyRow, PlainRow>(b, src, F::kBytes);
     } else if (src.bpp == 8) {
         if (MakeBlock(dst, r, src, p, 1, b)) ExpandBlock<F>(b, src, entryAlpha);
     }
@@ -144,27 +146,27 @@ bool DrawDeep(TSurfDesc &dst, const CRectangulo &r, TSurfDesc &src, const CPunto
 
 // A 32-bit destination takes the whole palette entry, alpha byte included.
 bool DrawBitmap_32(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
-    return DrawDeep<Fmt32, KeyRow_32>(d, r, s, p, true);
+    return DrawDeep<Fmt32, KeyRow_32, KeyRow_32_plain>(d, r, s, p, true);
 }
 bool DrawBitmap_24(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
-    return DrawDeep<Fmt24, KeyRow_24>(d, r, s, p, false);
+    return DrawDeep<Fmt24, KeyRow_24, KeyRow_24>(d, r, s, p, false);
 }
 bool DrawBitmap_565(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
-    return DrawDeep<Fmt565, KeyRow_16>(d, r, s, p, false);
+    return DrawDeep<Fmt565, KeyRow_16, KeyRow_16_plain>(d, r, s, p, false);
 }
 // Bit 15 stays 0, also on A1R5G5B5.
 bool DrawBitmap_555(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
-    return DrawDeep<Fmt555, KeyRow_16>(d, r, s, p, false);
+    return DrawDeep<Fmt555, KeyRow_16, KeyRow_16_plain>(d, r, s, p, false);
 }
 // The alpha nibble stays 0.
 bool DrawBitmap_4444(TSurfDesc &d, CRectangulo r, TSurfDesc &s, CPunto p) {
-    return DrawDeep<Fmt4444, KeyRow_16>(d, r, s, p, false);
+    return DrawDeep<Fmt4444, KeyRow_16, KeyRow_16_plain>(d, r, s, p, false);
 }
 
 bool DrawBitmap_8Bits(TSurfDesc &dst, CRectangulo r, TSurfDesc &src, CPunto p) {
     Block b;
     // Indices are copied as they are, not translated between palettes.
-    if (src.bpp == 8 && MakeBlock(dst, r, src, p, 1, b)) SameBlock<KeyRow_8>(b, src, 1);
+    if (src.bpp == 8 && MakeBlock(dst, r, src, p, 1, b)) SameBlock<KeyRow_8, KeyRow_8_plain>(b, src, 1);
     return true;
 }
 

@@ -3,6 +3,9 @@
 #include <limits.h>
 #include <string.h>
 
+#include <memory>
+#include <new>
+
 #include "blit/simd.h"
 #include "surface/exactmath.h"
 #include "surface/pixfmt.h"
@@ -96,11 +99,6 @@ void GatherRGBOverlapping(uint8_t *dp, const uint8_t *sp, const int *cols, int n
         for (int i = 0; i < m; ++i) memcpy(piece + i * 4, sp + cols[i0 + i] * 4, 4);
         MergeRGB(dp + i0 * 4, piece, m);
     }
-}
-
-inline bool Disjoint(const uint8_t *a, size_t an, const uint8_t *b, size_t bn) {
-    const uintptr_t x = uintptr_t(a), y = uintptr_t(b);
-    return x + an <= y || y + bn <= x;
 }
 
 template <int Stride, int Bytes>
@@ -312,13 +310,48 @@ void Bilinear(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
 #endif
 }
 
+// The bytes a block of w x h pixels covers, from its lowest row to the end
+// of its highest (the pitch may be negative).
+void BlockBytes(const TSurfDesc &t, int x, int y, int w, int h, int bytes, const uint8_t *&lo, size_t &n) {
+    const uint8_t *first = PixelAt(t, x, y), *last = PixelAt(t, x, y + h - 1);
+    lo = first < last ? first : last;
+    n = size_t((first < last ? last : first) - lo) + size_t(w) * bytes;
+}
+
+// The bilinear rows hold source rows between destination rows on some
+// targets and read them afresh on others; a source block sharing memory with
+// its destination is therefore read from a copy, so that every target writes
+// the same bytes. False when the copy cannot be had.
+template <class F>
+bool BilinearApart(const TSurfDesc &d, const TSurfDesc &s, const Span &b) {
+    const uint8_t *dlo, *slo;
+    size_t dn, sn;
+    BlockBytes(d, b.dx, b.dy, b.dw, b.dh, F::kBytes, dlo, dn);
+    BlockBytes(s, b.sx, b.sy, b.sw, b.sh, F::kBytes, slo, sn);
+    if (Disjoint(dlo, dn, slo, sn)) {
+        Bilinear<F>(d, s, b);
+        return true;
+    }
+    const size_t pitch = size_t(b.sw) * F::kBytes;
+    std::unique_ptr<uint8_t[]> copy(new (std::nothrow) uint8_t[pitch * size_t(b.sh)]);
+    if (!copy) return false;
+    for (int y = 0; y < b.sh; ++y) memcpy(copy.get() + pitch * size_t(y), PixelAt(s, b.sx, b.sy + y), pitch);
+    TSurfDesc c = s;
+    c.bits = copy.get();
+    c.width = b.sw;
+    c.height = b.sh;
+    c.scanWidth = int(pitch);
+    Span cb = b;
+    cb.sx = cb.sy = 0;
+    Bilinear<F>(d, c, cb);
+    return true;
+}
+
 // 24- and 32-bit pixels: three bytes each receive, a fourth is kept.
 template <class F>
 bool BltStrech_Deep(TSurfDesc &d, const Span &b, TSurfDesc &s, bool filter) {
-    if (filter)
-        Bilinear<F>(d, s, b);
-    else
-        Nearest<F::kBytes, 3>(d, s, b);
+    if (filter) return BilinearApart<F>(d, s, b);
+    Nearest<F::kBytes, 3>(d, s, b);
     return true;
 }
 // One kernel for the four 16-bit layouts; the filter is ignored.

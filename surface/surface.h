@@ -137,6 +137,13 @@ inline bool Trails(const void *d, const void *s, size_t nbytes) {
     const uintptr_t dp = reinterpret_cast<uintptr_t>(d), sp = reinterpret_cast<uintptr_t>(s);
     return dp > sp && dp - sp < nbytes;
 }
+// The stricter test, for rows that read their source in no fixed order
+// (stretching picks arbitrary columns): any shared byte counts, whichever
+// side starts first.
+inline bool Disjoint(const void *a, size_t an, const void *b, size_t bn) {
+    const uintptr_t x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
+    return x + an <= y || y + bn <= x;
+}
 template <class Fn>
 inline Fn RowFor(Fn simd, [[maybe_unused]] Fn plain, [[maybe_unused]] bool trails) {
 #if UTILS_SIMD

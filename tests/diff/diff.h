@@ -32,6 +32,18 @@ struct Registrar {
     Registrar(const char *name, int cases, CaseFn fn);
 };
 
+// The seven blend modes in the order of include/utils.h, per form.
+using BlendSourceFn = bool (*)(TSurfDesc &, const CRectangulo &, TSurfDesc &, const CPunto &);
+using BlendColourFn = bool (*)(TSurfDesc &, const CRectangulo &, unsigned long, TSurfDesc &, const CPunto &);
+using BlendMaskedFn = bool (*)(TSurfDesc &, const CRectangulo &, TSurfDesc &, const CPunto &, TSurfDesc &,
+                               const CPunto &);
+inline const BlendSourceFn kBlendSource[7] = {DoSuma,    DoResta,  DoMultiplica, DoScreen,
+                                              DoLighten, DoDarken, DoSuperponer};
+inline const BlendColourFn kBlendColour[7] = {DoSuma,    DoResta,  DoMultiplica, DoScreen,
+                                              DoLighten, DoDarken, DoSuperponer};
+inline const BlendMaskedFn kBlendMasked[7] = {DoSuma,    DoResta,  DoMultiplica, DoScreen,
+                                              DoLighten, DoDarken, DoSuperponer};
+
 }  // namespace kvdiff
 
 // DIFF_CASE(Name, cases) { ... use caseNo, rng, out ... }

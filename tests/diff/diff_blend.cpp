@@ -7,14 +7,6 @@ using kvtest::TestSurface;
 
 namespace {
 
-using SourceFn = bool (*)(TSurfDesc &, const CRectangulo &, TSurfDesc &, const CPunto &);
-using ColourFn = bool (*)(TSurfDesc &, const CRectangulo &, unsigned long, TSurfDesc &, const CPunto &);
-using MaskedFn = bool (*)(TSurfDesc &, const CRectangulo &, TSurfDesc &, const CPunto &, TSurfDesc &, const CPunto &);
-
-const SourceFn kSource[7] = {DoSuma, DoResta, DoMultiplica, DoScreen, DoLighten, DoDarken, DoSuperponer};
-const ColourFn kColour[7] = {DoSuma, DoResta, DoMultiplica, DoScreen, DoLighten, DoDarken, DoSuperponer};
-const MaskedFn kMasked[7] = {DoSuma, DoResta, DoMultiplica, DoScreen, DoLighten, DoDarken, DoSuperponer};
-
 // Masks with runs of 0 and 255 and the odd 1 and 254; sources with black
 // pixels and, half the time, a key that occurs in them.
 void Shape(kvtest::Rng &rng, TestSurface &src, TestSurface &mask) {
@@ -56,9 +48,9 @@ DIFF_CASE(BlendModes, 882) {
     const CPunto p(rng.Range(-1, src->desc.width / 2), rng.Range(-1, src->desc.height / 2));
     const CPunto mp(rng.Range(-1, mask->desc.width / 2), rng.Range(-1, mask->desc.height / 2));
     bool ok = false;
-    if (form == 0) ok = kSource[mode](dst->desc, r, src->desc, p);
-    if (form == 1) ok = kColour[mode](dst->desc, r, rng.U32(), mask->desc, mp);
-    if (form == 2) ok = kMasked[mode](dst->desc, r, src->desc, p, mask->desc, mp);
+    if (form == 0) ok = kvdiff::kBlendSource[mode](dst->desc, r, src->desc, p);
+    if (form == 1) ok = kvdiff::kBlendColour[mode](dst->desc, r, rng.U32(), mask->desc, mp);
+    if (form == 2) ok = kvdiff::kBlendMasked[mode](dst->desc, r, src->desc, p, mask->desc, mp);
     out.Add(ok);
     out.Add(*dst);
 }

@@ -1,7 +1,8 @@
 // One surface as both source and destination, the source block a few pixels
 // left or right of the destination, on the same rows or one apart: the plain
 // rows read each source pixel after the pixels left of it were written, so a
-// SIMD row that loads a group ahead must not see other bytes.
+// SIMD row that loads a group ahead must not see other bytes. The same CRC
+// on i686 and x86_64 also holds the targets to one result.
 #include <memory>
 #include <vector>
 
@@ -9,16 +10,6 @@
 
 using kvtest::RandomSurface;
 using kvtest::TestSurface;
-
-namespace {
-
-using SourceFn = bool (*)(TSurfDesc &, const CRectangulo &, TSurfDesc &, const CPunto &);
-using MaskedFn = bool (*)(TSurfDesc &, const CRectangulo &, TSurfDesc &, const CPunto &, TSurfDesc &, const CPunto &);
-
-const SourceFn kSource[7] = {DoSuma, DoResta, DoMultiplica, DoScreen, DoLighten, DoDarken, DoSuperponer};
-const MaskedFn kMasked[7] = {DoSuma, DoResta, DoMultiplica, DoScreen, DoLighten, DoDarken, DoSuperponer};
-
-}  // namespace
 
 DIFF_CASE(OntoItself, 1400) {
     const int kind = kvtest::AllKinds()[caseNo % 7];
@@ -55,20 +46,17 @@ DIFF_CASE(OntoItself, 1400) {
             ok = DrawMix(s->desc, r, alpha->desc, ap, s->desc, p, level);
             break;
         case 4:
-            ok = kSource[rng.Range(0, 6)](s->desc, r, s->desc, p);
+            ok = kvdiff::kBlendSource[rng.Range(0, 6)](s->desc, r, s->desc, p);
             break;
         case 5:
-            ok = kMasked[rng.Range(0, 6)](s->desc, r, s->desc, p, alpha->desc, ap);
+            ok = kvdiff::kBlendMasked[rng.Range(0, 6)](s->desc, r, s->desc, p, alpha->desc, ap);
             break;
         case 6:
             ok = OpenFader(s->desc, r, s->desc, p, rng.Range(-40, 40), rng.Range(0, 20), rng.Range(0, 10));
             break;
         case 7: {
             const CRectangulo sr(p.x, p.y, p.x + r.right - r.left + rng.Range(-2, 2), p.y + r.bottom - r.top);
-            // Nearest only: bilinear stretching onto itself reads rows in
-            // another order on x86_64 (column bands) than on i686, so its
-            // bytes there depend on the target, not only on the build.
-            ok = BltStrech(s->desc, r, s->desc, sr, false);
+            ok = BltStrech(s->desc, r, s->desc, sr, rng.Chance(50));
             break;
         }
         case 8:
