@@ -51,34 +51,59 @@ struct ShadowJob {
     unsigned m;
 };
 
+// A black source word becomes a grey from its six taps.
+template <class F>
+inline uint32_t ShadowGrey(const ShadowJob &j, ptrdiff_t q) {
+    static const int weight[6] = {-2, -2, -2, 2, 2, 2};
+    const ptrdiff_t last = j.total - 2;
+    int sum = 0;
+    for (int t = 0; t < 6; ++t) {
+        ptrdiff_t p = q + j.off[t];
+        p = p < 0 ? 0 : (p > last ? last : p);
+        sum += weight[t] * Tap<F>(Load16(j.src + p));
+    }
+    int g = sum >> 4;  // arithmetic: negative sums stay negative
+    g = g < 0 ? 0 : (g > 31 ? 31 : g);
+    return Grey<F>(g);
+}
+
+// Inverted level: 255 keeps nothing of the colour; the alpha bits stay.
+template <class F>
+inline uint32_t ShadowScaled(uint32_t v, unsigned m) {
+    return (v & ~F::kRGBMask & 0xFFFFu) | ScaleFields<F>(v, m);
+}
+
 // The word at byte q of the source, as the shadow takes it.
 template <class F>
 inline uint32_t ShadowWord(const ShadowJob &j, ptrdiff_t q) {
-    static const int weight[6] = {-2, -2, -2, 2, 2, 2};
-    const ptrdiff_t last = j.total - 2;
     uint32_t v = Load16(j.src + q);
-    if (v == 0) {
-        int sum = 0;
-        for (int t = 0; t < 6; ++t) {
-            ptrdiff_t p = q + j.off[t];
-            p = p < 0 ? 0 : (p > last ? last : p);
-            sum += weight[t] * Tap<F>(Load16(j.src + p));
-        }
-        int g = sum >> 4;  // arithmetic: negative sums stay negative
-        g = g < 0 ? 0 : (g > 31 ? 31 : g);
-        v = Grey<F>(g);
-    }
-    // Inverted level: 255 keeps nothing of the colour; the alpha bits stay.
-    if (j.scale) v = (v & ~F::kRGBMask & 0xFFFFu) | ScaleFields<F>(v, j.m);
-    return v;
+    if (v == 0) v = ShadowGrey<F>(j, q);
+    return j.scale ? ShadowScaled<F>(v, j.m) : v;
 }
 
 // Rows 0 .. h - 1 of `words` words each; source row y starts at byte
-// y x pitch, shadow row y at d + y x dPitch.
+// y x pitch, shadow row y at d + y x dPitch. The fields the pixel loop reads
+// are held in locals (the stores could alias the job), and the level test
+// is out of it.
+template <class F, bool kScale>
+void ShadowRowsAt(const ShadowJob &j, uint8_t *d, ptrdiff_t dPitch, int h, int words) {
+    const uint8_t *const src = j.src;
+    const ptrdiff_t pitch = j.pitch;
+    const unsigned m = j.m;
+    for (int y = 0; y < h; ++y, d += dPitch)
+        for (int x = 0; x < words; ++x) {
+            const ptrdiff_t q = ptrdiff_t(y) * pitch + 2 * x;
+            uint32_t v = Load16(src + q);
+            if (v == 0) v = ShadowGrey<F>(j, q);
+            Store16(d + 2 * x, kScale ? ShadowScaled<F>(v, m) : v);
+        }
+}
 template <class F>
 void ShadowRows(const ShadowJob &j, uint8_t *d, ptrdiff_t dPitch, int h, int words) {
-    for (int y = 0; y < h; ++y, d += dPitch)
-        for (int x = 0; x < words; ++x) Store16(d + 2 * x, ShadowWord<F>(j, ptrdiff_t(y) * j.pitch + 2 * x));
+    if (j.scale)
+        ShadowRowsAt<F, true>(j, d, dPitch, h, words);
+    else
+        ShadowRowsAt<F, false>(j, d, dPitch, h, words);
 }
 
 }  // namespace kv
